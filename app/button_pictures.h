@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace app {
+
+// A 16 x 16 button picture from resources/buttons, with its greyed variant for the disabled state.
+QIcon buttonPicture(const QString& name);
+
+}  // namespace app

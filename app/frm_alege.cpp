@@ -1,0 +1,113 @@
+#include "app/frm_alege.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+
+#include "app/boxes.h"
+#include "app/fixed_texts.h"
+#include "app/jpeg_picture.h"
+#include "app/window_ops.h"
+#include "app/window_setup.h"
+#include "app/windows.h"
+#include "learning/frm_inv_colreg.h"
+#include "testing/frm_colreg_proc.h"
+
+namespace {
+
+// Menu captions are shown as written: no access keys, blanks kept (they space the items out).
+QAction* addItem(QMenu* menu, const QString& caption, const char* name)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+}  // namespace
+
+TfrmAlege::TfrmAlege()
+{
+    frmAlege = this;
+    setObjectName(QStringLiteral("frmAlege"));
+    setFont(app::windowFont(QStringLiteral("MS Sans Serif"), 11));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/alege32.png")));
+
+    Fisiere1 = menuBar()->addMenu(QStringLiteral("       Terminat            "));
+    Fisiere1->setObjectName(QStringLiteral("Fisiere1"));
+    erminat1 = addItem(Fisiere1, QStringLiteral("Terminat"), "erminat1");
+    Testare1 = menuBar()->addMenu(QStringLiteral("Învățare           "));
+    Testare1->setObjectName(QStringLiteral("Testare1"));
+    Invatare1 = addItem(Testare1, QStringLiteral("Invatare"), "Invatare1");
+    Rezultate1 = menuBar()->addMenu(QStringLiteral("Testare                "));
+    Rezultate1->setObjectName(QStringLiteral("Rezultate1"));
+    estarecapreciereprocentual1 = addItem(Rezultate1, QStringLiteral("Testare cu apreciere procentuală           "),
+                                          "estarecapreciereprocentual1");
+    Help1 = menuBar()->addMenu(QStringLiteral("Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    InstruciuniOperare1 = addItem(Help1, QStringLiteral("Deschide Instrucțiuni Operare"), "InstruciuniOperare1");
+    InchideiInstruciuni1 = addItem(Help1, QStringLiteral("Inchideți Instrucțiuni operare"), "InchideiInstruciuni1");
+
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    Image1 = new QLabel(client);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, 1009, 673);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    app::guarded([this] {
+        QFile file(QStringLiteral(":/pictures/menu.jpg"));
+        file.open(QIODevice::ReadOnly);
+        // Natural size from the top-left corner; the label cuts off what lies beyond its edges.
+        Image1->setPixmap(QPixmap::fromImage(app::decodeJpeg(file.readAll())));
+    });
+
+    Memo1 = new QPlainTextEdit(client);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(160, 24, 705, 649);
+    Memo1->setFont(app::windowFont(QStringLiteral("Times New Roman"), 19));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setPlainText(app::fixedText(app::FixedText::Instructions));
+    Memo1->hide();
+
+    app::setUpOwnedWindow(this, QStringLiteral("Alege din meniu"), QSize(1054, 774 + menuBar()->sizeHint().height()));
+
+    connect(erminat1, &QAction::triggered, this, [this] { app::guarded([this] { erminat1Click(); }); });
+    connect(Invatare1, &QAction::triggered, this, [this] { app::guarded([this] { Invatare1Click(); }); });
+    connect(estarecapreciereprocentual1, &QAction::triggered, this,
+            [this] { app::guarded([this] { estarecapreciereprocentual1Click(); }); });
+    connect(InstruciuniOperare1, &QAction::triggered, this,
+            [this] { app::guarded([this] { InstruciuniOperare1Click(); }); });
+    connect(InchideiInstruciuni1, &QAction::triggered, this,
+            [this] { app::guarded([this] { InchideiInstruciuni1Click(); }); });
+}
+
+void TfrmAlege::erminat1Click()
+{
+    app::endProgram();
+    app::closeWindow(this);
+}
+
+void TfrmAlege::Invatare1Click()
+{
+    app::showWindow(frmInv_Colreg);
+    app::closeWindow(this);
+}
+
+void TfrmAlege::estarecapreciereprocentual1Click()
+{
+    app::showWindow(frmColreg_Proc);
+    app::closeWindow(this);
+}
+
+void TfrmAlege::InstruciuniOperare1Click()
+{
+    Memo1->show();
+}
+
+void TfrmAlege::InchideiInstruciuni1Click()
+{
+    Memo1->hide();
+}

@@ -1,0 +1,98 @@
+#include "app/frm_main.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/boxes.h"
+#include "app/button_pictures.h"
+#include "app/fixed_texts.h"
+#include "app/frm_alege.h"
+#include "app/jpeg_picture.h"
+#include "app/window_ops.h"
+#include "app/window_setup.h"
+#include "app/windows.h"
+
+TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFolder)
+{
+    frmMain = this;
+    setObjectName(QStringLiteral("frmMain"));
+    app::setUpMainWindow(this,
+                         QStringLiteral("Aplicație pentru îaprofudarea învățării Regulamentului internațional "
+                                        "pentru prevenirea abordajelor pr mare (COLREG en.) prin testare și "
+                                        "autotestare"),
+                         QSize(1200, 701));
+    setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(80, 84, 753, 481);
+    app::guarded([this] {
+        QFile file(QStringLiteral(":/pictures/welcome.jpg"));
+        file.open(QIODevice::ReadOnly);
+        // Decoded no larger than needed, then stretched to the box without keeping the aspect ratio.
+        const QImage picture = app::decodeJpeg(file.readAll(), Image1->size());
+        Image1->setPixmap(
+            QPixmap::fromImage(picture.scaled(Image1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    });
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(839, 84, 322, 481);
+    Memo1->setFont(app::windowFont(QStringLiteral("Times New Roman"), 19));
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setPlainText(app::fixedText(app::FixedText::Welcome));
+    Memo1->moveCursor(QTextCursor::Start);
+
+    bitbtnOK = new QPushButton(QStringLiteral("OK"), this);
+    bitbtnOK->setObjectName(QStringLiteral("bitbtnOK"));
+    bitbtnOK->setGeometry(607, 571, 98, 25);
+    bitbtnOK->setFont(app::windowFont(QStringLiteral("MS Sans Serif"), 19, true));
+    app::setTextColour(bitbtnOK, Qt::blue);
+    bitbtnOK->setIcon(app::buttonPicture(QStringLiteral("door-open")));
+    connect(bitbtnOK, &QPushButton::clicked, this, [this] { app::guarded([this] { bitbtnOKClick(); }); });
+
+    setTabOrder(Memo1, bitbtnOK);
+    Memo1->setFocus();
+
+    app::guarded([this] { FormCreate(); });
+}
+
+TfrmMain::~TfrmMain()
+{
+    // The owned windows and their views go before the cursors and data sources they follow, which are
+    // members and so would die before the base class deletes its children.
+    const auto owned = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : owned)
+        if (child->isWindow())
+            delete child;
+    frmMain = nullptr;
+}
+
+void TfrmMain::FormCreate()
+{
+    conColreg.setConnectionString(store::connectionStringFor(databaseFolder_.toStdString()));
+    tblIntrebari.setConnection(&conColreg);
+    tblTest.setConnection(&conColreg);
+    tblRezultate.setConnection(&conColreg);
+    tblStudenti.setConnection(&conColreg);
+    tblIntrebari.Open();
+    tblTest.Open();
+    tblRezultate.Open();
+    tblStudenti.Open();
+}
+
+void TfrmMain::bitbtnOKClick()
+{
+    app::showWindow(frmAlege);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    app::closeWindow(this);
+}

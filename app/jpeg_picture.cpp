@@ -1,0 +1,55 @@
+#include "app/jpeg_picture.h"
+
+#include <turbojpeg.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace app {
+
+namespace {
+
+struct HandleCloser {
+    void operator()(void* handle) const { tjDestroy(handle); }
+};
+
+}  // namespace
+
+QImage decodeJpeg(const QByteArray& data, QSize atLeast)
+{
+    std::unique_ptr<void, HandleCloser> handle(tjInitDecompress());
+    if (!handle)
+        throw std::runtime_error("Cannot start the JPEG decoder");
+    auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    const auto size = static_cast<unsigned long>(data.size());
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(handle.get(), bytes, size, &width, &height, &subsampling, &colorspace) != 0)
+        throw std::runtime_error(std::string("JPEG image is not valid: ") + tjGetErrorStr2(handle.get()));
+
+    int outWidth = width, outHeight = height;
+    if (atLeast.isValid()) {
+        int count = 0;
+        const tjscalingfactor* factors = tjGetScalingFactors(&count);
+        for (int i = 0; i < count; ++i) {
+            const int w = TJSCALED(width, factors[i]);
+            const int h = TJSCALED(height, factors[i]);
+            if (w >= atLeast.width() && h >= atLeast.height() && w * h < outWidth * outHeight) {
+                outWidth = w;
+                outHeight = h;
+            }
+        }
+    }
+
+    QImage image(outWidth, outHeight, QImage::Format_RGB888);
+    if (image.isNull())
+        throw std::runtime_error("Not enough memory for the JPEG image");
+    const int rc = tjDecompress2(handle.get(), bytes, size, image.bits(), outWidth,
+                                 static_cast<int>(image.bytesPerLine()), outHeight, TJPF_RGB, 0);
+    // A truncated file decodes as far as it goes with only a warning; only a fatal error is a failure.
+    if (rc != 0 && tjGetErrorCode(handle.get()) == TJERR_FATAL)
+        throw std::runtime_error(std::string("JPEG image is not valid: ") + tjGetErrorStr2(handle.get()));
+    return image;
+}
+
+}  // namespace app

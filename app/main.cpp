@@ -1,0 +1,17 @@
+#include <QApplication>
+
+#include "app/frm_main.h"
+#include "app/start_up.h"
+#include "app/window_ops.h"
+#include "app/windows.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    app::setUpApplication(application);
+    app::createWindows(QCoreApplication::applicationDirPath());
+    app::showWindow(frmMain);
+    const int code = application.exec();
+    app::destroyWindows();
+    return code;
+}

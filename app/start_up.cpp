@@ -1,0 +1,45 @@
+#include "app/start_up.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+#include <clocale>
+
+#include "app/frm_alege.h"
+#include "app/frm_main.h"
+#include "app/window_setup.h"
+#include "app/windows.h"
+#include "learning/frm_inv_colreg.h"
+#include "testing/frm_colreg_proc.h"
+
+namespace app {
+
+void setUpApplication(QApplication& application)
+{
+    // Qt took the user's regional settings when the application object was created; numbers are
+    // parsed and printed in the C form from here on, and the decimal separator is asked for by name.
+    std::setlocale(LC_NUMERIC, "C");
+    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    application.setFont(windowFont(QStringLiteral("Tahoma"), 11));
+    application.setWindowIcon(QIcon(QStringLiteral(":/icons/velmaris.png")));
+    // Only the welcome window's close or an explicit request ends the program.
+    application.setQuitOnLastWindowClosed(false);
+}
+
+void createWindows(const QString& databaseFolder)
+{
+    new TfrmMain(databaseFolder);
+    new TfrmAlege();
+    new TfrmInv_Colreg();
+    new TfrmColreg_Proc();
+}
+
+void destroyWindows()
+{
+    delete frmMain;
+    frmAlege = nullptr;
+    frmInv_Colreg = nullptr;
+    frmColreg_Proc = nullptr;
+}
+
+}  // namespace app

@@ -1,0 +1,19 @@
+#pragma once
+
+class QWidget;
+
+namespace app {
+
+// The only ways the program moves between its windows.
+
+// Makes the window visible in the state the user left it (maximized at first), in front, active.
+void showWindow(QWidget* window);
+// Hides the window; for the welcome window, ends the program.
+void closeWindow(QWidget* window);
+// Asks the event loop to stop once the running handler has returned.
+void endProgram();
+// True once something asked to end the program (tests read it; the event loop has its own flag).
+bool endRequested();
+void resetEndRequest();
+
+}  // namespace app

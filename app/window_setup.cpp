@@ -1,0 +1,56 @@
+#include "app/window_setup.h"
+
+#include <QWidget>
+
+#include "app/windows.h"
+
+namespace app {
+
+QFont windowFont(const QString& family, int pixelHeight, bool bold)
+{
+    QFont font(family);
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    return font;
+}
+
+namespace {
+
+void setUpCommon(QWidget* window, const QString& caption, QSize clientSize)
+{
+    window->setWindowTitle(caption);
+    window->resize(clientSize);
+    window->setAutoFillBackground(true);
+    window->setWindowState(Qt::WindowMaximized);
+}
+
+}  // namespace
+
+void setUpOwnedWindow(QWidget* window, const QString& caption, QSize clientSize)
+{
+    // Only a dialog-type window with a parent gets WM_TRANSIENT_FOR, which keeps it in front of the
+    // welcome window and off the taskbar; the hints give it the ordinary minimize and maximize buttons.
+    window->setParent(mainWindow(), Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                                        Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setUpCommon(window, caption, clientSize);
+}
+
+void setUpMainWindow(QWidget* window, const QString& caption, QSize clientSize)
+{
+    setUpCommon(window, caption, clientSize);
+}
+
+}  // namespace app
+
+namespace app {
+
+void setTextColour(QWidget* control, const QColor& colour)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    palette.setColor(QPalette::Text, colour);
+    control->setPalette(palette);
+}
+
+}  // namespace app

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace store {
+
+class Connection;
+class DataSource;
+class TableCursor;
+
+enum class CursorState { Browse, Edit, Insert };
+
+// One field of a cursor's current record, addressed by name or position, read and written as text.
+class Field {
+public:
+    Field(TableCursor& cursor, int index) : cursor_(&cursor), index_(index) {}
+    std::string AsString() const;
+    void setAsString(const std::string& text) const;
+    const std::string& FieldName() const;
+    int index() const { return index_; }
+
+private:
+    TableCursor* cursor_;
+    int index_;
+};
+
+// A table of the database held in memory in the order the program walks it, with a current record,
+// a state and the two end flags. Every change is written to the file at once, one committed
+// transaction per Post or Delete, so the file is consistent whenever the program stops.
+class TableCursor {
+public:
+    enum class ColumnKind { Integer, Real, Text, Blob };
+    struct Column {
+        std::string name;
+        ColumnKind kind = ColumnKind::Text;
+        int size = 0;  // declared length of a VARCHAR(n), else 0
+    };
+
+    TableCursor(std::string name, std::string tableName);
+    TableCursor(const TableCursor&) = delete;
+    TableCursor& operator=(const TableCursor&) = delete;
+
+    const std::string& name() const { return name_; }
+    const std::string& tableName() const { return tableName_; }
+    void setConnection(Connection* connection) { connection_ = connection; }
+
+    void Open();
+    void Close();
+    bool Active() const { return active_; }
+
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    void Edit();
+    void Append();
+    void Post();
+    void Delete();
+    int RecordCount() const;
+    bool Locate(const std::string& fieldName, std::int64_t value);
+    void setIndexFieldNames(const std::string& fieldName);
+    const std::string& IndexFieldNames() const { return indexFieldNames_; }
+
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    CursorState State() const { return state_; }
+    bool Modified() const { return modified_; }
+    // True when there is a record to show: the current stored record, or the pending new one.
+    bool hasCurrentRecord() const;
+
+    Field FieldByName(const std::string& fieldName);
+    Field Fields(int index);
+    // Null when no column has that name.
+    std::optional<int> fieldIndex(const std::string& fieldName) const;
+    const std::vector<Column>& columns() const { return columns_; }
+    int FieldCount() const { return static_cast<int>(columns_.size()); }
+
+    std::string fieldText(int index) const;
+    void setFieldText(int index, const std::string& text);
+
+    // Data sources follow the cursor; each notifies its views.
+    void attach(DataSource* source);
+    void detach(DataSource* source);
+
+private:
+    struct Row {
+        std::int64_t rowid = 0;
+        std::vector<std::optional<std::string>> values;
+    };
+    enum class Notice { Record, Field, State, Update };
+
+    void checkActive() const;
+    void checkBrowseMode();  // settle: let views write, then store if modified, else drop
+    void storePending();
+    void dropPending();
+    void beginInsert();
+    void sortRows();
+    void loadColumns();
+    void loadRows();
+    [[noreturn]] void fail(const std::string& message) const;
+    [[noreturn]] void failEngine(const std::string& what) const;
+    void notify(Notice notice, int field = -1);
+    const Row* currentRow() const;
+
+    std::string name_;
+    std::string tableName_;
+    Connection* connection_ = nullptr;
+    std::vector<DataSource*> sources_;
+
+    bool active_ = false;
+    std::vector<Column> columns_;
+    std::vector<Row> rows_;
+    int current_ = -1;  // index into rows_, -1 when the table is empty
+    bool eof_ = false;
+    bool bof_ = false;
+    CursorState state_ = CursorState::Browse;
+    Row pending_;  // the edit buffer in edit and insert state
+    bool modified_ = false;
+    int currentBeforeInsert_ = -1;
+    bool bofBeforeInsert_ = false;
+    bool eofBeforeInsert_ = false;
+    std::string indexFieldNames_;
+};
+
+}  // namespace store

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <filesystem>
+
+#include "app/boxes.h"
+#include "app/frm_main.h"
+#include "app/start_up.h"
+#include "app/window_ops.h"
+#include "app/windows.h"
+#include "tests/support/box_recorder.h"
+#include "tests/support/fixture_db.h"
+
+namespace {
+
+struct StartResult {
+    std::vector<QString> errors;
+    bool welcomeVisibleDuringError = false;
+    bool open[4] = {};
+};
+
+// Starts the program on `folder` as main() does and notes what the user saw.
+StartResult start(const fixture::Folder& folder)
+{
+    StartResult result;
+    BoxRecorder recorder;
+    recorder.whileOpen = [&](const BoxRecorder::Box&) {
+        result.welcomeVisibleDuringError = frmMain && frmMain->isVisible();
+    };
+    app::createWindows(QString::fromStdString(folder.path()));
+    app::showWindow(frmMain);
+    result.errors = recorder.errors();
+    result.open[0] = frmMain->tblIntrebari.Active();
+    result.open[1] = frmMain->tblTest.Active();
+    result.open[2] = frmMain->tblRezultate.Active();
+    result.open[3] = frmMain->tblStudenti.Active();
+    return result;
+}
+
+TEST(StartUp, WithAGoodDatabaseOpensTheFourTablesSilently)
+{
+    fixture::Folder folder;
+    folder.writeDatabase(fixture::sampleQuestions(3));
+    const StartResult r = start(folder);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_TRUE(r.open[0] && r.open[1] && r.open[2] && r.open[3]);
+    EXPECT_EQ(frmMain->tblIntrebari.RecordCount(), 3);
+    EXPECT_EQ(frmMain->conColreg.connectionString(), "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() +
+                                                         "/Velmaris.mdb;Persist Security Info=False");
+    app::destroyWindows();
+}
+
+struct BadFile {
+    const char* name;
+    std::function<void(fixture::Folder&)> make;
+    const char* messageStart;
+    int tablesOpen;  // how many of the four, in opening order, opened before the failure
+};
+
+TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
+{
+    const BadFile cases[] = {
+        {"missing", [](fixture::Folder&) {}, "Could not find file '", 0},
+        {"empty", [](fixture::Folder& f) { f.writeBytes(""); }, "The database file '", 0},
+        {"not a database", [](fixture::Folder& f) { f.writeBytes(std::string(4096, '\x5a')); }, "'", 0},
+        {"without ManInt",
+         [](fixture::Folder& f) {
+             f.writeDatabase(fixture::sampleQuestions(2));
+             f.exec("DROP TABLE ManInt");
+         },
+         "tblTest: Table 'ManInt' not found", 1},
+    };
+    for (const BadFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        fixture::Folder folder;
+        c.make(folder);
+        const StartResult r = start(folder);
+        ASSERT_EQ(r.errors.size(), 1u);
+        EXPECT_TRUE(r.errors[0].startsWith(QString::fromUtf8(c.messageStart))) << r.errors[0].toStdString();
+        EXPECT_TRUE(r.errors[0].endsWith(u'.')) << "the error box adds the full stop";
+        EXPECT_FALSE(r.welcomeVisibleDuringError);
+        EXPECT_TRUE(frmMain->isVisible()) << "start-up goes on";
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(r.open[i], i < c.tablesOpen) << "table " << i;
+        if (std::string(c.name) == "missing") {
+            EXPECT_FALSE(std::filesystem::exists(folder.databasePath()));
+        }
+
+        // A later operation on the closed cursor reports the closed-cursor error and the program goes on.
+        BoxRecorder later;
+        app::guarded([] { frmMain->tblTest.First(); });
+        ASSERT_EQ(later.errors().size(), 1u);
+        EXPECT_EQ(later.errors()[0], QStringLiteral("tblTest: Cannot perform this operation on a closed dataset."));
+        app::destroyWindows();
+    }
+}
+
+TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)
+{
+    BoxRecorder recorder;
+    std::vector<int> steps;
+    app::guarded([&] {
+        steps.push_back(1);
+        throw std::runtime_error("Bitmap image is not valid");
+        steps.push_back(2);
+    });
+    EXPECT_EQ(steps, std::vector<int>{1});
+    ASSERT_EQ(recorder.errors().size(), 1u);
+    EXPECT_EQ(recorder.errors()[0], QStringLiteral("Bitmap image is not valid."));
+}
+
+}  // namespace

@@ -1,0 +1,394 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "store/connection.h"
+#include "store/data_source.h"
+#include "store/error.h"
+#include "store/table_cursor.h"
+#include "tests/support/fixture_db.h"
+
+using store::CursorState;
+using store::TableCursor;
+
+namespace {
+
+// A cursor on a fixture database, the way the welcome window holds one.
+struct Opened {
+    explicit Opened(int questions, int scratchRows = 0, const std::string& table = "Intrebari")
+        : cursor(table == "ManInt" ? "tblTest" : "tblIntrebari", table)
+    {
+        folder.writeDatabase(fixture::sampleQuestions(questions), scratchRows);
+        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        cursor.setConnection(&connection);
+        cursor.Open();
+    }
+    fixture::Folder folder;
+    store::Connection connection;
+    TableCursor cursor;
+};
+
+std::string current(TableCursor& c)
+{
+    return c.hasCurrentRecord() ? c.FieldByName("Intrebare").AsString() : "-";
+}
+
+// Runs a script of cursor operations: First Last Next Prior Edit Append Post Delete, and "=text" which
+// assigns the field Intrebare.
+void run(TableCursor& c, const std::string& script)
+{
+    std::istringstream words(script);
+    std::string op;
+    while (words >> op) {
+        if (op == "First") {
+            c.First();
+        } else if (op == "Last") {
+            c.Last();
+        } else if (op == "Next") {
+            c.Next();
+        } else if (op == "Prior") {
+            c.Prior();
+        } else if (op == "Edit") {
+            c.Edit();
+        } else if (op == "Append") {
+            c.Append();
+        } else if (op == "Post") {
+            c.Post();
+        } else if (op == "Delete") {
+            c.Delete();
+        } else if (op[0] == '=') {
+            c.FieldByName("Intrebare").setAsString(op.substr(1));
+        } else {
+            FAIL() << "unknown op " << op;
+        }
+    }
+}
+
+struct MoveCase {
+    int rows;
+    const char* script;
+    const char* current;  // Intrebare of the current record, "-" for none
+    CursorState state;
+    bool bof, eof;
+    int fileRows;
+    const char* fileTexts;  // all Intrebare values in the file, in rowid order
+};
+
+std::string fileTexts(const fixture::Folder& folder)
+{
+    std::string all;
+    for (const auto& t : folder.column("SELECT Intrebare FROM Intrebari ORDER BY rowid"))
+        all += (all.empty() ? "" : "|") + t;
+    return all;
+}
+
+class CursorMoves : public ::testing::TestWithParam<MoveCase> {};
+
+TEST_P(CursorMoves, LeaveRecordStateFlagsAndFileAsTheSystemRelies)
+{
+    const MoveCase& c = GetParam();
+    Opened db(c.rows);
+    run(db.cursor, c.script);
+    EXPECT_EQ(current(db.cursor), c.current);
+    EXPECT_EQ(db.cursor.State(), c.state);
+    EXPECT_EQ(db.cursor.Bof(), c.bof);
+    EXPECT_EQ(db.cursor.Eof(), c.eof);
+    EXPECT_EQ(db.folder.count("Intrebari"), c.fileRows);
+    if (c.fileTexts) {
+        EXPECT_EQ(fileTexts(db.folder), c.fileTexts);
+    }
+}
+
+constexpr auto B = CursorState::Browse;
+constexpr auto E = CursorState::Edit;
+constexpr auto I = CursorState::Insert;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CursorMoves,
+    ::testing::Values(
+        // Open
+        MoveCase{3, "", "Întrebarea 0", B, true, false, 3, nullptr}, MoveCase{0, "", "-", B, true, true, 0, nullptr},
+        // First / Last
+        MoveCase{3, "Next Next First", "Întrebarea 0", B, true, false, 3, nullptr},
+        MoveCase{3, "Last", "Întrebarea 2", B, false, true, 3, nullptr},
+        MoveCase{0, "First", "-", B, true, true, 0, nullptr}, MoveCase{0, "Last", "-", B, true, true, 0, nullptr},
+        // Next / Prior, at the ends they stay and only set the flag
+        MoveCase{3, "Next", "Întrebarea 1", B, false, false, 3, nullptr},
+        MoveCase{3, "Next Next", "Întrebarea 2", B, false, false, 3, nullptr},
+        MoveCase{3, "Next Next Next", "Întrebarea 2", B, false, true, 3, nullptr},
+        MoveCase{3, "Next Next Next Next", "Întrebarea 2", B, false, true, 3, nullptr},
+        MoveCase{3, "Last Prior", "Întrebarea 1", B, false, false, 3, nullptr},
+        MoveCase{3, "Prior", "Întrebarea 0", B, true, false, 3, nullptr},
+        MoveCase{3, "Next Prior Prior", "Întrebarea 0", B, true, false, 3, nullptr},
+        MoveCase{1, "Next", "Întrebarea 0", B, false, true, 1, nullptr},
+        MoveCase{0, "Next", "-", B, true, true, 0, nullptr}, MoveCase{0, "Prior", "-", B, true, true, 0, nullptr},
+        // Edit: nothing assigned leaves the file alone; assigned, the next move stores it
+        MoveCase{3, "Edit", "Întrebarea 0", E, true, false, 3, nullptr},
+        MoveCase{3, "Edit Next", "Întrebarea 1", B, false, false, 3, "Întrebarea 0|Întrebarea 1|Întrebarea 2"},
+        MoveCase{3, "Edit =nou Next", "Întrebarea 1", B, false, false, 3, "nou|Întrebarea 1|Întrebarea 2"},
+        MoveCase{3, "Edit =nou Prior", "nou", B, true, false, 3, "nou|Întrebarea 1|Întrebarea 2"},
+        MoveCase{3, "Edit =nou", "nou", E, true, false, 3, "Întrebarea 0|Întrebarea 1|Întrebarea 2"},
+        MoveCase{3, "Edit =nou Edit Last", "Întrebarea 2", B, false, true, 3, "nou|Întrebarea 1|Întrebarea 2"},
+        // Edit on an empty table starts a new record, stored only when a field is assigned
+        MoveCase{0, "Edit", "", I, false, false, 0, nullptr}, MoveCase{0, "Edit Next", "-", B, true, true, 0, ""},
+        MoveCase{0, "Edit =primul Next", "primul", B, false, true, 1, "primul"},
+        // Append: a blank record after all others; dropped if nothing is assigned
+        MoveCase{3, "Append", "", I, false, false, 3, nullptr},
+        MoveCase{3, "Next Append First", "Întrebarea 0", B, true, false, 3, nullptr},
+        MoveCase{3, "Append =nou Post", "nou", B, false, false, 4, "Întrebarea 0|Întrebarea 1|Întrebarea 2|nou"},
+        MoveCase{3, "Append =nou First", "Întrebarea 0", B, true, false, 4, nullptr},
+        MoveCase{3, "Append =a Append =b Post", "b", B, false, false, 5, nullptr},
+        MoveCase{3, "Append Post", "", B, false, false, 4, nullptr},
+        // Post stores the pending record, which stays current
+        MoveCase{3, "Next Edit =nou Post", "nou", B, false, false, 3, "Întrebarea 0|nou|Întrebarea 2"},
+        // Delete: the record after becomes current, else the one before
+        MoveCase{3, "Delete", "Întrebarea 1", B, false, false, 2, "Întrebarea 1|Întrebarea 2"},
+        MoveCase{3, "Last Delete", "Întrebarea 1", B, false, false, 2, "Întrebarea 0|Întrebarea 1"},
+        MoveCase{1, "Delete", "-", B, true, true, 0, ""},
+        MoveCase{3, "Edit =nou Delete", "Întrebarea 1", B, false, false, 2, "Întrebarea 1|Întrebarea 2"},
+        MoveCase{3, "Append =nou Delete", "Întrebarea 0", B, true, false, 3, nullptr}));
+
+// First, then Next and Delete as often as RecordCount gave: each pass removes one record.
+class EmptyingLoop : public ::testing::TestWithParam<int> {};
+
+TEST_P(EmptyingLoop, RemovesEveryRecordOnePerPass)
+{
+    const int n = GetParam();
+    Opened db(0, n, "ManInt");
+    const int recMax = db.cursor.RecordCount();
+    ASSERT_EQ(recMax, n);
+    db.cursor.First();
+    std::vector<int> deleted;
+    for (int i = 0; i < recMax; ++i) {
+        db.cursor.Next();
+        deleted.push_back(std::stoi(db.cursor.Fields(0).AsString()));
+        db.cursor.Delete();
+        EXPECT_EQ(db.folder.count("ManInt"), n - i - 1) << "pass " << i;
+    }
+    EXPECT_EQ(db.cursor.RecordCount(), 0);
+    EXPECT_TRUE(db.cursor.Bof() && db.cursor.Eof());
+    // Records 2, 4, 6 ... while the cursor can move, then the last one that remains, each time.
+    std::vector<int> expected;
+    std::vector<int> left;
+    for (int id = 1; id <= n; ++id)
+        left.push_back(id);
+    std::size_t pos = 0;
+    for (int i = 0; i < n; ++i) {
+        if (pos + 1 < left.size())
+            ++pos;
+        expected.push_back(left[pos]);
+        left.erase(left.begin() + static_cast<long>(pos));
+        pos = std::min(pos, left.empty() ? 0 : left.size() - 1);
+    }
+    EXPECT_EQ(deleted, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, EmptyingLoop, ::testing::Values(1, 2, 30, 60));
+
+TEST(EmptyingLoop, ThirtyRecordsGoInTheDocumentedOrder)
+{
+    Opened db(0, 30, "ManInt");
+    db.cursor.First();
+    std::vector<int> deleted;
+    for (int i = 0; i < 30; ++i) {
+        db.cursor.Next();
+        deleted.push_back(std::stoi(db.cursor.Fields(0).AsString()));
+        db.cursor.Delete();
+    }
+    std::vector<int> expected;
+    for (int id = 2; id <= 30; id += 2)
+        expected.push_back(id);
+    for (int id = 29; id >= 1; id -= 2)
+        expected.push_back(id);
+    EXPECT_EQ(deleted, expected);
+}
+
+struct ErrorCase {
+    const char* what;
+    std::function<void(TableCursor&)> op;
+    const char* message;
+};
+
+TEST(CursorErrors, AreWordedExactlyWithTheCursorNameInFront)
+{
+    const std::vector<ErrorCase> onClosed = {
+        {"First", [](TableCursor& c) { c.First(); }, nullptr},
+        {"Last", [](TableCursor& c) { c.Last(); }, nullptr},
+        {"Next", [](TableCursor& c) { c.Next(); }, nullptr},
+        {"Prior", [](TableCursor& c) { c.Prior(); }, nullptr},
+        {"Edit", [](TableCursor& c) { c.Edit(); }, nullptr},
+        {"Append", [](TableCursor& c) { c.Append(); }, nullptr},
+        {"Post", [](TableCursor& c) { c.Post(); }, nullptr},
+        {"Delete", [](TableCursor& c) { c.Delete(); }, nullptr},
+        {"RecordCount", [](TableCursor& c) { c.RecordCount(); }, nullptr},
+        {"Locate", [](TableCursor& c) { c.Locate("Nr_Intreb", 1); }, nullptr},
+        {"FieldByName", [](TableCursor& c) { c.FieldByName("Rd"); }, nullptr},
+        {"Fields", [](TableCursor& c) { c.Fields(11); }, nullptr},
+    };
+    TableCursor closed("tblTest", "ManInt");
+    for (const auto& e : onClosed) {
+        try {
+            e.op(closed);
+            ADD_FAILURE() << e.what << " did not fail";
+        } catch (const store::Error& error) {
+            EXPECT_STREQ(error.what(), "tblTest: Cannot perform this operation on a closed dataset") << e.what;
+        }
+    }
+    // The order is kept for the next Open instead of failing.
+    EXPECT_NO_THROW(closed.setIndexFieldNames("Nr_Intreb"));
+
+    Opened empty(0, 0, "ManInt");
+    Opened full(0, 2, "ManInt");
+    const std::vector<std::pair<TableCursor*, ErrorCase>> onOpen = {
+        {&full.cursor,
+         {"Post in browse", [](TableCursor& c) { c.Post(); }, "tblTest: Dataset not in edit or insert mode"}},
+        {&full.cursor,
+         {"write in browse", [](TableCursor& c) { c.Fields(11).setAsString("A"); },
+          "tblTest: Dataset not in edit or insert mode"}},
+        {&empty.cursor,
+         {"Delete on empty", [](TableCursor& c) { c.Delete(); },
+          "tblTest: Cannot perform this operation on an empty dataset"}},
+        {&full.cursor,
+         {"unknown field", [](TableCursor& c) { c.FieldByName("Raspuns"); }, "tblTest: Field 'Raspuns' not found"}},
+        {&full.cursor,
+         {"text in a number",
+          [](TableCursor& c) {
+              c.Edit();
+              c.FieldByName("Nr_Intreb").setAsString("x1");
+          },
+          "'x1' is not a valid integer value for field 'Nr_Intreb'"}},
+    };
+    for (const auto& [cursor, e] : onOpen) {
+        try {
+            e.op(*cursor);
+            ADD_FAILURE() << e.what << " did not fail";
+        } catch (const store::Error& error) {
+            EXPECT_STREQ(error.what(), e.message) << e.what;
+        }
+    }
+}
+
+TEST(CursorFields, ReadAndWriteByNameAndPositionAsText)
+{
+    Opened db(0, 1, "ManInt");
+    TableCursor& c = db.cursor;
+    const char* names[] = {"Id",   "Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3",
+                           "Poza", "R1",        "R2",        "R3",   "Rb",   "Rd"};
+    ASSERT_EQ(c.FieldCount(), 12);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(c.Fields(i).FieldName(), names[i]);
+    EXPECT_EQ(c.Fields(1).AsString(), "100");  // a number as decimal digits
+    EXPECT_EQ(c.Fields(3).AsString(), "");     // an empty field as empty text
+    EXPECT_EQ(c.FieldByName("rd").AsString(), "?");
+
+    c.Edit();
+    c.Fields(11).setAsString("B");
+    c.Fields(10).setAsString("AB");  // Rb holds one character, as declared
+    c.Post();
+    EXPECT_EQ(db.folder.column("SELECT Rd || Rb FROM ManInt")[0], "BA");
+}
+
+TEST(CursorFields, PictureBytesTravelUnchangedAsText)
+{
+    fixture::Folder folder;
+    auto questions = fixture::sampleQuestions(1);
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes += static_cast<char>(i);
+    bytes += std::string("\0\0\x01\x00", 4);
+    questions[0].picture = bytes;
+    folder.writeDatabase(questions);
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    TableCursor bank("tblIntrebari", "Intrebari"), test("tblTest", "ManInt");
+    bank.setConnection(&connection);
+    test.setConnection(&connection);
+    bank.Open();
+    test.Open();
+    test.Append();
+    test.Fields(6).setAsString(bank.FieldByName("Poza").AsString());
+    test.Post();
+    EXPECT_EQ(folder.column("SELECT Poza FROM ManInt")[0], bytes);
+    test.Close();
+    test.Open();
+    EXPECT_EQ(test.FieldByName("Poza").AsString(), bytes);
+}
+
+TEST(CursorLocate, FindsByNumberOrLeavesTheCursorWhereItWas)
+{
+    Opened db(5);
+    TableCursor& c = db.cursor;
+    c.Next();
+    EXPECT_TRUE(c.Locate("Nr_Intreb", 3));
+    EXPECT_EQ(current(c), "Întrebarea 3");
+    EXPECT_FALSE(c.Bof() || c.Eof());
+    c.Last();
+    EXPECT_FALSE(c.Locate("Nr_Intreb", 274));
+    EXPECT_EQ(current(c), "Întrebarea 4");
+    EXPECT_TRUE(c.Eof()) << "a failed search moves nothing, flags included";
+    EXPECT_FALSE(c.Locate("NuExista", 1));
+
+    // Locate settles a pending record first.
+    c.Edit();
+    c.FieldByName("Intrebare").setAsString("schimbat");
+    EXPECT_TRUE(c.Locate("Nr_Intreb", 0));
+    EXPECT_EQ(db.folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 4")[0], "schimbat");
+}
+
+TEST(CursorOrder, IndexFieldNamesSortsAscendingByNumber)
+{
+    fixture::Folder folder;
+    auto questions = fixture::sampleQuestions(4);
+    questions[0].number = 30;
+    questions[1].number = 4;
+    questions[2].number = 100;
+    questions[3].number = 7;
+    folder.writeDatabase(questions);
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    TableCursor c("tblIntrebari", "Intrebari");
+    c.setConnection(&connection);
+    c.Open();
+    EXPECT_EQ(c.FieldByName("Nr_Intreb").AsString(), "30") << "opens in file order";
+    c.setIndexFieldNames("Nr_Intreb");
+    c.First();
+    std::string order;
+    for (int i = 0; i < 4; ++i, c.Next())
+        order += c.FieldByName("Nr_Intreb").AsString() + " ";
+    EXPECT_EQ(order, "4 7 30 100 ");
+}
+
+// Records the events a view would hear.
+struct Listener : store::DataLink {
+    std::vector<std::string> heard;
+    void recordChanged() override { heard.push_back("record"); }
+    void fieldChanged(int i) override { heard.push_back("field " + std::to_string(i)); }
+    void updateRecord() override { heard.push_back("update"); }
+    void stateChanged() override { heard.push_back("state"); }
+};
+
+TEST(DataSources, TellTheirViewsOfEveryChangeAndAutoEdit)
+{
+    Opened db(3);
+    store::DataSource source("dsIntrebari", db.cursor);
+    Listener view;
+    source.attach(&view);
+
+    db.cursor.Next();
+    EXPECT_EQ(view.heard, std::vector<std::string>{"record"});
+    view.heard.clear();
+
+    EXPECT_TRUE(source.Edit());
+    EXPECT_EQ(db.cursor.State(), CursorState::Edit);
+    db.cursor.FieldByName("Sol1").setAsString("x");
+    db.cursor.Next();
+    EXPECT_EQ(view.heard, (std::vector<std::string>{"state", "field 2", "update", "state", "record", "record"}));
+
+    source.setAutoEdit(false);
+    EXPECT_FALSE(source.Edit());
+    db.cursor.Close();
+    source.setAutoEdit(true);
+    EXPECT_FALSE(source.Edit()) << "a closed cursor cannot be edited";
+}
+
+}  // namespace

@@ -6,10 +6,12 @@
 #include <clocale>
 
 #include "app/frm_alege.h"
+#include "app/boxes.h"
 #include "app/frm_main.h"
 #include "app/window_setup.h"
 #include "app/windows.h"
 #include "learning/frm_inv_colreg.h"
+#include "store/error.h"
 #include "testing/frm_colreg_proc.h"
 
 namespace app {
@@ -24,6 +26,8 @@ void setUpApplication(QApplication& application)
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/velmaris.png")));
     // Only the welcome window's close or an explicit request ends the program.
     application.setQuitOnLastWindowClosed(false);
+    // A view's own key and focus handling reports its failures in the same error box as a handler.
+    store::setFailureReporter(&reportFailure);
 }
 
 void createWindows(const QString& databaseFolder)

@@ -1,16 +1,197 @@
 #include "learning/frm_inv_colreg.h"
 
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/boxes.h"
+#include "app/button_pictures.h"
+#include "app/frm_alege.h"
+#include "app/frm_main.h"
+#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "app/windows.h"
+#include "store/views/db_edit.h"
+#include "store/views/db_image.h"
+#include "store/views/db_memo.h"
+
+namespace {
+
+const QString kTimes = QStringLiteral("Times New Roman");
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at, int pixels, const QColor& colour)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(app::windowFont(kTimes, pixels, true));
+    app::setTextColour(l, colour);
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+
+store::DBMemo* memo(QWidget* parent, const char* name, QRect at, const char* field)
+{
+    auto* m = new store::DBMemo(parent);
+    m->setObjectName(QString::fromLatin1(name));
+    m->setGeometry(at);
+    m->setFont(app::windowFont(kTimes, 21));
+    app::setTextColour(m, Qt::black);
+    app::guarded([m, field] { m->bind(frmMain->dsIntrebari, field); });
+    return m;
+}
+
+QPushButton* arrow(QWidget* parent, const char* name, QRect at, const char* picture, const QString& accessibleName)
+{
+    auto* b = new QPushButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(at);
+    b->setIcon(app::buttonPicture(QString::fromLatin1(picture)));
+    // Icon-only buttons still tell screen readers and automation tools what they do.
+    b->setAccessibleName(accessibleName);
+    b->setToolTip(accessibleName);
+    return b;
+}
+
+}  // namespace
 
 TfrmInv_Colreg::TfrmInv_Colreg()
 {
     frmInv_Colreg = this;
     setObjectName(QStringLiteral("frmInv_Colreg"));
+    setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
+
+    Label1 = new QLabel(QStringLiteral("Învățarea  Regulamentului Internațional pentru Prevenirea Abordajelor pe "
+                                       "Mare (RIPPAM- COLREG  En.)  prin parcurgerea  tuturor întrebărilor și "
+                                       "variantelor de răspuns"),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(70, 38, 1127, 52);
+    Label1->setFont(app::windowFont(kTimes, 24, true));
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setWordWrap(true);
+    app::setTextColour(Label1, Qt::red);
+
+    Intrebare = label(this, "Intrebare", QStringLiteral("Întrebare:"), {78, 158}, 19, Qt::red);
+    Label2 = label(this, "Label2", QStringLiteral("Varianta de răspuns:"), {497, 88}, 19, Qt::blue);
+    const QColor windowText = palette().color(QPalette::WindowText);
+    Label3 = label(this, "Label3", QStringLiteral("a)"), {481, 167}, 19, windowText);
+    Varianta_2 = label(this, "Varianta_2", QStringLiteral("b)"), {481, 322}, 19, windowText);
+    Varianta_3 = label(this, "Varianta_3", QStringLiteral("c)"), {481, 475}, 19, windowText);
+
+    DBMemo1 = memo(this, "DBMemo1", {78, 179, 397, 331}, "Intrebare");
+    DBMemo4 = memo(this, "DBMemo4", {497, 109, 588, 160}, "Sol1");
+    DBMemo3 = memo(this, "DBMemo3", {497, 262, 588, 166}, "Sol2");
+    DBMemo2 = memo(this, "DBMemo2", {496, 426, 589, 157}, "Sol3");
+
+    DBImage1 = new store::DBImage(this);
+    DBImage1->setObjectName(QStringLiteral("DBImage1"));
+    DBImage1->setGeometry(1086, 109, 187, 474);
+    app::guarded([this] { DBImage1->bind(frmMain->dsIntrebari, "Poza"); });
+
+    bitbtnVerific = new QPushButton(QStringLiteral("Verificare"), this);
+    bitbtnVerific->setObjectName(QStringLiteral("bitbtnVerific"));
+    bitbtnVerific->setGeometry(719, 584, 75, 26);
+    bitbtnVerific->setFont(app::windowFont(kTimes, 16));
+
+    DBEdit1 = new store::DBEdit(this);
+    DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
+    DBEdit1->setGeometry(800, 584, 72, 26);
+    DBEdit1->setFont(app::windowFont(kTimes, 16, true));
+    DBEdit1->setAccessibleName(QStringLiteral("Răspunsul corect"));
+    app::guarded([this] { DBEdit1->bind(frmMain->dsIntrebari, "Rb"); });
+
+    BitBtnPrimaFis = arrow(this, "BitBtnPrimaFis", {683, 611, 75, 25}, "arrow-up", QStringLiteral("Prima întrebare"));
+    BitBtnInapoi =
+        arrow(this, "BitBtnInapoi", {758, 611, 34, 25}, "arrow-left", QStringLiteral("Întrebarea anterioară"));
+    BitbtnInainte =
+        arrow(this, "BitbtnInainte", {798, 611, 41, 25}, "arrow-right", QStringLiteral("Întrebarea următoare"));
+    BitBtnUltimaFis =
+        arrow(this, "BitBtnUltimaFis", {842, 611, 75, 24}, "arrow-down", QStringLiteral("Ultima întrebare"));
+
+    Inapoi = new QPushButton(app::buttonPicture(QStringLiteral("hand-left")), QStringLiteral("Înapoi"), this);
+    Inapoi->setObjectName(QStringLiteral("Inapoi"));
+    Inapoi->setGeometry(174, 512, 75, 23);
+    Inapoi->setFont(app::windowFont(kTimes, 16));
+    app::setTextColour(Inapoi, Qt::black);
+
+    Terminat = new QPushButton(app::buttonPicture(QStringLiteral("door-closed")), QStringLiteral("Terminat"), this);
+    Terminat->setObjectName(QStringLiteral("Terminat"));
+    Terminat->setGeometry(255, 512, 106, 24);
+    Terminat->setFont(app::windowFont(kTimes, 16));
+
+    const std::initializer_list<QWidget*> tabOrder = {
+        Inapoi,          Terminat, DBMemo3, DBMemo2, BitBtnPrimaFis, BitbtnInainte, BitBtnInapoi,
+        BitBtnUltimaFis, DBImage1, DBMemo4, DBMemo1, bitbtnVerific,  DBEdit1};
+    QWidget* previous = nullptr;
+    for (QWidget* w : tabOrder) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+
+    const std::pair<QPushButton*, void (TfrmInv_Colreg::*)()> handlers[] = {
+        {BitBtnPrimaFis, &TfrmInv_Colreg::BitBtnPrimaFisClick},
+        {BitBtnInapoi, &TfrmInv_Colreg::BitBtnInapoiClick},
+        {BitbtnInainte, &TfrmInv_Colreg::BitbtnInainteClick},
+        {BitBtnUltimaFis, &TfrmInv_Colreg::BitBtnUltimaFisClick},
+        {bitbtnVerific, &TfrmInv_Colreg::bitbtnVerificClick},
+        {Inapoi, &TfrmInv_Colreg::InapoiClick},
+        {Terminat, &TfrmInv_Colreg::TerminatClick},
+    };
+    for (const auto& [button, handler] : handlers)
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { app::guarded([this, handler] { (this->*handler)(); }); });
+
     app::setUpOwnedWindow(this,
                           QStringLiteral("Învățarea  Regulamentului Internațional pentru Prevenirea Abordajelor "
                                          "pe Mare (RIPPAM- COLREG)  prin parcurgerea  tuturor întrebărilor și "
                                          "variantelor de răspuns"),
                           QSize(1296, 723));
-    setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
+    // The first showing puts the keyboard focus on "Înapoi".
+    Inapoi->setFocus();
+}
+
+namespace {
+const QString kCaption = QStringLiteral("Conducere și manevră");
+}
+
+void TfrmInv_Colreg::BitBtnPrimaFisClick()
+{
+    DBEdit1->hide();
+    frmMain->tblIntrebari.First();
+    app::boxes().message(this, kCaption, QStringLiteral("Ești la începutul fișierului!"));
+}
+
+void TfrmInv_Colreg::BitBtnInapoiClick()
+{
+    DBEdit1->hide();
+    frmMain->tblIntrebari.Prior();
+}
+
+void TfrmInv_Colreg::BitbtnInainteClick()
+{
+    DBEdit1->hide();
+    frmMain->tblIntrebari.Next();
+}
+
+void TfrmInv_Colreg::BitBtnUltimaFisClick()
+{
+    DBEdit1->hide();
+    frmMain->tblIntrebari.Last();
+    app::boxes().message(this, kCaption, QStringLiteral("Ești la sfârșitul fișierului!"));
+}
+
+void TfrmInv_Colreg::bitbtnVerificClick()
+{
+    DBEdit1->show();
+}
+
+void TfrmInv_Colreg::InapoiClick()
+{
+    app::showWindow(frmAlege);
+}
+
+void TfrmInv_Colreg::TerminatClick()
+{
+    app::endProgram();
 }

@@ -1,0 +1,119 @@
+#include "store/views/db_image.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+
+#include "store/error.h"
+#include "store/picture.h"
+#include "store/views/picture_placement.h"
+
+namespace store {
+
+DBImage::DBImage(QWidget* parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setFocusPolicy(Qt::StrongFocus);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+}
+
+void DBImage::refresh()
+{
+    changed_ = false;
+    picture_ = QImage();
+    update();
+    const std::string bytes = value();
+    // An undecodable picture leaves the view blank and fails the operation that moved the cursor.
+    picture_ = decodePicture(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+void DBImage::writeChanges()
+{
+    if (!changed_)
+        return;
+    changed_ = false;
+    const QByteArray bytes = encodeBmp(picture_);
+    assign(bytes.toStdString());
+}
+
+void DBImage::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    painter.setClipRect(inside);
+    if (!picture_.isNull())
+        painter.drawImage(inside.topLeft() + pictureOrigin(inside.size(), picture_.size()), picture_);
+    if (hasFocus()) {
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(inside.adjusted(0, 0, -1, -1));
+    }
+}
+
+void DBImage::copyToClipboard()
+{
+    if (!picture_.isNull())
+        QApplication::clipboard()->setImage(picture_);
+}
+
+void DBImage::cutToClipboard()
+{
+    if (!beginEdit())
+        return;
+    copyToClipboard();
+    picture_ = QImage();
+    changed_ = true;
+    update();
+}
+
+void DBImage::pasteFromClipboard()
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!data || !data->hasImage())
+        return;
+    if (!beginEdit())
+        return;
+    picture_ = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_ARGB32);
+    changed_ = true;
+    update();
+}
+
+void DBImage::keyPressEvent(QKeyEvent* event)
+{
+    reportingFailures([&] { handleKey(event); });
+}
+
+void DBImage::handleKey(QKeyEvent* event)
+{
+    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if ((mods == Qt::ControlModifier && key == Qt::Key_C) || (mods == Qt::ControlModifier && key == Qt::Key_Insert))
+        copyToClipboard();
+    else if ((mods == Qt::ControlModifier && key == Qt::Key_X) || (mods == Qt::ShiftModifier && key == Qt::Key_Delete))
+        cutToClipboard();
+    else if ((mods == Qt::ControlModifier && key == Qt::Key_V) || (mods == Qt::ShiftModifier && key == Qt::Key_Insert))
+        pasteFromClipboard();
+    else if (mods == Qt::NoModifier && key == Qt::Key_Escape)
+        refresh();
+    else
+        QFrame::keyPressEvent(event);
+}
+
+void DBImage::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    QFrame::mousePressEvent(event);
+}
+
+void DBImage::focusOutEvent(QFocusEvent* event)
+{
+    if (changed_ && field())
+        reportingFailures([this] { writeChanges(); });
+    QFrame::focusOutEvent(event);
+}
+
+}  // namespace store

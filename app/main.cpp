@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
     app::setUpApplication(application);
     app::createWindows(QCoreApplication::applicationDirPath());
     app::showWindow(frmMain);
-    const int code = application.exec();
+    const int code = app::endRequested() ? 0 : application.exec();
     app::destroyWindows();
     return code;
 }

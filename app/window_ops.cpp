@@ -1,6 +1,7 @@
 #include "app/window_ops.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QWidget>
 
 #include "app/windows.h"
@@ -32,7 +33,10 @@ void closeWindow(QWidget* window)
 void endProgram()
 {
     ending = true;
-    QCoreApplication::exit(0);
+    // With no event loop running (before the main loop, or in tests) there is nothing to stop yet, and
+    // asking anyway would make every later event loop, a message box's included, return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 bool endRequested()

@@ -1,6 +1,8 @@
 #include "learning/frm_inv_colreg.h"
 
 #include <QLabel>
+
+#include <algorithm>
 #include <QPushButton>
 
 #include "app/boxes.h"
@@ -70,6 +72,9 @@ TfrmInv_Colreg::TfrmInv_Colreg()
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setWordWrap(true);
     app::setTextColour(Label1, Qt::red);
+    // Two lines of this face need a few pixels more than the classic layout gave; the label grows
+    // downwards rather than cutting off the descenders and diacritics of its second line.
+    Label1->resize(Label1->width(), std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
 
     Intrebare = label(this, "Intrebare", QStringLiteral("Întrebare:"), {78, 158}, 19, Qt::red);
     Label2 = label(this, "Label2", QStringLiteral("Varianta de răspuns:"), {497, 88}, 19, Qt::blue);

@@ -600,6 +600,18 @@ bool TableCursor::Locate(const std::string& fieldName, std::int64_t value)
     return false;
 }
 
+bool TableCursor::Contains(const std::string& fieldName, std::int64_t value) const
+{
+    checkActive();
+    const auto index = fieldIndex(fieldName);
+    if (!index)
+        return false;
+    return std::any_of(rows_.begin(), rows_.end(), [&](const Row& row) {
+        const auto& v = row.values[*index];
+        return v && parseInteger(*v) == value;
+    });
+}
+
 void TableCursor::setIndexFieldNames(const std::string& fieldName)
 {
     // A closed cursor keeps the order for its next Open.

@@ -61,6 +61,8 @@ public:
     void Delete();
     int RecordCount() const;
     bool Locate(const std::string& fieldName, std::int64_t value);
+    // Whether some record holds the number in that field; nothing moves and nothing is settled.
+    bool Contains(const std::string& fieldName, std::int64_t value) const;
     void setIndexFieldNames(const std::string& fieldName);
     const std::string& IndexFieldNames() const { return indexFieldNames_; }
 

@@ -1,12 +1,461 @@
 #include "testing/frm_colreg_proc.h"
 
+#include <QDateTime>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "app/boxes.h"
+#include "app/button_pictures.h"
+#include "app/frm_alege.h"
+#include "app/frm_main.h"
+#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "app/windows.h"
+#include "store/views/db_image.h"
+#include "store/views/db_memo.h"
+#include "testing/grading.h"
+#include "testing/question_draw.h"
+#include "testing/test_clock.h"
+#include "testing/test_state.h"
 
-TfrmColreg_Proc::TfrmColreg_Proc()
+using namespace TestColreg_Proc;
+
+namespace {
+
+const QString kTimes = QStringLiteral("Times New Roman");
+const QString kSans = QStringLiteral("MS Sans Serif");
+const QString kTahoma = QStringLiteral("Tahoma");
+const QString kColreg = QStringLiteral("Colreg");
+const QString kLeaving = QStringLiteral(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE");
+const QString kGood = QStringLiteral("Răspuns BUN. Bravo!");
+const QString kAtEnd = QStringLiteral("Deja ești la sfârșitul fișierului!");
+
+QFrame* panel(QWidget* parent, const char* name, QRect at)
+{
+    auto* p = new QFrame(parent);
+    p->setObjectName(QString::fromLatin1(name));
+    p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    p->setGeometry(at);
+    return p;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at, const QFont& font,
+              const QColor& colour = Qt::black)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(font);
+    app::setTextColour(l, colour);
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+
+// A panel used as a one-line display: sunken, its text centred.
+QLabel* display(QWidget* parent, const char* name, QRect at, const QFont& font, const QColor& colour,
+                const QString& accessibleName)
+{
+    auto* d = new QLabel(parent);
+    d->setObjectName(QString::fromLatin1(name));
+    d->setGeometry(at);
+    d->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    d->setAlignment(Qt::AlignCenter);
+    d->setFont(font);
+    d->setAccessibleName(accessibleName);
+    app::setTextColour(d, colour);
+    return d;
+}
+
+QLineEdit* box(QWidget* parent, const char* name, QRect at, const QString& accessibleName,
+               const QFont& font = app::windowFont(kTimes, 16), const QColor& colour = Qt::black)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(at);
+    e->setFont(font);
+    e->setAccessibleName(accessibleName);
+    app::setTextColour(e, colour);
+    return e;
+}
+
+store::DBMemo* view(QWidget* parent, const char* name, QRect at, const char* field, const QString& accessibleName)
+{
+    auto* m = new store::DBMemo(parent);
+    m->setObjectName(QString::fromLatin1(name));
+    m->setGeometry(at);
+    m->setFont(app::windowFont(kTimes, 21));
+    m->setAccessibleName(accessibleName);
+    app::setTextColour(m, Qt::black);
+    app::guarded([m, field] { m->bind(frmMain->dsTest, field); });
+    return m;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect at, const QFont& font,
+                    const QColor& colour = Qt::black)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(at);
+    b->setFont(font);
+    app::setTextColour(b, colour);
+    return b;
+}
+
+// A checked radio button of an exclusive group cannot be unchecked directly.
+void uncheck(QRadioButton* radio)
+{
+    radio->setAutoExclusive(false);
+    radio->setChecked(false);
+    radio->setAutoExclusive(true);
+}
+
+}  // namespace
+
+TfrmColreg_Proc::TfrmColreg_Proc() : generator_(std::make_unique<QuestionDraw>())
 {
     frmColreg_Proc = this;
     setObjectName(QStringLiteral("frmColreg_Proc"));
+    setFont(app::windowFont(kTahoma, 11));
+    buildControls();
+    connectHandlers();
     app::setUpOwnedWindow(this, QStringLiteral("Testare la COLREG. en.   Evaluare procentuală"), QSize(1361, 837));
-    setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
+
+    // The clock runs from creation to the end of the program, shown or hidden.
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(2000);
+    connect(Timer2, &QTimer::timeout, this, [this] { app::guarded([this] { Timer2Timer(); }); });
+    Timer2->start();
+}
+
+TfrmColreg_Proc::~TfrmColreg_Proc() = default;
+
+void TfrmColreg_Proc::setGenerator(std::unique_ptr<Generator> generator)
+{
+    generator_ = std::move(generator);
+}
+
+void TfrmColreg_Proc::buildControls()
+{
+    const QFont label16 = app::windowFont(kTimes, 16, true);
+
+    // Top left: start, clock, countdown, questions remaining.
+    Panel1 = panel(this, "Panel1", {16, 8, 300, 170});
+    btnStart = button(Panel1, "btnStart", QStringLiteral("Start"), {12, 10, 130, 34}, app::windowFont(kSans, 19, true),
+                      Qt::blue);
+    Label1 = label(Panel1, "Label1", QStringLiteral("Ora"), {12, 58}, label16);
+    PanTime = display(Panel1, "PanTime", {150, 52, 136, 30}, app::windowFont(kTimes, 16, true), Qt::blue,
+                      QStringLiteral("Ora"));
+    Label3 = label(Panel1, "Label3", QStringLiteral("Timpul rămas"), {12, 96}, label16);
+    PanTime1 = display(Panel1, "PanTime1", {150, 90, 136, 30}, app::windowFont(kTimes, 19), Qt::red,
+                       QStringLiteral("Timpul rămas"));
+    Label2 = label(Panel1, "Label2", QStringLiteral("Numărul de întrebări"), {12, 134}, label16);
+    edtNrInt = box(Panel1, "edtNrInt", {206, 128, 80, 30}, QStringLiteral("Numărul de întrebări rămase"),
+                   app::windowFont(kSans, 16, true), Qt::red);
+
+    // Top centre: the title.
+    Label7 = new QLabel(QStringLiteral("Testarea cunoașterii prevederilor COLREG en. (apreciere procentuală)"), this);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Label7->setGeometry(340, 8, 600, 64);
+    Label7->setFont(app::windowFont(kTimes, 24, true));
+    Label7->setAlignment(Qt::AlignCenter);
+    Label7->setWordWrap(true);
+    app::setTextColour(Label7, Qt::red);
+
+    // Below the title: "Confirm" and the three answers.
+    Panel3 = panel(this, "Panel3", {440, 80, 420, 100});
+    bitbtnUrmat = button(Panel3, "bitbtnUrmat", QStringLiteral("Confirm"), {140, 8, 140, 36},
+                         app::windowFont(kSans, 16, true), Qt::blue);
+    bitbtnUrmat->setIcon(app::buttonPicture(QStringLiteral("confirm-down")));
+    const QFont radioFont = app::windowFont(kTimes, 21);
+    auto radio = [&](const char* name, const QString& caption, int x, const QString& accessible) {
+        auto* r = new QRadioButton(caption, Panel3);
+        r->setObjectName(QString::fromLatin1(name));
+        r->setFont(radioFont);
+        r->setGeometry(x, 56, 80, 32);
+        r->setAccessibleName(accessible);
+        app::setTextColour(r, Qt::blue);
+        return r;
+    };
+    rdbtnA = radio("rdbtnA", QStringLiteral("a)"), 70, QStringLiteral("Varianta a)"));
+    rdbtnB = radio("rdbtnB", QStringLiteral("b)"), 180, QStringLiteral("Varianta b)"));
+    rdbtnC = radio("rdbtnC", QStringLiteral("c)"), 290, QStringLiteral("Varianta c)"));
+
+    // Top right: counts and percentage.
+    Panel2 = panel(this, "Panel2", {972, 8, 373, 170});
+    Label5 = label(Panel2, "Label5", QStringLiteral("Răspunsuri incorecte"), {12, 12}, label16);
+    edtRi = box(Panel2, "edtRi", {226, 8, 134, 28}, QStringLiteral("Răspunsuri incorecte"));
+    Label4 = label(Panel2, "Label4", QStringLiteral("Răspunsuri corecte"), {12, 46}, label16);
+    EdtRc = box(Panel2, "EdtRc", {226, 42, 134, 28}, QStringLiteral("Răspunsuri corecte"));
+    Label6 = label(Panel2, "Label6", QStringLiteral("Procent"), {12, 80}, label16);
+    edtRp = box(Panel2, "edtRp", {226, 76, 134, 28}, QStringLiteral("Procent"));
+    Label13 = label(Panel2, "Label13", QStringLiteral("Procentul s-a calculat astfel:"), {12, 110}, label16);
+    edtRc1 = box(Panel2, "edtRc1", {12, 134, 44, 28}, QStringLiteral("Răspunsuri corecte din calcul"));
+    Label14 =
+        label(Panel2, "Label14", QStringLiteral("răspunsuri corecte din"), {62, 140}, app::windowFont(kTimes, 16));
+    edtRcRi = box(Panel2, "edtRcRi", {232, 134, 44, 28}, QStringLiteral("Răspunsuri date"));
+    Label15 = label(Panel2, "Label15", QStringLiteral("date"), {284, 140}, app::windowFont(kTimes, 16));
+
+    // The question, its variants and its picture.
+    Label8 = label(this, "Label8", QStringLiteral("Întrebare"), {16, 190}, app::windowFont(kTimes, 21, true), Qt::red);
+    dbMIntreb = view(this, "dbMIntreb", {16, 218, 400, 520}, "Intrebare", QStringLiteral("Întrebarea"));
+    Label9 = label(this, "Label9", QStringLiteral("Varianta de răspuns:"), {476, 190},
+                   app::windowFont(kTimes, 21, true), Qt::blue);
+    const QFont letterFont = app::windowFont(kTahoma, 16, true);
+    Label10 = label(this, "Label10", QStringLiteral("a)"), {446, 280}, letterFont);
+    DBMemo1 = view(this, "DBMemo1", {476, 218, 560, 168}, "Sol1", QStringLiteral("Varianta a)"));
+    Label11 = label(this, "Label11", QStringLiteral("b)"), {446, 456}, letterFont);
+    dbMVarRaspB = view(this, "dbMVarRaspB", {476, 394, 560, 168}, "Sol2", QStringLiteral("Varianta b)"));
+    Label12 = label(this, "Label12", QStringLiteral("c)"), {446, 632}, letterFont);
+    dbMVarRaspC = view(this, "dbMVarRaspC", {476, 570, 560, 168}, "Sol3", QStringLiteral("Varianta c)"));
+    DBImage1 = new store::DBImage(this);
+    DBImage1->setObjectName(QStringLiteral("DBImage1"));
+    DBImage1->setGeometry(1100, 218, 187, 474);
+    DBImage1->setAccessibleName(QStringLiteral("Imaginea întrebării"));
+    app::guarded([this] { DBImage1->bind(frmMain->dsTest, "Poza"); });
+
+    // Bottom left: leaving and the grade.
+    Inapoi = button(this, "Inapoi", QStringLiteral("Înapoi"), {16, 752, 104, 32}, app::windowFont(kTimes, 16));
+    Inapoi->setIcon(app::buttonPicture(QStringLiteral("hand-left")));
+    Terminat = button(this, "Terminat", QStringLiteral("Terminat"), {128, 752, 120, 32}, app::windowFont(kTimes, 16));
+    Terminat->setIcon(app::buttonPicture(QStringLiteral("door-closed")));
+    Button1 = button(this, "Button1", QStringLiteral("Nota"), {256, 752, 80, 32}, letterFont, Qt::red);
+    Button1->hide();
+    edtNota =
+        box(this, "edtNota", {344, 752, 72, 32}, QStringLiteral("Nota"), app::windowFont(kTimes, 19, true), Qt::red);
+    edtNota->setText(QStringLiteral("  ?!"));
+    edtNota->hide();
+
+    // Bottom centre: the review.
+    BitBtnVerificareTestare = button(this, "BitBtnVerificareTestare", QStringLiteral("Verificare Test"),
+                                     {476, 752, 150, 32}, app::windowFont(kTimes, 16));
+    auto reviewArrow = [&](const char* name, int y, const char* picture, const QString& accessible) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(636, y, 40, 22);
+        b->setIcon(app::buttonPicture(QString::fromLatin1(picture)));
+        b->setAccessibleName(accessible);
+        b->setToolTip(accessible);
+        b->hide();
+        return b;
+    };
+    BitBtnVerifSus = reviewArrow("BitBtnVerifSus", 744, "arrow-up", QStringLiteral("Întrebarea anterioară"));
+    BitBtnVerifJos = reviewArrow("BitBtnVerifJos", 768, "arrow-down", QStringLiteral("Întrebarea următoare"));
+    lblRb = label(this, "lblRb", QStringLiteral("Răspuns Bun"), {690, 758}, label16, Qt::red);
+    lblRb->hide();
+    Edit1 = box(this, "Edit1", {800, 752, 44, 32}, QStringLiteral("Răspunsul bun"), letterFont, Qt::red);
+    Edit1->hide();
+    lblRR = label(this, "lblRR", QStringLiteral("Răspuns dat"), {860, 758}, label16);
+    lblRR->hide();
+    Edit2 = box(this, "Edit2", {966, 752, 44, 32}, QStringLiteral("Răspunsul dat"), letterFont);
+    Edit2->hide();
+}
+
+void TfrmColreg_Proc::connectHandlers()
+{
+    const std::pair<QPushButton*, void (TfrmColreg_Proc::*)()> handlers[] = {
+        {btnStart, &TfrmColreg_Proc::btnStartClick},
+        {bitbtnUrmat, &TfrmColreg_Proc::bitbtnUrmatClick},
+        {Button1, &TfrmColreg_Proc::Button1Click},
+        {BitBtnVerificareTestare, &TfrmColreg_Proc::BitBtnVerificareTestareClick},
+        {BitBtnVerifSus, &TfrmColreg_Proc::BitBtnVerifSusClick},
+        {BitBtnVerifJos, &TfrmColreg_Proc::BitBtnVerifJosClick},
+        {Inapoi, &TfrmColreg_Proc::InapoiClick},
+        {Terminat, &TfrmColreg_Proc::TerminatClick},
+    };
+    for (const auto& [b, handler] : handlers)
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { app::guarded([this, handler] { (this->*handler)(); }); });
+}
+
+void TfrmColreg_Proc::btnStartClick()
+{
+    app::boxes().message(this, kColreg,
+                         QStringLiteral(" Apasă Ok! Ai răbdare! Din cele 275 de întrebări, selectez aleator 30 de "
+                                        "întrebări distincte   1.10502675144E+40   Tarvenic vă urează: SUCCES!"));
+    k2 = 0;
+    k1 = 0;
+    Rc = 0;
+    Ri = 0;
+    Rp = 0;
+    ir = 30;
+    btnStart->setEnabled(false);
+    for (QLineEdit* e : {edtRc1, edtRcRi, edtRi, EdtRc, edtRp})
+        e->setText(QStringLiteral("0"));
+    Gen_Num();
+    if (!frmMain->tblIntrebari.Active())
+        frmMain->tblIntrebari.Open();
+    CopFis_FisT();
+    showTimeOfDay();
+}
+
+void TfrmColreg_Proc::Gen_Num()
+{
+    TestColreg_Proc::Gen_Num(numere, *generator_);
+}
+
+void TfrmColreg_Proc::CopFis_FisT()
+{
+    store::TableCursor& bank = frmMain->tblIntrebari;
+    store::TableCursor& test = frmMain->tblTest;
+    // Only numbers the bank holds are copied, so a test always has 30 distinct questions; a bank too
+    // small for a test fails here, before anything is appended.
+    const std::vector<std::int32_t> chosen = chooseQuestions(
+        numere, [&bank](std::int32_t n) { return bank.Contains("Nr_Intreb", n); }, *generator_);
+    static const char* const copied[] = {"Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3",
+                                         "Poza",      "R1",        "R2",   "R3",   "Rb"};
+    for (const std::int32_t number : chosen) {
+        test.Last();
+        test.Append();
+        bank.Locate("Nr_Intreb", number);
+        test.FieldByName("Nr_Intreb").setAsString(std::to_string(number));
+        for (int position = 1; position <= 10; ++position)
+            test.Fields(position).setAsString(bank.FieldByName(copied[position - 1]).AsString());
+        test.Fields(11).setAsString("?");
+        test.Post();
+        test.First();
+    }
+}
+
+void TfrmColreg_Proc::bitbtnUrmatClick()
+{
+    store::TableCursor& test = frmMain->tblTest;
+    if (test.Eof())
+        return;
+    edtNrInt->setText(QString::number(ir));
+    test.Edit();
+    const std::pair<QRadioButton*, const char*> answers[] = {{rdbtnA, "A"}, {rdbtnB, "B"}, {rdbtnC, "C"}};
+    for (const auto& [radio, letter] : answers)
+        if (radio->isChecked()) {
+            test.Fields(11).setAsString(letter);
+            uncheck(radio);
+        }
+    judge(test.FieldByName("Rb").AsString() == test.FieldByName("Rd").AsString());
+    if (Rc + Ri == 29) {
+        Button1->show();
+        edtNota->show();
+    }
+    test.Next();
+    if (test.Eof())
+        app::boxes().message(this, kColreg, kAtEnd);
+    --ir;
+    edtNrInt->setText(QString::number(ir));
+}
+
+void TfrmColreg_Proc::judge(bool correct)
+{
+    app::boxes().notice(correct ? kGood : QStringLiteral("Răspuns ERONAT. Învață!"));
+    if (correct)
+        ++Rc;
+    else
+        ++Ri;
+    Rp = percentage(Rc, Ri);
+    edtRp->setText(percentageText(Rp));
+    edtRc1->setText(QString::number(Rc));
+    edtRcRi->setText(QString::number(Rc + Ri));
+    if (correct)
+        EdtRc->setText(QString::number(Rc));
+    else
+        edtRi->setText(QString::number(Ri));
+}
+
+void TfrmColreg_Proc::Button1Click()
+{
+    nota = gradeFor(Rc);
+    edtNota->setText(QString::number(nota));
+    Rc = 0;
+    Ri = 0;
+}
+
+void TfrmColreg_Proc::BitBtnVerificareTestareClick()
+{
+    Panel1->hide();
+    Panel2->hide();
+    Panel3->hide();
+    for (QWidget* w : std::initializer_list<QWidget*>{BitBtnVerifSus, BitBtnVerifJos, Edit1, Edit2, lblRb, lblRR})
+        w->show();
+    Edit1->clear();
+    Edit2->clear();
+    frmMain->tblTest.First();
+}
+
+void TfrmColreg_Proc::BitBtnVerifSusClick()
+{
+    reviewStep(false);
+}
+
+void TfrmColreg_Proc::BitBtnVerifJosClick()
+{
+    reviewStep(true);
+}
+
+void TfrmColreg_Proc::reviewStep(bool down)
+{
+    store::TableCursor& test = frmMain->tblTest;
+    if (down)
+        test.Next();
+    else
+        test.Prior();
+    Edit1->clear();
+    Edit2->clear();
+    if (down ? test.Eof() : test.Bof()) {
+        app::boxes().message(this, kColreg, down ? kAtEnd : QStringLiteral("Ești la începutul fișierului!"));
+        return;
+    }
+    culRB = QString::fromStdString(test.FieldByName("Rb").AsString());
+    culRR = QString::fromStdString(test.FieldByName("Rd").AsString());
+    // The review's own wording of a wrong answer has a plain "I".
+    app::boxes().notice(culRR == culRB ? kGood : QStringLiteral("Răspuns ERONAT. Invață!"));
+    Edit1->setText(culRB);
+    Edit2->setText(culRR);
+}
+
+void TfrmColreg_Proc::tidyUp()
+{
+    store::TableCursor& test = frmMain->tblTest;
+    RecMax = test.RecordCount();
+    test.First();
+    for (int i = 0; i < RecMax; ++i) {
+        test.Next();
+        test.Delete();
+    }
+    btnStart->setEnabled(true);
+    Panel1->show();
+    Panel2->show();
+    Panel3->show();
+}
+
+void TfrmColreg_Proc::InapoiClick()
+{
+    app::boxes().message(this, kColreg, kLeaving);
+    tidyUp();
+    app::closeWindow(this);
+    app::showWindow(frmAlege);
+}
+
+void TfrmColreg_Proc::TerminatClick()
+{
+    app::boxes().message(this, QStringLiteral("RColreg"), kLeaving);
+    frmMain->tblTest.setIndexFieldNames("Nr_Intreb");
+    tidyUp();
+    app::endProgram();
+}
+
+void TfrmColreg_Proc::showTimeOfDay()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    DateTime = toDateTime(now);
+    str = longTimeText(now.time());
+    PanTime->setText(str);
+}
+
+void TfrmColreg_Proc::Timer2Timer()
+{
+    showTimeOfDay();
+    clockTick(K3, k2, k1);
+    PanTime1->setText(remainingText(k1));
 }

@@ -1,0 +1,391 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <random>
+#include <set>
+
+#include "app/frm_alege.h"
+#include "app/frm_main.h"
+#include "app/start_up.h"
+#include "app/window_ops.h"
+#include "app/windows.h"
+#include "store/views/db_memo.h"
+#include "testing/frm_colreg_proc.h"
+#include "testing/question_draw.h"
+#include "testing/test_state.h"
+#include "tests/support/box_recorder.h"
+#include "tests/support/fixture_db.h"
+
+using namespace TestColreg_Proc;
+
+namespace {
+
+// A draw that the test can repeat: "seeding from the clock" always starts the same sequence.
+class FixedDraw : public Generator {
+public:
+    explicit FixedDraw(std::uint32_t seed) : seed_(seed), engine_(seed) {}
+    void seedFromClock() override { engine_.seed(seed_); }
+    std::int32_t between(std::int32_t low, std::int32_t high) override
+    {
+        return std::uniform_int_distribution<std::int32_t>(low, high)(engine_);
+    }
+
+private:
+    std::uint32_t seed_;
+    std::mt19937 engine_;
+};
+
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+class TestWindow : public ::testing::Test {
+protected:
+    void start(std::vector<fixture::Question> questions, int leftoverRows = 0, bool withDatabase = true)
+    {
+        if (withDatabase)
+            folder.writeDatabase(questions, leftoverRows);
+        Rc = Ri = ir = nota = k1 = k2 = K3 = RecMax = 0;
+        Rp = 0;
+        app::resetEndRequest();
+        app::createWindows(QString::fromStdString(folder.path()));
+        app::showWindow(frmMain);
+        w = frmColreg_Proc;
+        w->Timer2->stop();  // ticks are driven by hand here
+        w->setGenerator(std::make_unique<FixedDraw>(20261210));
+        frmMain->bitbtnOK->click();
+        frmAlege->estarecapreciereprocentual1->trigger();
+        recorder.boxes.clear();
+    }
+    void TearDown() override { app::destroyWindows(); }
+
+    std::string current(const char* field) { return frmMain->tblTest.FieldByName(field).AsString(); }
+    void choose(const std::string& letter)
+    {
+        if (letter == "A")
+            w->rdbtnA->setChecked(true);
+        else if (letter == "B")
+            w->rdbtnB->setChecked(true);
+        else if (letter == "C")
+            w->rdbtnC->setChecked(true);
+    }
+    std::vector<QString> texts() const
+    {
+        std::vector<QString> all;
+        for (const auto& b : recorder.boxes)
+            all.push_back(b.text);
+        return all;
+    }
+
+    fixture::Folder folder;
+    BoxRecorder recorder;
+    TfrmColreg_Proc* w = nullptr;
+};
+
+TEST_F(TestWindow, IdleLookAtCreation)
+{
+    start(fixture::sampleQuestions(274));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(frmAlege->isVisible());
+    EXPECT_TRUE(w->btnStart->isEnabled());
+    EXPECT_FALSE(w->Button1->isVisible());
+    EXPECT_FALSE(w->edtNota->isVisible());
+    EXPECT_EQ(w->edtNota->text(), "  ?!");
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{w->BitBtnVerifSus, w->BitBtnVerifJos, w->lblRb, w->Edit1, w->lblRR, w->Edit2})
+        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    EXPECT_FALSE(w->rdbtnA->isChecked() || w->rdbtnB->isChecked() || w->rdbtnC->isChecked());
+    EXPECT_EQ(w->Timer2->interval(), 2000);
+    EXPECT_EQ(w->BitBtnVerifSus->accessibleName(), text("Întrebarea anterioară"));
+    EXPECT_EQ(w->BitBtnVerifJos->accessibleName(), text("Întrebarea următoare"));
+    EXPECT_EQ(w->BitBtnVerifJos->toolTip(), text("Întrebarea următoare"));
+    EXPECT_FALSE(w->dbMIntreb->accessibleName().isEmpty());
+}
+
+// The typical self-test, from the menu to the menu: Start, 30 answers with a known mix, Nota, review,
+// Înapoi, with the boxes in order and the displays after each step.
+TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
+{
+    start(fixture::sampleQuestions(274));
+
+    // Start: the notice first, the displays only after it.
+    QString rc1WhileNotice = "unset";
+    recorder.whileOpen = [&](const BoxRecorder::Box& b) {
+        if (b.caption == "Colreg" && b.text.startsWith(text(" Apasă Ok! Ai răbdare! Din")))
+            rc1WhileNotice = w->edtRc1->text();
+    };
+    w->btnStart->click();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].kind, BoxRecorder::Kind::Message);
+    EXPECT_EQ(recorder.boxes[0].owner, w);
+    EXPECT_EQ(recorder.boxes[0].text,
+              text(" Apasă Ok! Ai răbdare! Din cele 275 de întrebări, selectez aleator 30 de întrebări distincte   "
+                   "1.10502675144E+40   Tarvenic vă urează: SUCCES!"));
+    EXPECT_EQ(rc1WhileNotice, "");
+    EXPECT_FALSE(w->btnStart->isEnabled());
+    for (QLineEdit* e : {w->edtRc1, w->edtRcRi, w->edtRi, w->EdtRc, w->edtRp})
+        EXPECT_EQ(e->text(), "0");
+    EXPECT_EQ(w->edtNrInt->text(), "") << "kept until the first Confirm";
+    EXPECT_FALSE(w->PanTime->text().isEmpty());
+    EXPECT_EQ(ir, 30);
+
+    // The copy: 30 records in draw order, "?" given, positioned on the first; the bank on the last copied.
+    EXPECT_EQ(folder.count("ManInt"), 30);
+    const auto numbers = folder.column("SELECT Nr_Intreb FROM ManInt ORDER BY Id");
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(numbers[i], std::to_string(numere[i + 1]));
+    EXPECT_EQ(std::set<std::string>(numbers.begin(), numbers.end()).size(), 30u);
+    EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = '?'")[0], "30");
+    EXPECT_EQ(current("Nr_Intreb"), numbers[0]);
+    EXPECT_EQ(w->dbMIntreb->toPlainText().toStdString(), "Întrebarea " + numbers[0]);
+    EXPECT_EQ(frmMain->tblIntrebari.FieldByName("Nr_Intreb").AsString(), numbers[29]);
+
+    // 30 answers: every third one wrong, the 10th left without a choice.
+    recorder.boxes.clear();
+    std::vector<QString> nrIntWhileJudged;
+    recorder.whileOpen = [&](const BoxRecorder::Box& b) {
+        if (b.kind == BoxRecorder::Kind::Notice)
+            nrIntWhileJudged.push_back(w->edtNrInt->text());
+    };
+    std::vector<QString> expectedBoxes;
+    int correct = 0, wrong = 0;
+    for (int i = 1; i <= 30; ++i) {
+        const std::string rb = current("Rb");
+        const bool answerRight = i % 3 != 0 && i != 10;
+        if (i != 10)
+            choose(answerRight ? rb : (rb == "A" ? "B" : "A"));
+        w->bitbtnUrmat->click();
+        answerRight ? ++correct : ++wrong;
+        expectedBoxes.push_back(answerRight ? text("Răspuns BUN. Bravo!") : text("Răspuns ERONAT. Învață!"));
+        EXPECT_EQ(w->EdtRc->text(), correct ? QString::number(correct) : "0") << i;
+        EXPECT_EQ(w->edtRi->text(), wrong ? QString::number(wrong) : "0") << i;
+        EXPECT_EQ(w->edtRcRi->text(), QString::number(i));
+        EXPECT_EQ(w->edtNrInt->text(), QString::number(30 - i));
+        EXPECT_FALSE(w->rdbtnA->isChecked() || w->rdbtnB->isChecked() || w->rdbtnC->isChecked());
+        EXPECT_EQ(w->Button1->isVisible(), i >= 29) << i;
+        if (i == 3) {
+            EXPECT_EQ(w->edtRp->text(), "66.6666666666667");
+        }
+        if (i == 29) {
+            EXPECT_EQ(w->edtNota->text(), "  ?!");
+        }
+    }
+    expectedBoxes.push_back(text("Deja ești la sfârșitul fișierului!"));
+    EXPECT_EQ(texts(), expectedBoxes);
+    EXPECT_EQ(nrIntWhileJudged.front(), "30");
+    EXPECT_EQ(nrIntWhileJudged.back(), "1");
+    EXPECT_EQ(w->edtRp->text(), QString::number(correct * 100.0 / 30, 'g', 15));
+    EXPECT_EQ(correct, 19);
+    EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = Rb")[0], "19");
+    EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = '?'")[0], "1");
+
+    // A further Confirm at the end does nothing.
+    recorder.boxes.clear();
+    w->bitbtnUrmat->click();
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(w->edtNrInt->text(), "0");
+
+    // Nota: the grade of 19 correct answers, the counts zeroed.
+    w->Button1->click();
+    EXPECT_EQ(w->edtNota->text(), "5");
+    EXPECT_EQ(Rc, 0);
+    EXPECT_EQ(Ri, 0);
+    EXPECT_EQ(w->EdtRc->text(), "19") << "the boxes keep their texts";
+
+    // Review: the first question without a judgement, then each step judges the record reached.
+    w->BitBtnVerificareTestare->click();
+    EXPECT_FALSE(w->Panel1->isVisible() || w->Panel2->isVisible() || w->Panel3->isVisible());
+    EXPECT_TRUE(w->BitBtnVerifSus->isVisible() && w->Edit1->isVisible() && w->lblRR->isVisible());
+    EXPECT_EQ(w->Edit1->text(), "");
+    recorder.boxes.clear();
+    QString edit1WhileOpen = "unset";
+    recorder.whileOpen = [&](const BoxRecorder::Box&) { edit1WhileOpen = w->Edit1->text(); };
+    w->BitBtnVerifSus->click();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, text("Ești la începutul fișierului!"));
+    EXPECT_EQ(recorder.boxes[0].caption, "Colreg");
+    EXPECT_EQ(w->Edit1->text(), "");
+    for (int record = 2; record <= 30; ++record) {
+        recorder.boxes.clear();
+        w->BitBtnVerifJos->click();
+        ASSERT_EQ(recorder.boxes.size(), 1u);
+        const bool right = record % 3 != 0 && record != 10;
+        EXPECT_EQ(recorder.boxes[0].text, right ? text("Răspuns BUN. Bravo!") : text("Răspuns ERONAT. Invață!"));
+        EXPECT_EQ(edit1WhileOpen, "") << "both letters are empty while the notice is open";
+        EXPECT_EQ(w->Edit1->text().toStdString(), current("Rb"));
+        EXPECT_EQ(w->Edit2->text().toStdString(), record == 10 ? "?" : current("Rd"));
+    }
+    recorder.boxes.clear();
+    w->BitBtnVerifJos->click();
+    EXPECT_EQ(texts(), std::vector<QString>{text("Deja ești la sfârșitul fișierului!")});
+    EXPECT_EQ(w->Edit2->text(), "");
+    recorder.whileOpen = nullptr;
+
+    // Înapoi: the notice, the scratch table emptied, the idle look, back to the menu.
+    recorder.boxes.clear();
+    w->Inapoi->click();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].caption, "Colreg");
+    EXPECT_EQ(recorder.boxes[0].text, text(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE"));
+    EXPECT_EQ(folder.count("ManInt"), 0);
+    EXPECT_EQ(RecMax, 30);
+    EXPECT_TRUE(w->btnStart->isEnabled());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(frmAlege->isVisible());
+    frmAlege->estarecapreciereprocentual1->trigger();
+    EXPECT_TRUE(w->Panel1->isVisible() && w->Panel2->isVisible() && w->Panel3->isVisible());
+    EXPECT_TRUE(w->Button1->isVisible()) << "stays visible for the rest of the run";
+    EXPECT_EQ(w->dbMIntreb->toPlainText(), "");
+}
+
+TEST_F(TestWindow, NotaBeforeTheLastAnswerAndTwiceInARow)
+{
+    start(fixture::sampleQuestions(274));
+    w->btnStart->click();
+    for (int i = 1; i <= 29; ++i) {
+        choose(current("Rb"));
+        w->bitbtnUrmat->click();
+    }
+    w->Button1->click();
+    EXPECT_EQ(w->edtNota->text(), "10");
+    w->Button1->click();
+    EXPECT_EQ(w->edtNota->text(), "4") << "the first press set the counts to 0";
+    choose(current("Rb"));
+    w->bitbtnUrmat->click();
+    EXPECT_EQ(w->EdtRc->text(), "1");
+    EXPECT_EQ(w->edtRp->text(), "100");
+    EXPECT_EQ(w->edtRcRi->text(), "1");
+}
+
+TEST_F(TestWindow, ConfirmWithAnEmptyTableDoesNothing)
+{
+    start(fixture::sampleQuestions(274));
+    w->bitbtnUrmat->click();
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(w->edtNrInt->text(), "");
+    w->BitBtnVerificareTestare->click();
+    w->BitBtnVerifSus->click();
+    w->BitBtnVerifJos->click();
+    EXPECT_EQ(texts(), (std::vector<QString>{text("Ești la începutul fișierului!"),
+                                             text("Deja ești la sfârșitul fișierului!")}));
+    recorder.boxes.clear();
+    w->Inapoi->click();  // before any Start: the notice, nothing to delete, the idle look
+    EXPECT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_TRUE(w->Panel3->isHidden() == false && w->btnStart->isEnabled());
+}
+
+TEST_F(TestWindow, LeftoverRowsAreAnsweredAndEmptiedWithTheNewOnes)
+{
+    start(fixture::sampleQuestions(274), 30);
+    EXPECT_EQ(w->dbMIntreb->toPlainText(), "Vechi 0") << "the window shows the old rows as the last run left them";
+    w->btnStart->click();
+    EXPECT_EQ(folder.count("ManInt"), 60);
+    EXPECT_EQ(current("Intrebare"), "Vechi 0") << "Start leaves the cursor on the first record";
+    w->Terminat->click();
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[1].caption, "RColreg");
+    EXPECT_EQ(recorder.boxes[1].text, recorder.boxes[0].text.isEmpty() ? QString() : recorder.boxes[1].text);
+    EXPECT_EQ(folder.count("ManInt"), 0);
+    EXPECT_TRUE(app::endRequested());
+}
+
+TEST_F(TestWindow, StartWithTheBankClosedReportsAfterTheReset)
+{
+    start({}, 0, false);  // no database: every cursor stays closed
+    Rc = 7;
+    w->btnStart->click();
+    const auto errors = recorder.errors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors[0].startsWith("Could not find file")) << errors[0].toStdString();
+    EXPECT_EQ(Rc, 0);
+    EXPECT_FALSE(w->btnStart->isEnabled());
+    EXPECT_EQ(w->edtRp->text(), "0");
+    recorder.boxes.clear();
+    w->Inapoi->click();  // the record count fails: the window stays, Start stays disabled
+    EXPECT_EQ(recorder.errors(), std::vector<QString>{"tblTest: Cannot perform this operation on a closed dataset."});
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->btnStart->isEnabled());
+}
+
+// The mended draw: a drawn number the bank lacks never repeats a question.
+TEST_F(TestWindow, ABankWithGapsStillGivesThirtyDistinctQuestions)
+{
+    auto questions = fixture::sampleQuestions(274);
+    std::vector<fixture::Question> sparse;
+    for (const auto& q : questions)
+        if (q.number % 4 != 1)
+            sparse.push_back(q);
+    start(sparse);
+    w->btnStart->click();
+    const auto numbers = folder.column("SELECT Nr_Intreb FROM ManInt");
+    ASSERT_EQ(numbers.size(), 30u);
+    EXPECT_EQ(std::set<std::string>(numbers.begin(), numbers.end()).size(), 30u);
+    for (const auto& n : numbers)
+        EXPECT_NE(std::stoi(n) % 4, 1) << n;
+    EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt m JOIN Intrebari q USING (Nr_Intreb) WHERE "
+                            "m.Intrebare = q.Intrebare")[0],
+              "30");
+}
+
+TEST_F(TestWindow, ABankTooSmallForATestSaysSoAndAppendsNothing)
+{
+    start(fixture::sampleQuestions(29));
+    w->btnStart->click();
+    const auto errors = recorder.errors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], text("Banca de întrebări are numai 29 de întrebări numerotate de la 0 la 273; un test are "
+                              "nevoie de 30."));
+    EXPECT_EQ(folder.count("ManInt"), 0);
+}
+
+TEST_F(TestWindow, ClockShowsTimeAndCountdownFromItsTicks)
+{
+    start(fixture::sampleQuestions(274));
+    EXPECT_EQ(w->PanTime->text(), "");
+    EXPECT_EQ(w->PanTime1->text(), "");
+    K3 = 0;
+    w->btnStart->click();
+    const std::pair<int, const char*> marks[] = {
+        {1, "30 min"}, {29, "30 min"}, {30, "29 min"}, {900, "0 min"}, {930, "-1 min"}};
+    int ticks = 0;
+    for (const auto& [tick, shown] : marks) {
+        while (ticks < tick) {
+            w->Timer2Timer();
+            ++ticks;
+        }
+        EXPECT_EQ(w->PanTime1->text(), shown) << tick;
+    }
+    EXPECT_EQ(k1, -1);
+    EXPECT_FALSE(w->PanTime->text().isEmpty());
+    EXPECT_EQ(w->PanTime->text(), str);
+}
+
+// The real box runs its own event loop: the clock goes on behind it.
+TEST_F(TestWindow, ClockTicksBehindAnOpenBox)
+{
+    start(fixture::sampleQuestions(274));
+    w->Timer2->setInterval(20);
+    w->Timer2->start();
+    K3 = 0;
+    k2 = 0;
+    const int before = K3;
+    app::QtBoxes real;
+    QTimer::singleShot(400, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible())
+                box->accept();
+    });
+    real.message(w, "Colreg", "deschis");
+    EXPECT_GT(K3 + 30 * k2 - before, 5);
+    EXPECT_FALSE(w->PanTime1->text().isEmpty());
+}
+
+}  // namespace

@@ -69,6 +69,8 @@ TfrmAlege::TfrmAlege()
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Tab moves on to the next control, as in any text box of the program.
+    Memo1->setTabChangesFocus(true);
     Memo1->setPlainText(app::fixedText(app::FixedText::Instructions));
     Memo1->hide();
 

@@ -45,6 +45,8 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Tab moves on to the next control, as in any text box of the program.
+    Memo1->setTabChangesFocus(true);
     Memo1->setPlainText(app::fixedText(app::FixedText::Welcome));
     Memo1->moveCursor(QTextCursor::Start);
 

@@ -46,10 +46,11 @@ namespace app {
 
 void setTextColour(QWidget* control, const QColor& colour)
 {
+    // Active and inactive only: a disabled control keeps the style's greyed text.
     QPalette palette = control->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    palette.setColor(QPalette::Text, colour);
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            palette.setColor(group, role, colour);
     control->setPalette(palette);
 }
 

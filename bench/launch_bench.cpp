@@ -1,0 +1,181 @@
+// Launch to first paint, whole process, under an Xvfb of its own: Velmaris's welcome window (its
+// picture painted) against a bare Qt window (its red painted), and the peak memory of both.
+//
+//   launch_bench VELMARIS BARE_WINDOW RUNS
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& display)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("DISPLAY", display.c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        freopen("/dev/null", "w", stderr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+long windowPid(Display* display, Window window)
+{
+    static const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (pidAtom != None &&
+        XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success &&
+        data && count == 1)
+        pid = *reinterpret_cast<long*>(data);
+    if (data)
+        XFree(data);
+    return pid;
+}
+
+// The colour of one pixel of the process's top-level window, once it is mapped; -1 before.
+long pixelOf(Display* display, pid_t pid, int x, int y)
+{
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    long result = -1;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return -1;
+    for (unsigned int i = 0; i < count && result < 0; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        if (windowPid(display, children[i]) != pid || attributes.width <= x || attributes.height <= y)
+            continue;
+        if (XImage* image = XGetImage(display, children[i], x, y, 1, 1, AllPlanes, ZPixmap)) {
+            result = static_cast<long>(XGetPixel(image, 0, 0) & 0xffffff);
+            XDestroyImage(image);
+        }
+    }
+    if (children)
+        XFree(children);
+    return result;
+}
+
+long peakKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+struct Run {
+    double ms;
+    long kib;
+};
+
+// Starts the program and waits until the pixel shows `painted(colour)`.
+template <typename Painted>
+Run measure(Display* display, const std::string& program, const std::string& name, int x, int y, Painted painted)
+{
+    const auto start = Clock::now();
+    const pid_t pid = spawn({program}, name);
+    Run run{-1, -1};
+    while (Clock::now() - start < std::chrono::seconds(20)) {
+        const long colour = pixelOf(display, pid, x, y);
+        if (colour >= 0 && painted(colour)) {
+            run.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    run.kib = peakKiB(pid);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return run;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s VELMARIS BARE_WINDOW [RUNS]\n", argv[0]);
+        return 2;
+    }
+    const std::string velmaris = argv[1], bare = argv[2];
+    const int runs = argc > 3 ? std::atoi(argv[3]) : 10;
+
+    const std::string name = ":" + std::to_string(90 + getpid() % 100);
+    const pid_t xvfb = spawn({"/usr/bin/Xvfb", name, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"}, name);
+    Display* display = nullptr;
+    for (int i = 0; i < 200 && !display; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        display = XOpenDisplay(name.c_str());
+    }
+    if (!display) {
+        std::fprintf(stderr, "launch_bench: Xvfb did not start on %s\n", name.c_str());
+        kill(xvfb, SIGTERM);
+        return 1;
+    }
+    XSetErrorHandler(ignoreXErrors);
+
+    // The middle of the welcome picture (753 x 481 at 80, 84): painted once it is neither unpainted
+    // black nor the window's own background.
+    const auto pictureShown = [](long c) { return c != 0 && c != 0xefefef && c != 0xf0f0f0; };
+    const auto redShown = [](long c) { return c == 0xff0000; };
+    std::vector<double> velmarisMs, bareMs;
+    long velmarisKiB = 0, bareKiB = 0;
+    measure(display, bare, name, 456, 324, redShown);  // warm the file cache
+    measure(display, velmaris, name, 456, 324, pictureShown);
+    for (int i = 0; i < runs; ++i) {
+        const Run b = measure(display, bare, name, 456, 324, redShown);
+        const Run v = measure(display, velmaris, name, 456, 324, pictureShown);
+        bareMs.push_back(b.ms);
+        velmarisMs.push_back(v.ms);
+        bareKiB = std::max(bareKiB, b.kib);
+        velmarisKiB = std::max(velmarisKiB, v.kib);
+    }
+    XCloseDisplay(display);
+    kill(xvfb, SIGTERM);
+    waitpid(xvfb, nullptr, 0);
+
+    const double v = median(velmarisMs), b = median(bareMs);
+    std::printf("launch to first paint (median of %d): Velmaris %.1f ms, bare Qt window %.1f ms, ratio %.2f\n", runs,
+                v, b, b > 0 ? v / b : 0);
+    std::printf("peak memory (VmHWM): Velmaris %ld KiB, bare Qt window %ld KiB, ratio %.2f\n", velmarisKiB, bareKiB,
+                bareKiB > 0 ? double(velmarisKiB) / bareKiB : 0);
+    return v > 0 && b > 0 ? 0 : 1;
+}

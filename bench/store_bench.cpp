@@ -1,0 +1,152 @@
+// The store's costs beside what SQLite and Qt alone need for the same rows and pictures.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QImage>
+#include <QWidget>
+
+#include "bench/bench_bank.h"
+#include "store/connection.h"
+#include "store/data_source.h"
+#include "store/picture.h"
+#include "store/table_cursor.h"
+#include "store/views/db_edit.h"
+#include "store/views/db_image.h"
+#include "store/views/db_memo.h"
+#include "store/views/picture_placement.h"
+
+namespace {
+
+// Opening the four cursors on a fresh connection, as start-up does.
+void BM_OpenFourCursors(benchmark::State& state)
+{
+    const auto bank = bench::makeBank();
+    for (auto _ : state) {
+        store::Connection connection;
+        connection.setConnectionString(store::connectionStringFor(bank->path()));
+        store::TableCursor cursors[] = {{"tblIntrebari", "Intrebari"},
+                                        {"tblTest", "ManInt"},
+                                        {"tblRezultate", "Rezultate"},
+                                        {"tblStudenti", "Studenti"}};
+        for (auto& c : cursors) {
+            c.setConnection(&connection);
+            c.Open();
+        }
+        benchmark::DoNotOptimize(cursors[0].RecordCount());
+    }
+}
+BENCHMARK(BM_OpenFourCursors)->Unit(benchmark::kMicrosecond);
+
+// Floor: open the file and read every row of the four tables into strings with SQLite alone.
+void BM_OpenFloor_RawRead(benchmark::State& state)
+{
+    const auto bank = bench::makeBank();
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(bank->databasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        std::size_t bytes = 0;
+        for (const char* table : {"Intrebari", "ManInt", "Rezultate", "Studenti"}) {
+            sqlite3_stmt* stmt = nullptr;
+            sqlite3_prepare_v2(db, (std::string("SELECT rowid, * FROM ") + table).c_str(), -1, &stmt, nullptr);
+            std::vector<std::string> row;
+            while (sqlite3_step(stmt) == SQLITE_ROW) {
+                row.clear();
+                for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+                    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+                    row.emplace_back(p ? p : "", sqlite3_column_bytes(stmt, i));
+                    bytes += row.back().size();
+                }
+            }
+            sqlite3_finalize(stmt);
+        }
+        sqlite3_close(db);
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_OpenFloor_RawRead)->Unit(benchmark::kMicrosecond);
+
+// One page step of the learning window: Next, and the six views of the bank refreshed.
+void BM_PageStep(benchmark::State& state)
+{
+    const auto bank = bench::makeBank();
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(bank->path()));
+    store::TableCursor cursor("tblIntrebari", "Intrebari");
+    cursor.setConnection(&connection);
+    store::DataSource source("dsIntrebari", cursor);
+    QWidget window;
+    store::DBMemo question(&window), a(&window), b(&window), c(&window);
+    store::DBImage picture(&window);
+    store::DBEdit letter(&window);
+    question.setGeometry(0, 0, 397, 331);
+    for (auto* m : {&a, &b, &c})
+        m->setGeometry(0, 0, 588, 160);
+    picture.setGeometry(0, 0, 187, 474);
+    question.bind(source, "Intrebare");
+    a.bind(source, "Sol1");
+    b.bind(source, "Sol2");
+    c.bind(source, "Sol3");
+    picture.bind(source, "Poza");
+    letter.bind(source, "Rb");
+    cursor.Open();
+    for (auto _ : state) {
+        cursor.Next();
+        if (cursor.Eof())
+            cursor.First();
+    }
+}
+BENCHMARK(BM_PageStep)->Unit(benchmark::kMicrosecond);
+
+// Floor: read that row with SQLite and decode its BMP with Qt alone.
+void BM_PageStepFloor_RawRowAndQtDecode(benchmark::State& state)
+{
+    const auto bank = bench::makeBank();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(bank->databasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT Intrebare, Sol1, Sol2, Sol3, Poza, Rb FROM Intrebari WHERE rowid = ?", -1, &stmt,
+                       nullptr);
+    int row = 0;
+    for (auto _ : state) {
+        row = row % 274 + 1;
+        sqlite3_bind_int(stmt, 1, row);
+        sqlite3_step(stmt);
+        std::string texts[4];
+        for (int i = 0; i < 4; ++i)
+            texts[i] = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, 4));
+        QImage image;
+        if (p)
+            image.loadFromData(reinterpret_cast<const uchar*>(p), sqlite3_column_bytes(stmt, 4), "BMP");
+        benchmark::DoNotOptimize(image);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+BENCHMARK(BM_PageStepFloor_RawRowAndQtDecode)->Unit(benchmark::kMicrosecond);
+
+// Decoding (checked, converted to ARGB32) and placing one question picture.
+void BM_PictureDecodeAndPlace(benchmark::State& state)
+{
+    const QByteArray bytes = QByteArray::fromStdString(bench::questionPicture());
+    for (auto _ : state) {
+        const QImage image = store::decodePicture(bytes);
+        benchmark::DoNotOptimize(store::pictureOrigin({185, 472}, image.size()));
+    }
+}
+BENCHMARK(BM_PictureDecodeAndPlace)->Unit(benchmark::kMicrosecond);
+
+void BM_PictureFloor_QtDecodeOnly(benchmark::State& state)
+{
+    const QByteArray bytes = QByteArray::fromStdString(bench::questionPicture());
+    for (auto _ : state) {
+        QImage image;
+        image.loadFromData(bytes, "BMP");
+        benchmark::DoNotOptimize(image);
+    }
+}
+BENCHMARK(BM_PictureFloor_QtDecodeOnly)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

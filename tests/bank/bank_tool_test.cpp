@@ -1,0 +1,514 @@
+// The bank tool end to end: build, export, check, through the library and through the command line.
+
+#include "bank_check.h"
+#include "bank_commands.h"
+#include "bank_database.h"
+#include "bank_error.h"
+#include "bank_test_support.h"
+#include "picture_description.h"
+#include "picture_generator.h"
+#include "source_format.h"
+#include "store/picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <functional>
+
+namespace {
+
+const QString kFixtures = QStringLiteral(BANK_FIXTURES);
+const QString kTool = QStringLiteral(VELMARIS_BANK_EXE);
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Relative path -> bytes of every file under a folder.
+QMap<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readAll(path));
+    }
+    return files;
+}
+
+void exec(const QString& database, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.toUtf8().constData(), &db), SQLITE_OK);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+void setPicture(const QString& database, int number, const QByteArray& bytes)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "UPDATE Intrebari SET Poza = ? WHERE Nr_Intreb = ?", -1, &stmt, nullptr);
+    sqlite3_bind_blob(stmt, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(stmt, 2, number);
+    EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+
+QByteArray smallPicture(QRgb colour)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(colour);
+    image.setPixel(3, 4, 0xffffffff);
+    return store::encodeBmp(image);
+}
+
+// The round-trip fixture in a scratch folder, with the picture its file scene reads.
+QString sourcesIn(const QTemporaryDir& dir)
+{
+    const QString src = dir.filePath("src");
+    for (const QString& name : QDir(kFixtures + "/roundtrip").entryList(QDir::Files))
+        writeAll(src + "/" + name, readAll(kFixtures + "/roundtrip/" + name));
+    writeAll(src + "/pictures/022.bmp", smallPicture(0xff336699));
+    return src;
+}
+
+QString build(const QString& sources, const QString& database)
+{
+    const bank::Assembled a = bank::assembleSources(sources);
+    for (const bank::SourceFault& f : a.faults)
+        ADD_FAILURE() << f.toString().toStdString();
+    bank::replaceDatabase(database, a.questions, false);
+    return database;
+}
+
+const bank::Question* find(const QList<bank::Question>& questions, int number)
+{
+    for (const bank::Question& q : questions)
+        if (q.number == number)
+            return &q;
+    return nullptr;
+}
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun tool(const QStringList& args)
+{
+    QProcess p;
+    p.start(kTool, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(BuildExport, RoundTripGivesTheSameSources)
+{
+    QTemporaryDir dir;
+    const QString src = sourcesIn(dir);
+    const QString db = build(src, dir.filePath("Velmaris.mdb"));
+
+    const QList<bank::Question> rows = bank::readDatabase(db);
+    ASSERT_EQ(rows.size(), 6);
+    const bank::Question* q10 = find(rows, 10);
+    ASSERT_TRUE(q10);
+    EXPECT_EQ(q10->r1, "23(a)");
+    EXPECT_EQ(q10->r2, "010.bmp | night; kind=power; len=120; aspect=ahead");
+    EXPECT_EQ(q10->rb, "A");
+    EXPECT_EQ(q10->sol1, "O navă cu propulsie mecanică în marș, văzută din prova");
+    EXPECT_EQ(q10->picture.size(), 96054);
+    EXPECT_TRUE(find(rows, 21)->picture.isEmpty());
+    EXPECT_EQ(find(rows, 22)->picture, readAll(src + "/pictures/022.bmp"));
+
+    const QString out = dir.filePath("out");
+    bank::exportDatabase(db, out, false);
+    EXPECT_EQ(filesUnder(out), filesUnder(src));
+
+    // And the exported sources build the same rows again.
+    const QList<bank::Question> again = bank::readDatabase(build(out, dir.filePath("again.mdb")));
+    ASSERT_EQ(again.size(), rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].number);
+        EXPECT_EQ(again[i].number, rows[i].number);
+        EXPECT_EQ(again[i].text, rows[i].text);
+        EXPECT_EQ(again[i].sol1 + again[i].sol2 + again[i].sol3, rows[i].sol1 + rows[i].sol2 + rows[i].sol3);
+        EXPECT_EQ(again[i].picture, rows[i].picture);
+        EXPECT_EQ(again[i].r1 + again[i].r2 + again[i].r3 + again[i].rb,
+                  rows[i].r1 + rows[i].r2 + rows[i].r3 + rows[i].rb);
+    }
+}
+
+TEST(BuildExport, DatabaseHasTheSchemaAndOnlyTheQuestions)
+{
+    QTemporaryDir dir;
+    const QString db = build(sourcesIn(dir), dir.filePath("Velmaris.mdb"));
+    sqlite3* h = nullptr;
+    ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &h), SQLITE_OK);
+    const auto value = [&](const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(h, sql, -1, &s, nullptr);
+        const QString v = sqlite3_step(s) == SQLITE_ROW
+                              ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)))
+                              : "none";
+        sqlite3_finalize(s);
+        return v;
+    };
+    EXPECT_EQ(value("SELECT group_concat(Nr_Intreb) FROM (SELECT Nr_Intreb FROM Intrebari ORDER BY rowid)"),
+              "10,11,12,20,21,22");
+    EXPECT_EQ(value("SELECT count(*) FROM ManInt") + value("SELECT count(*) FROM Studenti") +
+                  value("SELECT count(*) FROM Rezultate"),
+              "000");
+    EXPECT_EQ(value("SELECT typeof(Poza) FROM Intrebari WHERE Nr_Intreb = 21"), "null");
+    EXPECT_EQ(value("SELECT R3 FROM Intrebari WHERE Nr_Intreb = 20"), R"({"file":"020-029-diverse.txt"})");
+    EXPECT_EQ(value("PRAGMA user_version"), "1");
+    sqlite3_close(h);
+}
+
+TEST(BuildExport, CorrectionsInTheDatabaseComeBackToTheSources)
+{
+    QTemporaryDir dir;
+    const QString db = build(sourcesIn(dir), dir.filePath("Velmaris.mdb"));
+    exec(db, "UPDATE Intrebari SET Sol2 = 'O navă nestăpână pe manevră, fără viteză' WHERE Nr_Intreb = 11");
+    exec(db,
+         "UPDATE Intrebari SET Intrebare = 'Pe vizibilitate redusă auziți:' || char(13, 10) || 'un sunet prelung. "
+         "Cine?' "
+         "WHERE Nr_Intreb = 12");
+    const QByteArray edited = smallPicture(0xff993366);
+    setPicture(db, 10, edited);
+
+    const QString out = dir.filePath("out");
+    const bank::ExportResult result = bank::exportDatabase(db, out, false);
+    const QString text = QString::fromUtf8(readAll(out + "/010-019-lumini.txt"));
+    EXPECT_TRUE(text.contains("\nb) O navă nestăpână pe manevră, fără viteză\n"));
+    EXPECT_TRUE(text.contains("\nQ: Pe vizibilitate redusă auziți: un sunet prelung. Cine?\n"));
+    EXPECT_TRUE(text.contains("\nPIC: 010.bmp | file\n"));
+    EXPECT_EQ(readAll(out + "/pictures/010.bmp"), edited);
+    EXPECT_TRUE(result.warnings.join('\n').contains("010: the picture is not what"));
+    EXPECT_TRUE(result.warnings.join('\n').contains("012: line break in Intrebare replaced by a space"));
+
+    const QList<bank::Question> rebuilt = bank::readDatabase(build(out, dir.filePath("again.mdb")));
+    EXPECT_EQ(find(rebuilt, 10)->picture, edited);
+    EXPECT_EQ(find(rebuilt, 11)->sol2, "O navă nestăpână pe manevră, fără viteză");
+}
+
+TEST(Export, RefusesAForeignOrDamagedDatabaseClearly)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> make;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"missing file", [](const QString&) {}, "no such file"},
+        {"text file", [](const QString& p) { writeAll(p, "NR: 1  RULE: 23(a)\n"); }, "is not a SQLite database"},
+        {"empty file", [](const QString& p) { writeAll(p, ""); }, "has no table Intrebari"},
+        {"another database", [](const QString& p) { exec(p, "CREATE TABLE Elevi(Nume TEXT)"); },
+         "has no table Intrebari"},
+        {"missing columns",
+         [](const QString& p) {
+             exec(p,
+                  "CREATE TABLE Intrebari(Nr_Intreb INTEGER, Intrebare TEXT, Sol1 TEXT, Sol2 TEXT, Sol3 TEXT, "
+                  "Poza BLOB, R1 TEXT, Rb TEXT)");
+         },
+         "lacks the columns R2, R3"},
+        {"number that is not a number",
+         [](const QString& p) {
+             bank::writeDatabase(p, {});
+             exec(p, "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Rb) VALUES('doi', 'Ce?', 'A')");
+         },
+         "Nr_Intreb 'doi', not a whole number"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString db = dir.filePath("x.mdb");
+        c.make(db);
+        try {
+            bank::exportDatabase(db, dir.filePath("out"), false);
+            ADD_FAILURE() << "exported";
+        } catch (const bank::BankError& e) {
+            EXPECT_TRUE(e.message().contains(c.fault)) << e.what();
+        }
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("out")));
+    }
+}
+
+TEST(Export, ReplacesExistingSourcesOnlyWhenForced)
+{
+    QTemporaryDir dir;
+    const QString db = build(sourcesIn(dir), dir.filePath("Velmaris.mdb"));
+    const QString out = dir.filePath("out");
+    writeAll(out + "/000-009-vechi.txt", "NR: 1  RULE: 2\n");
+    writeAll(out + "/README.md", "# bank\n");
+    try {
+        bank::exportDatabase(db, out, false);
+        ADD_FAILURE() << "exported over old sources";
+    } catch (const bank::BankError& e) {
+        EXPECT_TRUE(e.message().contains("already holds bank sources (1 files); use --force")) << e.what();
+    }
+    EXPECT_FALSE(QFileInfo::exists(out + "/010-019-lumini.txt"));
+
+    const bank::ExportResult forced = bank::exportDatabase(db, out, true);
+    EXPECT_EQ(forced.removed, QStringList{"000-009-vechi.txt"});
+    EXPECT_FALSE(QFileInfo::exists(out + "/000-009-vechi.txt"));
+    EXPECT_TRUE(QFileInfo::exists(out + "/README.md"));  // not a source: left alone
+    EXPECT_TRUE(QFileInfo::exists(out + "/020-029-diverse.txt"));
+}
+
+TEST(BuildCommand, WritesNothingWhenASourceIsMalformed)
+{
+    struct Case {
+        const char* name;
+        QByteArray text;
+        const char* fault;  // as printed: file:line: fault
+    };
+    const Case cases[] = {
+        {"missing variant", "NR: 1  RULE: 23(a)\nQ: Ce?\na) Una\nc) Trei\nOK: A\n",
+         "bad.txt:4: missing 'b)' before 'c)'"},
+        {"picture that cannot be drawn",
+         "NR: 1  RULE: 27(d)\nQ: Ce?\na) Una\nb) Două\nc) Trei\nOK: A\n"
+         "PIC: 001.bmp | night; kind=dredger; obstr=port; aspect=stbd-beam\n",
+         "bad.txt:7: cannot make the picture: seen from stbd-beam"},
+        {"picture file missing", "NR: 1  RULE: 34(a)\nQ: Ce?\na) Una\nb) Două\nc) Trei\nOK: A\nPIC: 001.bmp | file\n",
+         "bad.txt:7: cannot make the picture: pictures/001.bmp cannot be read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        writeAll(dir.filePath("src/bad.txt"), c.text);
+        const QString db = dir.filePath("Velmaris.mdb");
+        const ToolRun run = tool({"build", dir.filePath("src"), "-o", db});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(c.fault)) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(db));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());  // no temporary file left
+    }
+}
+
+TEST(BuildCommand, KeepsAnExistingDatabaseUnlessForced)
+{
+    QTemporaryDir dir;
+    const QString src = sourcesIn(dir);
+    const QString db = dir.filePath("Velmaris.mdb");
+    writeAll(db, "the instructor's own database");
+
+    const ToolRun refused = tool({"build", src, "-o", db});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("already exists; use --force")) << refused.err.toStdString();
+    EXPECT_EQ(readAll(db), "the instructor's own database");
+
+    const ToolRun forced = tool({"build", src, "-o", db, "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err.toStdString();
+    EXPECT_TRUE(forced.out.contains("6 questions, 5 pictures, from 2 files")) << forced.out.toStdString();
+    EXPECT_EQ(bank::readDatabase(db).size(), 6);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Velmaris.mdb"});
+
+    // Readable like any new file of the folder, not only by whoever built it.
+    QFile fresh(dir.filePath("fresh"));
+    ASSERT_TRUE(fresh.open(QIODevice::WriteOnly));
+    fresh.close();
+    EXPECT_EQ(QFileInfo(db).permissions(), QFileInfo(fresh.fileName()).permissions());
+}
+
+TEST(BuildCommand, CommandLineMistakesAreNamed)
+{
+    QTemporaryDir dir;
+    struct Case {
+        QStringList args;
+        int status;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "build SOURCES -o FILE [--force]"},
+        {{"check", "--help"}, 0, "export FILE -o DIR [--force]"},
+        {{}, 2, "no command given"},
+        {{"bild", "x"}, 2, "unknown command 'bild'"},
+        {{"build", dir.path()}, 2, "-o is missing"},
+        {{"build", "a", "b", "-o", "c"}, 2, "'build' takes 1 path, not 2"},
+        {{"build", dir.path(), "-o", dir.filePath("x.mdb")}, 1, "has no question files (*.txt)"},
+        {{"build", dir.filePath("nowhere"), "-o", dir.filePath("x.mdb")}, 1, "is not a folder"},
+        {{"export", dir.filePath("none.mdb"), "-o", dir.filePath("out")}, 1, "none.mdb: no such file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const ToolRun run = tool(c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE((run.out + run.err).contains(c.text)) << (run.out + run.err).toStdString();
+    }
+}
+
+TEST(Check, ACompleteValidBankPasses)
+{
+    QList<bank::Question> questions = banktest::validBank();
+    questions[131].picture = bank::drawPicture(bank::parseDescription("night; kind=power; len=60; aspect=stbd-bow"));
+    QImage tall(170, 474, QImage::Format_RGB32);
+    tall.fill(0xff000000);
+    questions[5].picture = store::encodeBmp(tall);    // as large as the views allow
+    questions[7].text = QString(260, QChar(0x021B));  // at the limits: 260 and 140 characters
+    questions[7].sol3 = QString(140, 'x');
+    const QList<bank::Fault> faults = bank::checkQuestions(questions);
+    for (const bank::Fault& f : faults)
+        ADD_FAILURE() << f.toString().toStdString();
+}
+
+// Each case breaks one rule of a valid bank; the fault must name where and what.
+TEST(Check, EachRuleCatchesItsFault)
+{
+    using Bank = QList<bank::Question>;
+    struct Case {
+        const char* name;
+        std::function<void(Bank&)> breakIt;
+        const char* where;
+        const char* what;
+    };
+    const auto key = [](Bank& b, int n, const char* letter) { b[n].rb = letter; };
+    const Case cases[] = {
+        {"number missing", [](Bank& b) { b.removeAt(42); }, "bank", "1 number missing: 42"},
+        {"numbers missing as ranges",
+         [](Bank& b) {
+             b.removeAt(50);
+             b.remove(40, 5);
+         },
+         "bank", "6 numbers missing: 40-44, 50"},
+        {"number twice", [](Bank& b) { b[43].number = 42; }, "042", "number used 2 times"},
+        {"number out of range", [](Bank& b) { b[273].number = 300; }, "300", "number outside 0..273"},
+        {"number not a number",
+         [](Bank& b) {
+             b[3].numberValid = false;
+             b[3].numberText = "trei";
+         },
+         "row 4", "Nr_Intreb 'trei' is not a whole number"},
+        {"letter not A, B or C", [&](Bank& b) { key(b, 42, "D"); }, "042", "answer letter Rb is 'D'"},
+        {"letter in lower case", [&](Bank& b) { key(b, 42, "a"); }, "042", "answer letter Rb is 'a'"},
+        {"empty variant", [](Bank& b) { b[17].sol2.clear(); }, "017", "Sol2 is empty"},
+        {"blank question", [](Bank& b) { b[18].text = "   "; }, "018", "Intrebare is empty"},
+        {"empty rule", [](Bank& b) { b[19].r1.clear(); }, "019", "R1 (RULE) is empty"},
+        {"cedilla s", [](Bank& b) { b[20].sol1 = "Navă care pescuieşte"; }, "020", "Sol1 has the cedilla letter ş"},
+        {"cedilla capital T", [](Bank& b) { b[21].text = "Ţinta: ce faceţi?"; }, "021",
+         "Intrebare has the cedilla letters ţŢ"},
+        {"stem too long", [](Bank& b) { b[22].text = QString(261, QChar(0x0219)); }, "022",
+         "question text is 261 characters; at most 260"},
+        {"variant too long", [](Bank& b) { b[23].sol3 = QString(141, 'x'); }, "023",
+         "Sol3 is 141 characters; at most 140"},
+        {"letters off overall", [&](Bank& b) { key(b, 0, "B"); }, "bank",
+         "answer letters A 91, B 92, C 91; must be 92, 91, 91"},
+        {"letters off in a Part",
+         [&](Bank& b) {
+             key(b, 1, "A");
+             key(b, 4, "A");
+             key(b, 7, "A");
+         },
+         "Part A (0-17)", "answer letters A 9, B 3, C 6; each must be within 2 of 6.0"},
+        {"four in a row",
+         [&](Bank& b) {
+             key(b, 11, "B");
+             key(b, 12, "B");
+         },
+         "010-013", "answer B 4 times in a row; at most 3"},
+        {"picture not a bitmap", [](Bank& b) { b[60].picture = "GIF89a..."; }, "060",
+         "picture: Bitmap image is not valid"},
+        {"picture too wide",
+         [](Bank& b) {
+             QImage wide(171, 10, QImage::Format_RGB32);
+             wide.fill(0xff000000);
+             b[61].picture = store::encodeBmp(wide);
+         },
+         "061", "picture is 171 x 10 px; the picture views show at most 170 x 474"},
+        {"picture too tall",
+         [](Bank& b) {
+             QImage tall(10, 475, QImage::Format_RGB32);
+             tall.fill(0xff000000);
+             b[62].picture = store::encodeBmp(tall);
+         },
+         "062", "picture is 10 x 475 px"},
+        {"same question twice", [](Bank& b) { b[80].text = "  " + b[7].text.toUpper() + " "; }, "080",
+         "same question text as 007"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bank b = banktest::validBank();
+        c.breakIt(b);
+        const QList<bank::Fault> faults = bank::checkQuestions(b);
+        const bool found = std::any_of(faults.begin(), faults.end(), [&](const bank::Fault& f) {
+            return f.where == c.where && f.what.contains(QString::fromUtf8(c.what));
+        });
+        QStringList all;
+        for (const bank::Fault& f : faults)
+            all << f.toString();
+        EXPECT_TRUE(found) << all.join('\n').toStdString();
+    }
+    {
+        SCOPED_TRACE("three in a row is allowed");
+        Bank b = banktest::validBank();
+        key(b, 11, "B");
+        for (const bank::Fault& f : bank::checkQuestions(b))
+            EXPECT_FALSE(f.what.contains("in a row")) << f.toString().toStdString();
+    }
+}
+
+TEST(CheckCommand, ExitStatusFollowsTheChecks)
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath("good.mdb");
+    bank::writeDatabase(good, banktest::validBank());
+    const ToolRun pass = tool({"check", good});
+    EXPECT_EQ(pass.status, 0) << pass.out.toStdString();
+    EXPECT_TRUE(pass.out.contains("274 questions, 0 pictures: all checks passed"));
+
+    QList<bank::Question> broken = banktest::validBank();
+    broken[42].rb = "D";
+    const QString bad = dir.filePath("bad.mdb");
+    bank::writeDatabase(bad, broken);
+    const ToolRun fail = tool({"check", bad});
+    EXPECT_EQ(fail.status, 1);
+    EXPECT_TRUE(fail.out.contains("042: answer letter Rb is 'D'; must be A, B or C")) << fail.out.toStdString();
+    EXPECT_TRUE(fail.out.contains("fault(s)"));
+
+    // The same bank as sources.
+    QList<bank::SourceRecord> records;
+    for (const bank::Question& q : banktest::validBank()) {
+        bank::SourceRecord r;
+        r.number = int(q.number);
+        r.rule = q.r1;
+        r.question = q.text;
+        r.a = q.sol1;
+        r.b = q.sol2;
+        r.c = q.sol3;
+        r.key = q.rb;
+        r.layout = bank::layoutFromText(q.r3, q.number);
+        records.append(r);
+    }
+    records[200].picture = "200.bmp | night; kind=nuc; aspect=stbd-beam";
+    for (const bank::SourceFile& f : bank::writeSourceFiles(records))
+        writeAll(dir.filePath("src/" + f.name), f.bytes);
+    const ToolRun sources = tool({"check", dir.filePath("src")});
+    EXPECT_EQ(sources.status, 0) << sources.out.toStdString();
+    EXPECT_TRUE(sources.out.contains("274 questions, 1 pictures: all checks passed"));
+}
+
+}  // namespace

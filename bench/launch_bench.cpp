@@ -23,7 +23,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+int ignoreXErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
 
 pid_t spawn(const std::vector<std::string>& args, const std::string& display)
 {
@@ -51,8 +54,8 @@ long windowPid(Display* display, Window window)
     unsigned char* data = nullptr;
     long pid = -1;
     if (pidAtom != None &&
-        XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data) == Success &&
+        XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+            Success &&
         data && count == 1)
         pid = *reinterpret_cast<long*>(data);
     if (data)
@@ -173,8 +176,8 @@ int main(int argc, char** argv)
     waitpid(xvfb, nullptr, 0);
 
     const double v = median(velmarisMs), b = median(bareMs);
-    std::printf("launch to first paint (median of %d): Velmaris %.1f ms, bare Qt window %.1f ms, ratio %.2f\n", runs,
-                v, b, b > 0 ? v / b : 0);
+    std::printf("launch to first paint (median of %d): Velmaris %.1f ms, bare Qt window %.1f ms, ratio %.2f\n", runs, v,
+                b, b > 0 ? v / b : 0);
     std::printf("peak memory (VmHWM): Velmaris %ld KiB, bare Qt window %ld KiB, ratio %.2f\n", velmarisKiB, bareKiB,
                 bareKiB > 0 ? double(velmarisKiB) / bareKiB : 0);
     return v > 0 && b > 0 ? 0 : 1;

@@ -66,10 +66,14 @@ struct RawFile {
     RawFile() : bank(bench::makeBank())
     {
         sqlite3_open_v2(bank->databasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_prepare_v2(db, "SELECT Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb FROM Intrebari "
-                           "WHERE Nr_Intreb = ?", -1, &select, nullptr);
-        sqlite3_prepare_v2(db, "INSERT INTO ManInt(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb, Rd) "
-                           "VALUES (?,?,?,?,?,?,?,?,?,?,'?')", -1, &insert, nullptr);
+        sqlite3_prepare_v2(db,
+                           "SELECT Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb FROM Intrebari "
+                           "WHERE Nr_Intreb = ?",
+                           -1, &select, nullptr);
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO ManInt(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb, Rd) "
+                           "VALUES (?,?,?,?,?,?,?,?,?,?,'?')",
+                           -1, &insert, nullptr);
         sqlite3_prepare_v2(db, "DELETE FROM ManInt WHERE Id = ?", -1, &remove, nullptr);
     }
     ~RawFile()

@@ -8,6 +8,7 @@
 #include "app/window_ops.h"
 #include "app/windows.h"
 #include "learning/frm_inv_colreg.h"
+#include "store/picture.h"
 #include "store/views/db_edit.h"
 #include "store/views/db_image.h"
 #include "store/views/db_memo.h"
@@ -111,6 +112,23 @@ TEST_F(LearningWindow, NavigatesAndAnnouncesTheEndsAfterTheMove)
     w->bitbtnVerific->click();
     EXPECT_TRUE(w->DBEdit1->isVisible());
     EXPECT_EQ(w->DBEdit1->text(), "A");
+}
+
+TEST_F(LearningWindow, ShowsTheQuestionsPictureCentredInItsView)
+{
+    auto questions = fixture::sampleQuestions(3);
+    QImage picture(160, 200, QImage::Format_ARGB32);
+    picture.fill(QColor(0x0B, 0x16, 0x33));
+    questions[1].picture = store::encodeBmp(picture).toStdString();
+    folder.writeDatabase(questions);
+    start(0, false);
+    w->BitbtnInainte->click();
+    ASSERT_FALSE(w->DBImage1->picture().isNull());
+    const QImage shown = w->DBImage1->grab().toImage();
+    const QRect inside = w->DBImage1->contentsRect();
+    const QPoint centre = inside.center();
+    EXPECT_EQ(shown.pixelColor(centre), QColor(0x0B, 0x16, 0x33));
+    EXPECT_EQ(shown.pixelColor(inside.topLeft() + QPoint(2, 2)), w->DBImage1->palette().color(QPalette::Base));
 }
 
 TEST_F(LearningWindow, EmptyBankShowsNothingAndStillAnnouncesTheEnds)

@@ -28,12 +28,16 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent)
 
 void DBEdit::refresh()
 {
+    std::string text = value();
+    if (!changed_ && shown_ == text)
+        return;
     loading_ = true;
     const TableCursor::Column* c = column();
     setMaxLength(c && c->size > 0 ? c->size : 32767);
-    setText(QString::fromStdString(value()));
+    setText(QString::fromStdString(text));
     loading_ = false;
     changed_ = false;
+    shown_ = std::move(text);
 }
 
 void DBEdit::writeChanges()

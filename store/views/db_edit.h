@@ -2,6 +2,9 @@
 
 #include <QLineEdit>
 
+#include <optional>
+#include <string>
+
 #include "store/views/field_link.h"
 
 namespace store {
@@ -25,6 +28,7 @@ private:
 
     bool loading_ = false;
     bool changed_ = false;
+    std::optional<std::string> shown_;
 };
 
 }  // namespace store

@@ -23,12 +23,19 @@ DBImage::DBImage(QWidget* parent) : QFrame(parent)
 
 void DBImage::refresh()
 {
+    const std::string value = this->value();
+    QByteArray bytes(value.data(), static_cast<qsizetype>(value.size()));
+    // The same picture again (a Post, the record it was copied from) is not decoded again.
+    if (!changed_ && shown_ && *shown_ == bytes)
+        return;
     changed_ = false;
     picture_ = QImage();
+    shown_.reset();
     update();
-    const std::string bytes = value();
-    // An undecodable picture leaves the view blank and fails the operation that moved the cursor.
-    picture_ = decodePicture(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    // An undecodable picture leaves the view blank and fails the operation that moved the cursor,
+    // every time the cursor comes to it.
+    picture_ = decodePicture(bytes);
+    shown_ = std::move(bytes);
 }
 
 void DBImage::writeChanges()

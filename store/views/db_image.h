@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <QImage>
 
+#include <optional>
+
 #include "store/views/field_link.h"
 
 namespace store {
@@ -34,6 +36,7 @@ private:
 
     QImage picture_;
     bool changed_ = false;
+    std::optional<QByteArray> shown_;
 };
 
 }  // namespace store

@@ -34,10 +34,16 @@ DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent)
 
 void DBMemo::refresh()
 {
+    // Laying out a text again is the costly part of following the cursor; a record whose field shows
+    // what is already there (a Post, a field assigned to its own value) leaves the view as it is.
+    std::string text = value();
+    if (!changed_ && shown_ == text)
+        return;
     loading_ = true;
-    setPlainText(QString::fromStdString(value()));
+    setPlainText(QString::fromStdString(text));
     loading_ = false;
     changed_ = false;
+    shown_ = std::move(text);
 }
 
 void DBMemo::writeChanges()

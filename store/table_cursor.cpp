@@ -213,9 +213,12 @@ void TableCursor::loadColumns()
 
 void TableCursor::loadRows()
 {
+    if (columns_.size() > 64)
+        fail("Table '" + tableName_ + "' has more fields than the program can hold");
     std::string sql = "SELECT rowid";
     for (const Column& column : columns_)
-        sql += ", " + quoteIdentifier(column.name);
+        sql += column.kind == ColumnKind::Blob ? ", " + quoteIdentifier(column.name) + " IS NOT NULL"
+                                               : ", " + quoteIdentifier(column.name);
     sql += " FROM " + quoteIdentifier(tableName_) + " ORDER BY rowid";
     Statement select(connection_->handle(), sql);
     if (!select.ok())
@@ -231,8 +234,9 @@ void TableCursor::loadRows()
             if (sqlite3_column_type(s, i + 1) == SQLITE_NULL) {
                 row.values.emplace_back();
             } else if (columns_[i].kind == ColumnKind::Blob) {
-                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, i + 1));
-                row.values.emplace_back(std::string(bytes ? bytes : "", sqlite3_column_bytes(s, i + 1)));
+                row.values.emplace_back();
+                if (sqlite3_column_int(s, i + 1))
+                    row.unread |= std::uint64_t{1} << i;
             } else {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i + 1));
                 row.values.emplace_back(std::string(text ? text : "", sqlite3_column_bytes(s, i + 1)));
@@ -304,15 +308,6 @@ void TableCursor::Close()
 bool TableCursor::hasCurrentRecord() const
 {
     return active_ && (state_ == CursorState::Insert || current_ >= 0);
-}
-
-const TableCursor::Row* TableCursor::currentRow() const
-{
-    if (!active_)
-        return nullptr;
-    if (state_ != CursorState::Browse)
-        return &pending_;
-    return current_ >= 0 ? &rows_[current_] : nullptr;
 }
 
 void TableCursor::checkBrowseMode()
@@ -391,7 +386,8 @@ void TableCursor::storePending()
         std::vector<int> changed;
         const Row& stored = rows_[current_];
         for (int i = 0; i < FieldCount(); ++i)
-            if (pending_.values[i] != stored.values[i]) {
+            if (pending_.values[i] != stored.values[i] ||
+                ((pending_.unread ^ stored.unread) & (std::uint64_t{1} << i))) {
                 sql += (changed.empty() ? "" : ", ") + quoteIdentifier(columns_[i].name) + " = ?";
                 changed.push_back(i);
             }
@@ -658,13 +654,50 @@ Field TableCursor::Fields(int index)
     return Field(*this, index);
 }
 
-std::string TableCursor::fieldText(int index) const
+void TableCursor::readDeferred(Row& row, int index)
+{
+    Statement select(connection_->handle(), "SELECT " + quoteIdentifier(columns_[index].name) + " FROM " +
+                                                quoteIdentifier(tableName_) + " WHERE rowid = ?");
+    if (!select.ok())
+        failEngine("Cannot read table '" + tableName_ + "'");
+    sqlite3_bind_int64(select.get(), 1, row.rowid);
+    const int rc = sqlite3_step(select.get());
+    if (rc == SQLITE_ROW && sqlite3_column_type(select.get(), 0) != SQLITE_NULL) {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(select.get(), 0));
+        row.values[index] = std::string(bytes ? bytes : "", sqlite3_column_bytes(select.get(), 0));
+    } else if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+        row.values[index].reset();
+    } else {
+        failEngine("Cannot read table '" + tableName_ + "'");
+    }
+    row.unread &= ~(std::uint64_t{1} << index);
+}
+
+std::string TableCursor::fieldText(int index)
 {
     checkActive();
-    const Row* row = currentRow();
-    if (!row || index < 0 || index >= static_cast<int>(row->values.size()) || !row->values[index])
+    if (index < 0 || index >= FieldCount())
         return {};
-    return *row->values[index];
+    const std::uint64_t bit = std::uint64_t{1} << index;
+    Row* row = nullptr;
+    if (state_ != CursorState::Browse) {
+        row = &pending_;
+        // The stored record learns the value too, so that storing the edit sees it unchanged.
+        if ((row->unread & bit) && state_ == CursorState::Edit && current_ >= 0) {
+            Row& stored = rows_[current_];
+            if (stored.unread & bit)
+                readDeferred(stored, index);
+            row->values[index] = stored.values[index];
+            row->unread &= ~bit;
+        }
+    } else if (current_ >= 0) {
+        row = &rows_[current_];
+    }
+    if (!row)
+        return {};
+    if (row->unread & bit)
+        readDeferred(*row, index);
+    return row->values[index] ? *row->values[index] : std::string();
 }
 
 void TableCursor::setFieldText(int index, const std::string& text)
@@ -684,6 +717,7 @@ void TableCursor::setFieldText(int index, const std::string& text)
             value = firstCharacters(text, column.size);
     }
     pending_.values[index] = std::move(value);
+    pending_.unread &= ~(std::uint64_t{1} << index);
     modified_ = true;
     notify(Notice::Field, index);
 }

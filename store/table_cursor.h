@@ -80,7 +80,7 @@ public:
     const std::vector<Column>& columns() const { return columns_; }
     int FieldCount() const { return static_cast<int>(columns_.size()); }
 
-    std::string fieldText(int index) const;
+    std::string fieldText(int index);
     void setFieldText(int index, const std::string& text);
 
     // Data sources follow the cursor; each notifies its views.
@@ -91,6 +91,9 @@ private:
     struct Row {
         std::int64_t rowid = 0;
         std::vector<std::optional<std::string>> values;
+        // Pictures are read from the file when first asked for, not at Open: a bank holds megabytes of
+        // them and a learner looks at a few. A set bit marks a value still in the file.
+        std::uint64_t unread = 0;
     };
     enum class Notice { Record, Field, State, Update };
 
@@ -105,7 +108,7 @@ private:
     [[noreturn]] void fail(const std::string& message) const;
     [[noreturn]] void failEngine(const std::string& what) const;
     void notify(Notice notice, int field = -1);
-    const Row* currentRow() const;
+    void readDeferred(Row& row, int index);
 
     std::string name_;
     std::string tableName_;

@@ -392,3 +392,46 @@ TEST(DataSources, TellTheirViewsOfEveryChangeAndAutoEdit)
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures stay in the file until a view asks for them; an edit of another field must not touch them,
+// and one read during an edit must not count as a change.
+TEST(CursorPictures, AreReadWhenAskedAndStoredOnlyWhenAssigned)
+{
+    fixture::Folder folder;
+    auto questions = fixture::sampleQuestions(3);
+    questions[0].picture = std::string("BM\0\x01picture", 11);
+    questions[1].picture = std::string(70000, '\x7f');
+    folder.writeDatabase(questions);
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    TableCursor c("tblIntrebari", "Intrebari");
+    c.setConnection(&connection);
+    c.Open();
+    folder.exec(
+        "CREATE TABLE Writes(n); CREATE TRIGGER Counted AFTER UPDATE OF Poza ON Intrebari "
+        "BEGIN INSERT INTO Writes VALUES (1); END");
+
+    EXPECT_EQ(c.FieldByName("Poza").AsString(), questions[0].picture);
+    c.Edit();
+    c.FieldByName("Intrebare").setAsString("alt text");
+    c.Next();
+    EXPECT_EQ(c.FieldByName("Poza").AsString().size(), 70000u);
+    c.Edit();
+    EXPECT_EQ(c.FieldByName("Poza").AsString().size(), 70000u);
+    c.FieldByName("Sol1").setAsString("x");
+    c.Next();
+    EXPECT_EQ(folder.count("Writes"), 0);
+    EXPECT_EQ(c.FieldByName("Poza").AsString(), "") << "no picture";
+
+    c.First();
+    c.Edit();
+    c.FieldByName("Poza").setAsString("nou");
+    c.Next();
+    EXPECT_EQ(folder.count("Writes"), 1);
+    EXPECT_EQ(folder.column("SELECT Poza FROM Intrebari WHERE Nr_Intreb = 0")[0], "nou");
+    EXPECT_EQ(folder.column("SELECT length(Poza) FROM Intrebari WHERE Nr_Intreb = 1")[0], "70000");
+}
+
+}  // namespace

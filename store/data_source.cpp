@@ -39,15 +39,31 @@ bool DataSource::Edit()
     return cursor_->State() != CursorState::Browse;
 }
 
+void DataSource::EnableControls()
+{
+    if (disabled_ == 0 || --disabled_ > 0 || !missed_)
+        return;
+    missed_ = false;
+    recordChanged();
+}
+
 // Copies: a view may detach while it is told.
 void DataSource::recordChanged()
 {
+    if (disabled_ > 0) {
+        missed_ = true;
+        return;
+    }
     for (DataLink* link : std::vector<DataLink*>(links_))
         link->recordChanged();
 }
 
 void DataSource::fieldChanged(int fieldIndex)
 {
+    if (disabled_ > 0) {
+        missed_ = true;
+        return;
+    }
     for (DataLink* link : std::vector<DataLink*>(links_))
         link->fieldChanged(fieldIndex);
 }
@@ -60,6 +76,10 @@ void DataSource::updateRecord()
 
 void DataSource::stateChanged()
 {
+    if (disabled_ > 0) {
+        missed_ = true;
+        return;
+    }
     for (DataLink* link : std::vector<DataLink*>(links_))
         link->stateChanged();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,14 @@ public:
     void attach(DataLink* link);
     void detach(DataLink* link);
 
+    // While disabled, views are not refreshed; the user's typing is still written before the cursor
+    // settles. Enabling refreshes them once, so that a loop of cursor operations lays out and decodes
+    // only the record it ends on. Nests.
+    void DisableControls() { ++disabled_; }
+    // May throw what a view's refresh throws (an undecodable picture).
+    void EnableControls();
+    bool ControlsDisabled() const { return disabled_ > 0; }
+
     // A view asks for the right to change the record. True when the record is (now) in edit or insert
     // state; false when it cannot be edited (cursor closed, auto-edit off), so the keystroke is dropped.
     bool Edit();
@@ -54,6 +64,39 @@ private:
     TableCursor* cursor_;
     bool autoEdit_ = true;
     std::vector<DataLink*> links_;
+    int disabled_ = 0;
+    bool missed_ = false;
 };
+
+// Runs `work` with the views of `sources` not refreshed, then refreshes them once. A failure of
+// `work` wins over one of the refresh that follows it.
+template <typename Work>
+void withControlsDisabled(std::initializer_list<DataSource*> sources, Work&& work)
+{
+    for (DataSource* s : sources)
+        s->DisableControls();
+    try {
+        work();
+    } catch (...) {
+        for (DataSource* s : sources) {
+            try {
+                s->EnableControls();
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+    std::exception_ptr first;
+    for (DataSource* s : sources) {
+        try {
+            s->EnableControls();
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
+}
 
 }  // namespace store

@@ -308,17 +308,20 @@ void TfrmColreg_Proc::CopFis_FisT()
         numere, [&bank](std::int32_t n) { return bank.Contains("Nr_Intreb", n); }, *generator_);
     static const char* const copied[] = {"Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3",
                                          "Poza",      "R1",        "R2",   "R3",   "Rb"};
-    for (const std::int32_t number : chosen) {
-        test.Last();
-        test.Append();
-        bank.Locate("Nr_Intreb", number);
-        test.FieldByName("Nr_Intreb").setAsString(std::to_string(number));
-        for (int position = 1; position <= 10; ++position)
-            test.Fields(position).setAsString(bank.FieldByName(copied[position - 1]).AsString());
-        test.Fields(11).setAsString("?");
-        test.Post();
-        test.First();
-    }
+    // The views show the record the copy ends on; the 30 passes do not each lay them out again.
+    store::withControlsDisabled({&frmMain->dsTest, &frmMain->dsIntrebari}, [&] {
+        for (const std::int32_t number : chosen) {
+            test.Last();
+            test.Append();
+            bank.Locate("Nr_Intreb", number);
+            test.FieldByName("Nr_Intreb").setAsString(std::to_string(number));
+            for (int position = 1; position <= 10; ++position)
+                test.Fields(position).setAsString(bank.FieldByName(copied[position - 1]).AsString());
+            test.Fields(11).setAsString("?");
+            test.Post();
+            test.First();
+        }
+    });
 }
 
 void TfrmColreg_Proc::bitbtnUrmatClick()
@@ -418,11 +421,13 @@ void TfrmColreg_Proc::tidyUp()
 {
     store::TableCursor& test = frmMain->tblTest;
     RecMax = test.RecordCount();
-    test.First();
-    for (int i = 0; i < RecMax; ++i) {
-        test.Next();
-        test.Delete();
-    }
+    store::withControlsDisabled({&frmMain->dsTest}, [&] {
+        test.First();
+        for (int i = 0; i < RecMax; ++i) {
+            test.Next();
+            test.Delete();
+        }
+    });
     btnStart->setEnabled(true);
     Panel1->show();
     Panel2->show();

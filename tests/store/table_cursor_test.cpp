@@ -435,3 +435,35 @@ TEST(CursorPictures, AreReadWhenAskedAndStoredOnlyWhenAssigned)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataSources, WithControlsDisabledRefreshOnceAndStillTakeTheTyping)
+{
+    Opened db(5);
+    store::DataSource source("dsIntrebari", db.cursor);
+    Listener view;
+    source.attach(&view);
+    db.cursor.Edit();
+    view.heard.clear();
+    store::withControlsDisabled({&source}, [&] {
+        db.cursor.Next();
+        db.cursor.Next();
+        db.cursor.Last();
+    });
+    EXPECT_EQ(view.heard, (std::vector<std::string>{"update", "record"}))
+        << "the typing is written before the settle; one refresh at the end";
+
+    // A refresh that fails surfaces after the work, every source enabled again.
+    struct Failing : store::DataLink {
+        void recordChanged() override { throw store::Error("Bitmap image is not valid"); }
+        void fieldChanged(int) override {}
+        void updateRecord() override {}
+    } failing;
+    source.attach(&failing);
+    EXPECT_THROW(store::withControlsDisabled({&source}, [&] { db.cursor.First(); }), store::Error);
+    EXPECT_FALSE(source.ControlsDisabled());
+    source.detach(&failing);
+}
+
+}  // namespace

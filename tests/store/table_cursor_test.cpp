@@ -16,9 +16,13 @@ namespace {
 // A cursor on a fixture database, the way the welcome window holds one.
 struct Opened {
     explicit Opened(int questions, int scratchRows = 0, const std::string& table = "Intrebari")
+        : Opened(fixture::sampleQuestions(questions), scratchRows, table)
+    {
+    }
+    Opened(const std::vector<fixture::Question>& questions, int scratchRows = 0, const std::string& table = "Intrebari")
         : cursor(table == "ManInt" ? "tblTest" : "tblIntrebari", table)
     {
-        folder.writeDatabase(fixture::sampleQuestions(questions), scratchRows);
+        folder.writeDatabase(questions, scratchRows);
         connection.setConnectionString(store::connectionStringFor(folder.path()));
         cursor.setConnection(&connection);
         cursor.Open();
@@ -290,20 +294,17 @@ TEST(CursorFields, ReadAndWriteByNameAndPositionAsText)
 
 TEST(CursorFields, PictureBytesTravelUnchangedAsText)
 {
-    fixture::Folder folder;
     auto questions = fixture::sampleQuestions(1);
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes += static_cast<char>(i);
     bytes += std::string("\0\0\x01\x00", 4);
     questions[0].picture = bytes;
-    folder.writeDatabase(questions);
-    store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
-    TableCursor bank("tblIntrebari", "Intrebari"), test("tblTest", "ManInt");
-    bank.setConnection(&connection);
-    test.setConnection(&connection);
-    bank.Open();
+    Opened db(questions);
+    TableCursor& bank = db.cursor;
+    fixture::Folder& folder = db.folder;
+    TableCursor test("tblTest", "ManInt");
+    test.setConnection(&db.connection);
     test.Open();
     test.Append();
     test.Fields(6).setAsString(bank.FieldByName("Poza").AsString());
@@ -337,18 +338,13 @@ TEST(CursorLocate, FindsByNumberOrLeavesTheCursorWhereItWas)
 
 TEST(CursorOrder, IndexFieldNamesSortsAscendingByNumber)
 {
-    fixture::Folder folder;
     auto questions = fixture::sampleQuestions(4);
     questions[0].number = 30;
     questions[1].number = 4;
     questions[2].number = 100;
     questions[3].number = 7;
-    folder.writeDatabase(questions);
-    store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
-    TableCursor c("tblIntrebari", "Intrebari");
-    c.setConnection(&connection);
-    c.Open();
+    Opened db(questions);
+    TableCursor& c = db.cursor;
     EXPECT_EQ(c.FieldByName("Nr_Intreb").AsString(), "30") << "opens in file order";
     c.setIndexFieldNames("Nr_Intreb");
     c.First();
@@ -399,16 +395,12 @@ namespace {
 // and one read during an edit must not count as a change.
 TEST(CursorPictures, AreReadWhenAskedAndStoredOnlyWhenAssigned)
 {
-    fixture::Folder folder;
     auto questions = fixture::sampleQuestions(3);
     questions[0].picture = std::string("BM\0\x01picture", 11);
     questions[1].picture = std::string(70000, '\x7f');
-    folder.writeDatabase(questions);
-    store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
-    TableCursor c("tblIntrebari", "Intrebari");
-    c.setConnection(&connection);
-    c.Open();
+    Opened db(questions);
+    TableCursor& c = db.cursor;
+    fixture::Folder& folder = db.folder;
     folder.exec(
         "CREATE TABLE Writes(n); CREATE TRIGGER Counted AFTER UPDATE OF Poza ON Intrebari "
         "BEGIN INSERT INTO Writes VALUES (1); END");

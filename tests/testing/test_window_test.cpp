@@ -346,6 +346,20 @@ TEST_F(TestWindow, ABankTooSmallForATestSaysSoAndAppendsNothing)
     EXPECT_EQ(folder.count("ManInt"), 0);
 }
 
+// Undecodable pictures in the bank: the copy still completes, and the failure is reported once when
+// the views show the first copied question.
+TEST_F(TestWindow, InvalidPicturesInTheBankAreReportedOnceAfterTheCopy)
+{
+    auto questions = fixture::sampleQuestions(274);
+    for (auto& q : questions)
+        q.picture = "not a bitmap";
+    start(questions);
+    w->btnStart->click();
+    EXPECT_EQ(recorder.errors(), std::vector<QString>{"Bitmap image is not valid."});
+    EXPECT_EQ(folder.count("ManInt"), 30);
+    EXPECT_EQ(current("Rd"), "?");
+}
+
 TEST_F(TestWindow, ClockShowsTimeAndCountdownFromItsTicks)
 {
     start(fixture::sampleQuestions(274));

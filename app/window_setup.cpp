@@ -1,6 +1,10 @@
 #include "app/window_setup.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <QWidget>
+
+#include "app/button_pictures.h"
 
 #include "app/windows.h"
 
@@ -52,6 +56,34 @@ void setTextColour(QWidget* control, const QColor& colour)
         for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
             palette.setColor(group, role, colour);
     control->setPalette(palette);
+}
+
+}  // namespace app
+
+namespace app {
+
+QLabel* placeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QFont& font,
+                   const QColor& colour)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    setTextColour(label, colour);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+QPushButton* pictureButton(QWidget* parent, const char* name, QRect at, const char* picture,
+                           const QString& accessibleName)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(at);
+    button->setIcon(buttonPicture(QString::fromLatin1(picture)));
+    button->setAccessibleName(accessibleName);
+    button->setToolTip(accessibleName);
+    return button;
 }
 
 }  // namespace app

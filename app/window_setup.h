@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QColor>
 #include <QString>
@@ -23,7 +25,16 @@ void setUpMainWindow(QWidget* window, const QString& caption, QSize clientSize);
 
 }  // namespace app
 
+class QLabel;
+class QPushButton;
+
 namespace app {
+// A label at its place, sized to its text.
+QLabel* placeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QFont& font,
+                   const QColor& colour);
+// A button that shows only a picture; it still tells screen readers and automation tools what it does.
+QPushButton* pictureButton(QWidget* parent, const char* name, QRect at, const char* picture,
+                           const QString& accessibleName);
 // Sets the colour of a control's caption or text.
 void setTextColour(QWidget* control, const QColor& colour);
 }  // namespace app

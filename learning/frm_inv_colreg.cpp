@@ -22,13 +22,7 @@ const QString kTimes = QStringLiteral("Times New Roman");
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at, int pixels, const QColor& colour)
 {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFont(app::windowFont(kTimes, pixels, true));
-    app::setTextColour(l, colour);
-    l->move(at);
-    l->adjustSize();
-    return l;
+    return app::placeLabel(parent, name, text, at, app::windowFont(kTimes, pixels, true), colour);
 }
 
 store::DBMemo* memo(QWidget* parent, const char* name, QRect at, const char* field)
@@ -40,18 +34,6 @@ store::DBMemo* memo(QWidget* parent, const char* name, QRect at, const char* fie
     app::setTextColour(m, Qt::black);
     app::guarded([m, field] { m->bind(frmMain->dsIntrebari, field); });
     return m;
-}
-
-QPushButton* arrow(QWidget* parent, const char* name, QRect at, const char* picture, const QString& accessibleName)
-{
-    auto* b = new QPushButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(at);
-    b->setIcon(app::buttonPicture(QString::fromLatin1(picture)));
-    // Icon-only buttons still tell screen readers and automation tools what they do.
-    b->setAccessibleName(accessibleName);
-    b->setToolTip(accessibleName);
-    return b;
 }
 
 }  // namespace
@@ -105,13 +87,14 @@ TfrmInv_Colreg::TfrmInv_Colreg()
     DBEdit1->setAccessibleName(QStringLiteral("Răspunsul corect"));
     app::guarded([this] { DBEdit1->bind(frmMain->dsIntrebari, "Rb"); });
 
-    BitBtnPrimaFis = arrow(this, "BitBtnPrimaFis", {683, 611, 75, 25}, "arrow-up", QStringLiteral("Prima întrebare"));
-    BitBtnInapoi =
-        arrow(this, "BitBtnInapoi", {758, 611, 34, 25}, "arrow-left", QStringLiteral("Întrebarea anterioară"));
-    BitbtnInainte =
-        arrow(this, "BitbtnInainte", {798, 611, 41, 25}, "arrow-right", QStringLiteral("Întrebarea următoare"));
-    BitBtnUltimaFis =
-        arrow(this, "BitBtnUltimaFis", {842, 611, 75, 24}, "arrow-down", QStringLiteral("Ultima întrebare"));
+    BitBtnPrimaFis =
+        app::pictureButton(this, "BitBtnPrimaFis", {683, 611, 75, 25}, "arrow-up", QStringLiteral("Prima întrebare"));
+    BitBtnInapoi = app::pictureButton(this, "BitBtnInapoi", {758, 611, 34, 25}, "arrow-left",
+                                      QStringLiteral("Întrebarea anterioară"));
+    BitbtnInainte = app::pictureButton(this, "BitbtnInainte", {798, 611, 41, 25}, "arrow-right",
+                                       QStringLiteral("Întrebarea următoare"));
+    BitBtnUltimaFis = app::pictureButton(this, "BitBtnUltimaFis", {842, 611, 75, 24}, "arrow-down",
+                                         QStringLiteral("Ultima întrebare"));
 
     Inapoi = new QPushButton(app::buttonPicture(QStringLiteral("hand-left")), QStringLiteral("Înapoi"), this);
     Inapoi->setObjectName(QStringLiteral("Inapoi"));

@@ -28,7 +28,6 @@ public:
     // Opens the file if not yet open; throws store::Error with a clear message when it cannot be used.
     void open();
     void close();
-    bool connected() const { return db_ != nullptr; }
     sqlite3* handle() const { return db_; }
 
     // How long a write waits for another process's lock before it reports.

@@ -20,7 +20,6 @@ public:
     std::string AsString() const;
     void setAsString(const std::string& text) const;
     const std::string& FieldName() const;
-    int index() const { return index_; }
 
 private:
     TableCursor* cursor_;
@@ -64,12 +63,10 @@ public:
     // Whether some record holds the number in that field; nothing moves and nothing is settled.
     bool Contains(const std::string& fieldName, std::int64_t value) const;
     void setIndexFieldNames(const std::string& fieldName);
-    const std::string& IndexFieldNames() const { return indexFieldNames_; }
 
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
     CursorState State() const { return state_; }
-    bool Modified() const { return modified_; }
     // True when there is a record to show: the current stored record, or the pending new one.
     bool hasCurrentRecord() const;
 

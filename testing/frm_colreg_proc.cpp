@@ -46,13 +46,7 @@ QFrame* panel(QWidget* parent, const char* name, QRect at)
 QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at, const QFont& font,
               const QColor& colour = Qt::black)
 {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFont(font);
-    app::setTextColour(l, colour);
-    l->move(at);
-    l->adjustSize();
-    return l;
+    return app::placeLabel(parent, name, text, at, font, colour);
 }
 
 // A panel used as a one-line display: sunken, its text centred.
@@ -233,18 +227,12 @@ void TfrmColreg_Proc::buildControls()
     // Bottom centre: the review.
     BitBtnVerificareTestare = button(this, "BitBtnVerificareTestare", QStringLiteral("Verificare Test"),
                                      {476, 752, 150, 32}, app::windowFont(kTimes, 16));
-    auto reviewArrow = [&](const char* name, int y, const char* picture, const QString& accessible) {
-        auto* b = new QPushButton(this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(636, y, 40, 22);
-        b->setIcon(app::buttonPicture(QString::fromLatin1(picture)));
-        b->setAccessibleName(accessible);
-        b->setToolTip(accessible);
-        b->hide();
-        return b;
-    };
-    BitBtnVerifSus = reviewArrow("BitBtnVerifSus", 744, "arrow-up", QStringLiteral("Întrebarea anterioară"));
-    BitBtnVerifJos = reviewArrow("BitBtnVerifJos", 768, "arrow-down", QStringLiteral("Întrebarea următoare"));
+    BitBtnVerifSus = app::pictureButton(this, "BitBtnVerifSus", {636, 744, 40, 22}, "arrow-up",
+                                        QStringLiteral("Întrebarea anterioară"));
+    BitBtnVerifSus->hide();
+    BitBtnVerifJos = app::pictureButton(this, "BitBtnVerifJos", {636, 768, 40, 22}, "arrow-down",
+                                        QStringLiteral("Întrebarea următoare"));
+    BitBtnVerifJos->hide();
     lblRb = label(this, "lblRb", QStringLiteral("Răspuns Bun"), {690, 758}, label16, Qt::red);
     lblRb->hide();
     Edit1 = box(this, "Edit1", {800, 752, 44, 32}, QStringLiteral("Răspunsul bun"), letterFont, Qt::red);

@@ -17,7 +17,6 @@ class DBImage : public QFrame, public FieldLink {
 public:
     explicit DBImage(QWidget* parent = nullptr);
     const QImage& picture() const { return picture_; }
-    bool changed() const { return changed_; }
 
     void copyToClipboard();
     void cutToClipboard();

@@ -20,7 +20,6 @@ public:
     // Binds the view. With the cursor open, a field the table lacks fails here with "Field 'X' not found".
     void bind(DataSource& source, const std::string& fieldName);
     DataSource* dataSource() const { return source_; }
-    const std::string& fieldName() const { return fieldName_; }
 
     // The bound field's index while the cursor is open and has that field.
     std::optional<int> field() const { return field_; }

@@ -16,9 +16,6 @@ namespace store {
 // keystrokes where the record cannot be edited, a beep for a character the field does not take, Esc,
 // and writing the typing into the pending record.
 class TextLink : public FieldLink {
-public:
-    bool changed() const { return changed_; }
-
 protected:
     enum class Key { Pass, Handled };
 

@@ -382,7 +382,7 @@ TEST(LightTable, SeaplaneIsAnAirframeWithItsLights)
         for (int x = 0; x < image.width(); ++x)
             wing += image.pixel(x, bank::airframe::kWingY + 1) == colour::kFaintHull;
         EXPECT_GT(wing, 110);  // the wing spans most of the picture
-        int floats = 0;  // runs of the airframe's colour just above the waterline
+        int floats = 0;        // runs of the airframe's colour just above the waterline
         for (int x = 1; x < image.width(); ++x)
             floats += image.pixel(x, 148) == colour::kFaintHull && image.pixel(x - 1, 148) != colour::kFaintHull;
         EXPECT_EQ(floats, 2);
@@ -624,9 +624,9 @@ TEST(PictureDescription, RefusesWhatItCannotDrawLawfully)
 // Every vessel the table can describe, under way or not, short or long, keeps the heights of Annex I.
 TEST(AnnexOne, EveryDisplayOfTheTableKeepsTheHeights)
 {
-    const QStringList kinds = {"power", "aircushion", "wig",  "seaplane", "sail",  "motorsail", "oars",
-                               "trawler", "fisher",   "nuc", "ram",      "dredger", "diver",   "mineclear",
-                               "cbd",   "pilot",      "tug", "pusher",   "towed"};
+    const QStringList kinds = {"power",   "aircushion", "wig", "seaplane", "sail",    "motorsail", "oars",
+                               "trawler", "fisher",     "nuc", "ram",      "dredger", "diver",     "mineclear",
+                               "cbd",     "pilot",      "tug", "pusher",   "towed"};
     const QStringList extras = {"",
                                 "; tow=gt200",
                                 "; tow=le200",
@@ -642,8 +642,10 @@ TEST(AnnexOne, EveryDisplayOfTheTableKeepsTheHeights)
         for (const char* state : {"way", "noway", "anchor", "aground"})
             for (int len : {8, 15, 30, 60, 120})
                 for (const QString& extra : extras) {
-                    const QString text =
-                        QString("night; kind=%1; state=%2; len=%3; aspect=stbd-beam%4").arg(kind, state).arg(len).arg(extra);
+                    const QString text = QString("night; kind=%1; state=%2; len=%3; aspect=stbd-beam%4")
+                                             .arg(kind, state)
+                                             .arg(len)
+                                             .arg(extra);
                     bank::PictureDescription d;
                     try {
                         d = bank::parseDescription(text);
@@ -680,11 +682,12 @@ TEST(AnnexOne, RefusesLightsOutOfTheirPlace)
         {"night; kind=power; len=15; aspect=stbd-beam", "masthead light", {128}, "Annex I 2(c)"},
         {"night; kind=power; len=60; aspect=stbd-beam", "starboard sidelight", {108}, "Annex I 2(g)"},
         {"night; kind=power; len=10; opt=allround12; aspect=stbd-beam", "all-round white light", {130}, "Annex I 2(d)"},
-        {"night; kind=ram; len=60; aspect=stbd-beam", "restricted-manoeuvrability light", {60, 74, 88},
-         "Annex I 2(f)"},
+        {"night; kind=ram; len=60; aspect=stbd-beam", "restricted-manoeuvrability light", {60, 74, 88}, "Annex I 2(f)"},
         {"night; kind=nuc; aspect=stbd-beam", "not-under-command light", {110, 124}, "Annex I 2(i)"},
         {"night; kind=nuc; aspect=stbd-beam", "not-under-command light", {100, 104}, "Annex I 2(i)"},
-        {"night; kind=cbd; len=200; aspect=stbd-beam", "constrained-by-draught light", {88, 104, 116},
+        {"night; kind=cbd; len=200; aspect=stbd-beam",
+         "constrained-by-draught light",
+         {88, 104, 116},
          "Annex I 2(i)(iii)"},
         {"night; kind=power; state=anchor; len=60; aspect=stbd-beam", "anchor light", {112}, "Annex I 2(k)"},
         {"night; kind=power; state=anchor; len=60; aspect=stbd-beam", "after anchor light", {90}, "Annex I 2(k)"},

@@ -160,6 +160,8 @@ int check(const QStringList& args)
     const QList<bank::Fault> faults = bank::checkQuestions(questions);
     for (const bank::Fault& f : faults)
         out() << f.toString() << "\n";
+    for (const QString& line : bank::reviewLines(bank::reviewQuestions(questions)))
+        out() << line << "\n";
     const qsizetype pictures =
         std::count_if(questions.begin(), questions.end(), [](const bank::Question& q) { return !q.picture.isEmpty(); });
     if (faults.isEmpty() && sourceFaults == 0) {

@@ -253,9 +253,9 @@ void drawAirframe(QPainter& painter, const Placement& p, const Vessel& v, const 
         painter.drawEllipse(QPoint(p.x(v, 0), 116), 7, 7);
         painter.fillRect(p.x(v, 0) - 1, kFinTop, 2, 116 - kFinTop, c);
     } else {
-        painter.drawPolygon(QPolygon({at(kNose, 0, 117), at(12, 0, 111), at(24, 0, 109), at(100, 0, 111),
-                                      at(kTail, 0, 113), at(kTail, 0, 118), at(100, 0, 120), at(24, 0, kFuselageBottom),
-                                      at(10, 0, 122)}));
+        painter.drawPolygon(
+            QPolygon({at(kNose, 0, 117), at(12, 0, 111), at(24, 0, 109), at(100, 0, 111), at(kTail, 0, 113),
+                      at(kTail, 0, 118), at(100, 0, 120), at(24, 0, kFuselageBottom), at(10, 0, 122)}));
         painter.drawPolygon(
             QPolygon({at(96, 0, 111), at(kTail - 6, 0, kFinTop), at(kTail, 0, kFinTop), at(kTail, 0, 113)}));
     }

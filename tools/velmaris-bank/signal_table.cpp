@@ -23,12 +23,12 @@ constexpr int kTowingY = kSternY - 12;
 constexpr int kMastheadY = 100;
 constexpr int kAnchorForeY = kMastheadY;
 constexpr int kAnchorAftY = 128;
-constexpr int kStackStep = 14;                              // between the lights of a signal stack
-constexpr int kTugStep = 12;                                // between the forward masthead lights of a tug
-constexpr int kAfterRise = 27;                              // 4,5 m: after masthead light over the forward one
+constexpr int kStackStep = 14;                               // between the lights of a signal stack
+constexpr int kTugStep = 12;                                 // between the forward masthead lights of a tug
+constexpr int kAfterRise = 27;                               // 4,5 m: after masthead light over the forward one
 constexpr int kLowestStackY = kDeckY - 4 * kPixelsPerMetre;  // 4 m above the deck
-constexpr int kShapeGap = 18;                               // 1,5 x the 12 px of a ball
-constexpr int kShapeBottom = 128;                           // lowest shape on the foremast ends here
+constexpr int kShapeGap = 18;                                // 1,5 x the 12 px of a ball
+constexpr int kShapeBottom = 128;                            // lowest shape on the foremast ends here
 
 using C = LightColour;
 
@@ -560,16 +560,16 @@ void checkVerticalSpacing(const PictureDescription& d, const Vessel& v)
 
     const bool twenty = d.length >= 20;
     if (!forward.isEmpty()) {
-        const Light* lowestForward =
-            *std::max_element(forward.begin(), forward.end(), [](const Light* a, const Light* b) { return a->y < b->y; });
-        const Light* highestForward =
-            *std::min_element(forward.begin(), forward.end(), [](const Light* a, const Light* b) { return a->y < b->y; });
+        const Light* lowestForward = *std::max_element(forward.begin(), forward.end(),
+                                                       [](const Light* a, const Light* b) { return a->y < b->y; });
+        const Light* highestForward = *std::min_element(forward.begin(), forward.end(),
+                                                        [](const Light* a, const Light* b) { return a->y < b->y; });
         // 2(a)(i) from 20 m, 2(c) from 12 m.
         const int need = twenty ? 6 * kPixelsPerMetre : d.length >= 12 ? 15 : 0;
         if (above(*lowestForward) < need)
-            refuse(twenty ? "2(a)(i)" : "2(c)", QString("the %1 is %2 above the hull; at least %3")
-                                                    .arg(lowestForward->name, heightText(above(*lowestForward)),
-                                                         heightText(need)));
+            refuse(twenty ? "2(a)(i)" : "2(c)",
+                   QString("the %1 is %2 above the hull; at least %3")
+                       .arg(lowestForward->name, heightText(above(*lowestForward)), heightText(need)));
         // 2(a)(ii), 2(e): the after masthead light 4,5 m over the forward ones.
         for (const Light* a : after)
             if (highestForward->y - a->y < kAfterRise)
@@ -577,9 +577,9 @@ void checkVerticalSpacing(const PictureDescription& d, const Vessel& v)
                                        .arg(a->name, heightText(highestForward->y - a->y), highestForward->name));
         // 2(g): sidelights at most three quarters of the forward masthead light's height.
         if (sidelight && 4 * above(*sidelight) > 3 * above(*lowestForward))
-            refuse("2(g)", QString("the sidelights are %1 above the hull, more than three quarters of the %2's %3")
-                               .arg(heightText(above(*sidelight)), lowestForward->name,
-                                    heightText(above(*lowestForward))));
+            refuse("2(g)",
+                   QString("the sidelights are %1 above the hull, more than three quarters of the %2's %3")
+                       .arg(heightText(above(*sidelight)), lowestForward->name, heightText(above(*lowestForward))));
     }
     // 2(d): under 12 m the all-round white light at least 1 m over the sidelights.
     if (allRoundWhite && kSidelightY - allRoundWhite->y < kPixelsPerMetre)
@@ -594,16 +594,17 @@ void checkVerticalSpacing(const PictureDescription& d, const Vessel& v)
         for (qsizetype i = 1; i < members.size(); ++i) {
             const int spacing = members[i]->y - members[i - 1]->y;
             if (spacing < minSpacing)
-                refuse("2(i)", QString("the %1 and the %2 are %3 apart in their vertical line; at least %4")
-                                   .arg(members[i - 1]->name, members[i]->name, heightText(spacing),
-                                        heightText(minSpacing)));
+                refuse("2(i)",
+                       QString("the %1 and the %2 are %3 apart in their vertical line; at least %4")
+                           .arg(members[i - 1]->name, members[i]->name, heightText(spacing), heightText(minSpacing)));
             if (members[i]->l != members[0]->l || members[i]->t != members[0]->t)
-                refuse("2(i)", QString("the %1 stands outside the vertical line of the %2").arg(members[i]->name, name));
+                refuse("2(i)",
+                       QString("the %1 stands outside the vertical line of the %2").arg(members[i]->name, name));
         }
         if (members.size() == 3 && members[1]->y - members[0]->y != members[2]->y - members[1]->y)
             refuse("2(i)(iii)", QString("the three lights of the %1's line are not equally spaced").arg(name));
-        const bool withTowingLight = std::any_of(members.begin(), members.end(),
-                                                 [](const Light* l) { return l->role == Role::Towing; });
+        const bool withTowingLight =
+            std::any_of(members.begin(), members.end(), [](const Light* l) { return l->role == Role::Towing; });
         if (!withTowingLight && above(*members.last()) < minLowest)
             refuse("2(i)", QString("the lowest %1 is %2 above the hull; at least %3")
                                .arg(members.last()->name, heightText(above(*members.last())), heightText(minLowest)));

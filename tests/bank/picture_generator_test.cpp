@@ -99,11 +99,13 @@ TEST(LightTable, PowerDrivenVesselFromEachAspect)
         EXPECT_EQ(l.green[0].box.center(), QPoint(58, 132));
     }
     {
-        SCOPED_TRACE("starboard beam, 60 m: bow right, forward light 30 px from it, after light 50 px abaft");
+        SCOPED_TRACE(
+            "starboard beam, 60 m: bow right, forward light within a quarter of the length from it, after light "
+            "more than half the length abaft (the hull is 116 px)");
         const Lights l = lightsIn("night; kind=power; len=60; aspect=stbd-beam");
         ASSERT_EQ(l.white.size(), 2);
-        EXPECT_EQ(l.white[0].box.center(), QPoint(58, 73));
-        EXPECT_EQ(l.white[1].box.center(), QPoint(108, 100));
+        EXPECT_EQ(l.white[0].box.center(), QPoint(50, 73));
+        EXPECT_EQ(l.white[1].box.center(), QPoint(110, 100));
         EXPECT_TRUE(l.red.isEmpty());
         ASSERT_EQ(l.green.size(), 1);
         EXPECT_EQ(l.green[0].cy(), 132);
@@ -654,7 +656,7 @@ TEST(AnnexOne, EveryDisplayOfTheTableKeepsTheHeights)
                     }
                     for (const bank::Vessel& v : bank::displayFor(d).vessels) {
                         try {
-                            bank::checkVerticalSpacing(d, v);
+                            bank::checkLightPositions(d, v);
                         } catch (const bank::BankError& e) {
                             ADD_FAILURE() << text.toStdString() << ": " << e.what();
                         }
@@ -697,19 +699,56 @@ TEST(AnnexOne, RefusesLightsOutOfTheirPlace)
         SCOPED_TRACE(std::string(c.description) + " / " + c.light);
         const bank::PictureDescription d = bank::parseDescription(c.description);
         bank::Vessel v = bank::displayFor(d).vessels.first();
-        EXPECT_NO_THROW(bank::checkVerticalSpacing(d, v));
+        EXPECT_NO_THROW(bank::checkLightPositions(d, v));
         qsizetype moved = 0;
         for (bank::Light& l : v.lights)
             if (l.name == QLatin1String(c.light) && moved < c.rows.size())
                 l.y = c.rows[moved++];
         ASSERT_EQ(moved, c.rows.size());
         try {
-            bank::checkVerticalSpacing(d, v);
+            bank::checkLightPositions(d, v);
             ADD_FAILURE() << "accepted";
         } catch (const bank::BankError& e) {
             EXPECT_TRUE(e.message().startsWith(c.fault)) << e.what();
         }
     }
+}
+
+TEST(AnnexOne, RefusesMastheadLightsOutOfTheirPlaceAlongTheHull)
+{
+    struct Case {
+        const char* description;
+        const char* light;
+        double l;  // the new place, from the bow (the hull is 116 long)
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"night; kind=power; len=60; aspect=stbd-beam", "masthead light", 35, "Annex I 3(a)"},
+        {"night; kind=power; len=60; aspect=stbd-beam", "after masthead light", 80, "Annex I 3(a)"},
+        {"night; kind=power; len=30; aspect=stbd-beam", "masthead light", 60, "Annex I 3(d)"},
+        {"night; kind=power; len=30; aspect=stbd-beam", "starboard sidelight", 20, "Annex I 3(b)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.description) + " / " + c.light);
+        const bank::PictureDescription d = bank::parseDescription(c.description);
+        bank::Vessel v = bank::displayFor(d).vessels.first();
+        for (bank::Light& l : v.lights)
+            if (l.name == QLatin1String(c.light))
+                l.l = c.l;
+        try {
+            bank::checkLightPositions(d, v);
+            ADD_FAILURE() << "accepted";
+        } catch (const bank::BankError& e) {
+            EXPECT_TRUE(e.message().startsWith(c.fault)) << e.what();
+        }
+    }
+    // Under 20 m a single masthead light need not stand forward of amidships.
+    const bank::PictureDescription small = bank::parseDescription("night; kind=power; len=15; aspect=stbd-beam");
+    bank::Vessel v = bank::displayFor(small).vessels.first();
+    for (bank::Light& l : v.lights)
+        if (l.name == QLatin1String("masthead light"))
+            l.l = 60;
+    EXPECT_NO_THROW(bank::checkLightPositions(small, v));
 }
 
 TEST(PictureDescription, RefusesPicturesThatCannotBeDrawnClearly)

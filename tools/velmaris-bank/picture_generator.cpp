@@ -326,7 +326,7 @@ void drawNight(Canvas& canvas, const PictureDescription& d)
     const VesselGroup group = displayFor(d);
     const Placement place(d.aspect, group);
     for (const Vessel& v : group.vessels)
-        checkVerticalSpacing(d, v);
+        checkLightPositions(d, v);
     if (d.faintHull) {
         QPainter painter(&canvas.image());
         for (const Vessel& v : group.vessels) {

@@ -13,8 +13,8 @@ namespace {
 // scale of kPixelsPerMetre: the forward masthead light 6,7 m above the deck line, the after one 4,5 m
 // higher, lights of a vertical line 2 m apart (14 px; a tug's masthead lights 12 px) with the lowest at
 // least 4 m above the deck.
-constexpr double kForemast = 30;
-constexpr double kMainmast = 80;
+constexpr double kForemast = 28;
+constexpr double kMainmast = 88;
 constexpr double kSidelights = 40;
 constexpr double kSidelightSpread = 22;
 constexpr int kSidelightY = 132;
@@ -511,7 +511,7 @@ QString heightText(int pixels)
 
 }  // namespace
 
-void checkVerticalSpacing(const PictureDescription& d, const Vessel& v)
+void checkLightPositions(const PictureDescription& d, const Vessel& v)
 {
     const auto above = [](const Light& l) { return kDeckY - l.y; };  // pixels above the deck line
     QList<const Light*> forward, after, others;
@@ -581,6 +581,25 @@ void checkVerticalSpacing(const PictureDescription& d, const Vessel& v)
                    QString("the sidelights are %1 above the hull, more than three quarters of the %2's %3")
                        .arg(heightText(above(*sidelight)), lowestForward->name, heightText(above(*lowestForward))));
     }
+    // Section 3, along the hull (in units of l, whatever the aspect): the forward masthead light within a
+    // quarter of the length from the stem and the after one at least half the length abaft it (3(a)); a
+    // single masthead light forward of amidships (3(d)); sidelights not before the forward masthead light
+    // from 20 m (3(b)).
+    if (!forward.isEmpty()) {
+        const double foremost = forward.first()->l;
+        if (!after.isEmpty() && foremost > kHullLength / 4)
+            refuse("3(a)",
+                   QString("the %1 stands more than a quarter of the length from the stem").arg(forward.first()->name));
+        for (const Light* a : after)
+            if (a->l - foremost < kHullLength / 2)
+                refuse("3(a)", QString("the %1 stands less than half the length abaft the %2")
+                                   .arg(a->name, forward.first()->name));
+        if (after.isEmpty() && twenty && foremost >= kHullLength / 2)
+            refuse("3(d)", QString("the %1 stands abaft amidships").arg(forward.first()->name));
+        if (twenty && sidelight && sidelight->l < foremost)
+            refuse("3(b)", QString("the sidelights stand before the %1").arg(forward.first()->name));
+    }
+
     // 2(d): under 12 m the all-round white light at least 1 m over the sidelights.
     if (allRoundWhite && kSidelightY - allRoundWhite->y < kPixelsPerMetre)
         refuse("2(d)", "the all-round white light must stand at least 1 m above the sidelights");

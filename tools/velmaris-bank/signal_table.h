@@ -110,10 +110,11 @@ inline constexpr int kFuselageBottom = 124;
 
 VesselGroup displayFor(const PictureDescription& description);
 
-// Holds the lights of one vessel to the vertical positions and spacings of Annex I (sections 2(a), (c),
-// (d), (f), (g), (i), (j), (k)) on the vertical scale above; throws BankError naming the paragraph and the
-// lights. A seaplane shows her lights as closely as she can (Rule 31): only their order is checked.
-void checkVerticalSpacing(const PictureDescription& description, const Vessel& vessel);
+// Holds the lights of one vessel to Annex I: their heights and vertical spacings (section 2(a), (c), (d),
+// (f), (g), (i), (j), (k)) on the vertical scale above, and their places along the hull (section 3(a), (b),
+// (d)); throws BankError naming the paragraph and the lights. A seaplane shows her lights as closely as
+// she can (Rule 31): only their order is checked.
+void checkLightPositions(const PictureDescription& description, const Vessel& vessel);
 
 // Whether a light of this arc shows towards a viewer at this aspect.
 bool visibleFrom(Arc arc, Aspect aspect);

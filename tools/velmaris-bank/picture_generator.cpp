@@ -157,16 +157,6 @@ void shape(Canvas& canvas, ShapeType type, int cx, int cy)
             for (int r = 0; r < 24; ++r)
                 canvas.row(cx, top + r, 6, c);
             break;
-        case ShapeType::Basket:  // an hourglass outline, hatched inside
-            for (int r = 0; r < 16; ++r) {
-                const int half = r < 8 ? 6 - r * 5 / 7 : 6 - (15 - r) * 5 / 7;
-                for (int x = cx - half; x < cx + half; ++x) {
-                    const bool edge = r == 0 || r == 15 || x == cx - half || x == cx + half - 1;
-                    if (edge || (x + r) % 3 == 0)
-                        canvas.set(x, top + r, c);
-                }
-            }
-            break;
     }
 }
 

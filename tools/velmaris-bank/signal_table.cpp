@@ -341,7 +341,7 @@ Vessel dayVessel(const PictureDescription& d)
                 break;
             case Kind::Trawler:
             case Kind::Fisher:
-                stack = {d.options.basket ? ShapeType::Basket : ShapeType::Bicone};
+                stack = {ShapeType::Bicone};
                 name = "fishing shape";
                 break;
             case Kind::Tug:
@@ -427,8 +427,6 @@ int shapeHeight(ShapeType type)
         case ShapeType::ConeApexUp:
         case ShapeType::ConeApexDown:
             return 12;
-        case ShapeType::Basket:
-            return 16;
         default:
             return 24;
     }

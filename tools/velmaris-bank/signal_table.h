@@ -52,7 +52,7 @@ struct Light {
     int line = 0;  // lights with the same non-zero number are prescribed in one vertical line
 };
 
-enum class ShapeType { Ball, ConeApexUp, ConeApexDown, Diamond, Cylinder, Bicone, Basket };
+enum class ShapeType { Ball, ConeApexUp, ConeApexDown, Diamond, Cylinder, Bicone };
 
 struct Shape {
     ShapeType type = ShapeType::Ball;

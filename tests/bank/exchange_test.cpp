@@ -2,6 +2,7 @@
 
 #include "aiken.h"
 #include "bank_commands.h"
+#include "bank_database.h"
 #include "bank_error.h"
 #include "bank_exchange.h"
 #include "bank_import.h"
@@ -568,12 +569,20 @@ TEST(ExchangeCommands, ExitStatusAndMessages)
         << r.err.toStdString();
     EXPECT_FALSE(readAll(gift).contains("imaginea"));  // no stem that points at a picture went out
 
+    // A database whose picture bytes are no picture: a message, not a crash.
+    const QString broken = dir.filePath("broken.mdb");
+    QList<bank::Question> questions = banktest::validBank();
+    questions[5].picture = "not a picture";
+    bank::writeDatabase(broken, questions);
+
     struct Case {
         QStringList args;
         int status;
         const char* message;
     };
     const Case cases[] = {
+        {{"export", broken, "--format", "moodle-xml", "-o", dir.filePath("b.xml")}, 1, "5: the picture cannot be read"},
+        {{"print", broken, "-o", dir.filePath("b.pdf")}, 1, "5: the picture cannot be read"},
         {{"export", kBank, "--format", "pdf", "-o", dir.filePath("x")}, 2, "unknown format 'pdf'"},
         {{"export", kBank, "--format", "gift", "-o", gift}, 1, "exists already; use --force"},
         {{"import", gift}, 2, "-o is missing"},

@@ -5,6 +5,7 @@
 #include "bank_database.h"
 #include "bank_error.h"
 #include "bank_parts.h"
+#include "store/error.h"
 #include "store/picture.h"
 
 #include <QFileInfo>
@@ -201,6 +202,16 @@ QString correctLetter(ImportedQuestion& q)
         return {};
     }
     return QString(QChar('A' + correct));
+}
+
+QImage questionPicture(const Question& q)
+{
+    try {
+        return store::decodePicture(q.picture);
+    } catch (const store::Error& e) {
+        throw BankError(
+            QString("%1: the picture cannot be read: %2").arg(q.number).arg(QString::fromStdString(e.what())));
+    }
 }
 
 QByteArray bankPicture(const QImage& picture)

@@ -73,6 +73,9 @@ struct ImportedQuestion {
 // empty text. Sets problem when it is broken; returns the correct letter ("A", "B", "C") when it is not.
 QString correctLetter(ImportedQuestion& q);
 
+// The picture of a question as an image. Throws BankError naming the question when its bytes are no picture.
+QImage questionPicture(const Question& q);
+
 // A picture as the bank stores it: opaque, no larger than the test window's picture view, keeping its aspect,
 // as a 24-bit BMP.
 QByteArray bankPicture(const QImage& picture);

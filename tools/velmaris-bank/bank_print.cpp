@@ -3,7 +3,6 @@
 #include "bank_error.h"
 #include "bank_exchange.h"
 #include "store/error.h"
-#include "store/picture.h"
 #include "testing/question_draw.h"
 
 #include <QFontDatabase>
@@ -153,7 +152,7 @@ QImage printedPicture(const Question& q)
 {
     if (q.picture.isEmpty())
         return {};
-    const QImage image = store::decodePicture(q.picture);
+    const QImage image = questionPicture(q);
     const int factor = std::max(1, int(std::min(kMaxPictureWidth / image.width(), kMaxPictureHeight / image.height())));
     return image.scaled(image.width() * factor, image.height() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation)
         .convertToFormat(QImage::Format_RGB32);

@@ -197,9 +197,11 @@ TextExport writeGift(const QList<Question>& questions)
             category = c;
         }
         const QString variants[] = {q.sol1, q.sol2, q.sol3};
-        text += "\n::" + escaped(exchangeName(q.number, q.r1)) + "::" + escaped(q.text) + " {\n";
+        text += "\n::" + escaped(exchangeName(q.number, q.r1)) + "::" + escaped(oneLineText(q.text)) + " {\n";
         for (int i = 0; i < 3; ++i)
-            text += QString("\t%1%2\n").arg(q.rb == QString(QChar('A' + i)) ? '=' : '~').arg(escaped(variants[i]));
+            text += QString("\t%1%2\n")
+                        .arg(q.rb == QString(QChar('A' + i)) ? '=' : '~')
+                        .arg(escaped(oneLineText(variants[i])));
         text += "}\n";
     }
     out.bytes = text.toUtf8();

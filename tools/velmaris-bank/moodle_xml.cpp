@@ -1,7 +1,6 @@
 #include "moodle_xml.h"
 
 #include "bank_error.h"
-#include "store/picture.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -77,7 +76,7 @@ void writeQuestion(QXmlStreamWriter& xml, const Question& q)
     QString html = "<p>" + q.text.toHtmlEscaped() + "</p>";
     QList<QPair<QString, QByteArray>> files;
     if (!q.picture.isEmpty()) {
-        const QImage image = store::decodePicture(q.picture);
+        const QImage image = questionPicture(q);
         const QString name = QString("%1.png").arg(q.number, 3, 10, QChar('0'));
         // Natural size, and no smoothing where a browser zooms: the lights must stay sharp discs.
         html += QString(R"(<p><img src="@@PLUGINFILE@@/%1" alt="%2" width="%3" height="%4" )"

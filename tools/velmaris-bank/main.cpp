@@ -40,8 +40,9 @@ Usage:
   velmaris-bank build SOURCES -o FILE [--force]
       Makes the database FILE from the *.txt files of the folder SOURCES, in file-name order, drawing each
       picture from its description. The number in SOURCES/VERSION (1 without it) becomes the file's version
-      stamp: an installed program replaces a user's copy of an older bank. An existing FILE is refused unless --force. When a record is malformed
-      nothing is written: each fault is shown with its file and line.
+      stamp (PRAGMA user_version): an installed program replaces a user's copy of an older bank. An existing
+      FILE is refused unless --force. When a record is malformed nothing is written: each fault is shown
+      with its file and line.
   velmaris-bank check SOURCES|FILE
       Checks a source folder or a database against every rule of the bank (numbers 0..273, answer letters
       and their balance, empty texts, cedilla letters, lengths, pictures, repeated questions). The exit

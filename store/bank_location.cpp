@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "store/error.h"
@@ -66,6 +68,52 @@ std::string systemMessage(int error)
     return std::strerror(error);
 }
 
+// Makes the copy's bytes and its name durable. It runs beside the start-up, so that the first paint does
+// not wait for the disk; a crash before it ends can leave only an empty copy, which the next start
+// makes again (see chooseBank).
+void syncInBackground(int file, const std::string& folder)
+{
+    std::thread([file, folder] {
+        ::fdatasync(file);
+        ::close(file);
+        const int directory = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (directory >= 0) {
+            ::fsync(directory);
+            ::close(directory);
+        }
+    }).detach();
+}
+
+// Copies every byte of `in` to `out`; in the kernel where it can.
+std::string copyBytes(int in, int out)
+{
+    for (bool kernel = true;;) {
+        ssize_t moved = -1;
+        if (kernel) {
+            moved = ::copy_file_range(in, nullptr, out, nullptr, 1 << 24, 0);
+            if (moved < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                kernel = false;
+                continue;
+            }
+        } else {
+            static thread_local std::vector<char> buffer(1 << 20);
+            moved = ::read(in, buffer.data(), buffer.size());
+            for (ssize_t written = 0; moved > 0 && written < moved;) {
+                const ssize_t put = ::write(out, buffer.data() + written, static_cast<std::size_t>(moved - written));
+                if (put < 0 && errno != EINTR)
+                    return systemMessage(errno);
+                written += std::max<ssize_t>(put, 0);
+            }
+        }
+        if (moved < 0 && errno == EINTR)
+            continue;
+        if (moved < 0)
+            return systemMessage(errno);
+        if (moved == 0)
+            return {};
+    }
+}
+
 // Copies source to target through a temporary file in the target's folder and a rename: either the whole
 // file arrives or nothing does. Returns an empty text on success, else why it failed.
 std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder)
@@ -76,7 +124,7 @@ std::string copyWhole(const std::string& source, const std::string& target, cons
     std::string temporary = inFolder(targetFolder, ".Velmaris.mdb.XXXXXX");
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
-    const int out = ::mkstemp(name.data());
+    const int out = ::mkostemp(name.data(), O_CLOEXEC);
     if (out < 0) {
         const int error = errno;
         ::close(in);
@@ -84,42 +132,19 @@ std::string copyWhole(const std::string& source, const std::string& target, cons
     }
     temporary = name.data();
 
-    std::string failure;
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            failure = "cannot read '" + source + "': " + systemMessage(errno);
-            break;
-        }
-        if (got == 0)
-            break;
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(out, buffer.data() + written, static_cast<std::size_t>(got - written));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0) {
-                failure = "cannot write '" + temporary + "': " + systemMessage(errno);
-                break;
-            }
-            written += put;
-        }
-        if (!failure.empty())
-            break;
-    }
+    std::string failure = copyBytes(in, out);
+    if (!failure.empty())
+        failure = "cannot copy '" + source + "' to '" + temporary + "': " + failure;
     ::close(in);
-    // The rename must not reach the disk before the bytes do: a crash would leave an empty bank.
-    if (failure.empty() && ::fdatasync(out) != 0)
-        failure = "cannot write '" + temporary + "': " + systemMessage(errno);
-    if (::close(out) != 0 && failure.empty())
-        failure = "cannot write '" + temporary + "': " + systemMessage(errno);
     if (failure.empty() && ::rename(temporary.c_str(), target.c_str()) != 0)
         failure = "cannot rename '" + temporary + "' to '" + target + "': " + systemMessage(errno);
-    if (!failure.empty())
+    if (!failure.empty()) {
+        ::close(out);
         ::unlink(temporary.c_str());
-    return failure;
+        return failure;
+    }
+    syncInBackground(out, targetFolder);
+    return {};
 }
 
 // A free name for an old copy, saying its version: Velmaris-v3.mdb, else Velmaris-v3-2.mdb, ...
@@ -165,6 +190,11 @@ BankChoice chooseBank(const BankPlaces& places, const std::function<void(const s
     const std::string source = inFolder(sourceFolder, kBankName);
 
     const std::string copy = inFolder(places.userFolder, kBankName);
+    // An empty copy holds nothing of the user's: only a crash right after making it leaves one.
+    struct stat copyInfo {};
+    if (!places.userFolder.empty() && ::stat(copy.c_str(), &copyInfo) == 0 && S_ISREG(copyInfo.st_mode) &&
+        copyInfo.st_size == 0)
+        ::unlink(copy.c_str());
     if (!places.userFolder.empty() && isFile(copy)) {
         const int installedVersion = bankVersion(source);
         const int copyVersion = bankVersion(copy);

@@ -29,10 +29,10 @@ struct BankChoice {
 // - a bank beside the executable that the user may write (file and folder) is used as it is;
 // - else the installed bank (beside the executable, else in the data folder) is the source of the
 //   user's copy in the user folder, made through a temporary file and a rename, so that a failed copy
-//   leaves nothing behind; a copy already there is kept, unless the installed bank carries a higher
-//   version stamp (PRAGMA user_version): then the old copy is kept beside it as Velmaris-v<N>.mdb and
-//   the installed bank takes its place (its scratch rows stay with the old copy), said in one line
-//   through `note`;
+//   leaves nothing behind (the copy reaches the disk in the background; an empty copy, which only a crash
+//   just after making it leaves, is made again); a copy already there is kept, unless the installed bank carries a
+//   higher version stamp (PRAGMA user_version): then the old copy is kept beside it as Velmaris-v<N>.mdb and the
+//   installed bank takes its place (its scratch rows stay with the old copy), said in one line through `note`;
 // - when the user folder cannot be written, the installed bank is opened as it is;
 // - with no bank anywhere, the executable's folder is named, so that opening reports the missing file.
 // Throws store::Error, naming the paths tried, when a copy that should be made cannot be.

@@ -203,6 +203,19 @@ TEST(BankLocation, EveryPlaceTheBankCanBeIn)
              EXPECT_EQ(label(l.user()), "edited by the user");
              EXPECT_EQ(rows(l.user() + "/Velmaris.mdb"), "5");
          }},
+        {"an empty copy, which only a crash while it was made leaves, is made again",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed", 2);
+             fs::create_directories(l.user());
+             std::FILE* empty = std::fopen((l.user() + "/Velmaris.mdb").c_str(), "w");
+             std::fclose(empty);
+         },
+         nullptr, "copy", user,
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_EQ(o.text, "");
+             EXPECT_EQ(label(l.user()), "installed");
+             EXPECT_EQ(namesIn(l.user()), std::vector<std::string>{"Velmaris.mdb"});
+         }},
         {"a copy newer than the installed bank is kept",
          [](Layout& l) {
              writeBank(l.installed() + "/Velmaris.mdb", "installed", 2);

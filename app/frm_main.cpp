@@ -14,6 +14,7 @@
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "app/windows.h"
+#include "store/bank_location.h"
 
 TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFolder)
 {
@@ -77,7 +78,8 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
-    conColreg.setConnectionString(store::connectionStringFor(databaseFolder_.toStdString()));
+    // Where the executable's folder holds no bank the user may write, the user's own copy is used.
+    conColreg.setConnectionString(store::connectionStringFor(store::bankFolderFor(databaseFolder_.toStdString())));
     tblIntrebari.setConnection(&conColreg);
     tblTest.setConnection(&conColreg);
     tblRezultate.setConnection(&conColreg);

@@ -104,6 +104,38 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
     }
 }
 
+// Installed: the executable in <prefix>/libexec/velmaris, the bank in <prefix>/share/velmaris, both
+// read-only to the user; the user's copy goes to the per-user data folder and the connection names it.
+TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
+{
+    fixture::Folder prefix;
+    const std::string exe = prefix.path() + "/libexec/velmaris";
+    const std::string data = prefix.path() + "/share/velmaris";
+    std::filesystem::create_directories(exe);
+    std::filesystem::create_directories(data);
+    prefix.writeDatabase(fixture::sampleQuestions(4), 2);
+    std::filesystem::rename(prefix.databasePath(), data + "/Velmaris.mdb");
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(prefix.path() + "/home"));
+
+    BoxRecorder recorder;
+    app::createWindows(QString::fromStdString(exe));
+    qputenv("XDG_DATA_HOME", home);
+    const std::string copy = prefix.path() + "/home/velmaris/Velmaris.mdb";
+    EXPECT_TRUE(recorder.errors().empty());
+    EXPECT_EQ(frmMain->conColreg.connectionString(),
+              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + copy + ";Persist Security Info=False");
+    EXPECT_EQ(frmMain->tblIntrebari.RecordCount(), 4);
+    EXPECT_EQ(frmMain->tblTest.RecordCount(), 2) << "the copy holds the installed bank as it was";
+    frmMain->tblTest.First();
+    frmMain->tblTest.Delete();
+    app::destroyWindows();
+    EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(data + "/Velmaris.mdb"));
+    fixture::Folder check;
+    std::filesystem::copy_file(data + "/Velmaris.mdb", check.databasePath());
+    EXPECT_EQ(check.count("ManInt"), 2) << "the installed bank is never written";
+}
+
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)
 {
     BoxRecorder recorder;

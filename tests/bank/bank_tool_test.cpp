@@ -8,6 +8,7 @@
 #include "picture_description.h"
 #include "picture_generator.h"
 #include "source_format.h"
+#include "store/bank_location.h"
 #include "store/picture.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +101,7 @@ QString build(const QString& sources, const QString& database)
     const bank::Assembled a = bank::assembleSources(sources);
     for (const bank::SourceFault& f : a.faults)
         ADD_FAILURE() << f.toString().toStdString();
-    bank::replaceDatabase(database, a.questions, false);
+    bank::replaceDatabase(database, a.questions, false, a.version);
     return database;
 }
 
@@ -185,8 +186,33 @@ TEST(BuildExport, DatabaseHasTheSchemaAndOnlyTheQuestions)
               "000");
     EXPECT_EQ(value("SELECT typeof(Poza) FROM Intrebari WHERE Nr_Intreb = 21"), "null");
     EXPECT_EQ(value("SELECT R3 FROM Intrebari WHERE Nr_Intreb = 20"), R"({"file":"020-029-diverse.txt"})");
-    EXPECT_EQ(value("PRAGMA user_version"), "1");
+    EXPECT_EQ(value("PRAGMA user_version"), "1") << "sources without a VERSION file";
     sqlite3_close(h);
+}
+
+// The version stamp decides whether installed programs replace their users' copies of the bank.
+TEST(BuildExport, TheSourcesVersionBecomesTheFilesStamp)
+{
+    const struct {
+        const char* text;
+        int version;  // 0: a fault
+    } cases[] = {{"7\n", 7}, {" 12 ", 12}, {"0", 0}, {"-3", 0}, {"v2", 0}, {"", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        QTemporaryDir dir;
+        const QString src = sourcesIn(dir);
+        writeAll(src + "/VERSION", c.text);
+        const bank::Assembled a = bank::assembleSources(src);
+        if (c.version == 0) {
+            ASSERT_EQ(a.faults.size(), 1);
+            EXPECT_EQ(a.faults[0].toString(), "VERSION:1: the version stamp must be a whole number from 1 up");
+            continue;
+        }
+        EXPECT_TRUE(a.faults.isEmpty());
+        const QString db = dir.filePath("Velmaris.mdb");
+        bank::replaceDatabase(db, a.questions, false, a.version);
+        EXPECT_EQ(store::bankVersion(db.toStdString()), c.version);
+    }
 }
 
 TEST(BuildExport, CorrectionsInTheDatabaseComeBackToTheSources)

@@ -32,8 +32,10 @@ const char* const kHelp = R"(velmaris-bank: builds, checks, exports, imports and
 Usage:
   velmaris-bank build SOURCES -o FILE [--force]
       Makes the database FILE from the *.txt files of the folder SOURCES, in file-name order, drawing each
-      picture from its description. An existing FILE is refused unless --force. When a record is malformed
-      nothing is written: each fault is shown with its file and line.
+      picture from its description. The number in SOURCES/VERSION (1 without it) becomes the file's version
+      stamp (PRAGMA user_version): an installed program replaces a user's copy of an older bank. An existing
+      FILE is refused unless --force. When a record is malformed nothing is written: each fault is shown
+      with its file and line.
   velmaris-bank check SOURCES|FILE
       Checks a source folder or a database against every rule of the bank (numbers 0..273, answer letters
       and their balance, empty texts, cedilla letters, lengths, pictures, repeated questions). The exit
@@ -131,10 +133,10 @@ int build(const QStringList& args)
               << " was not written\n";
         return kFailed;
     }
-    bank::replaceDatabase(a->output, sources.questions, a->force);
+    bank::replaceDatabase(a->output, sources.questions, a->force, sources.version);
     out() << "wrote " << a->output << ": " << sources.questions.size() << " questions, " << sources.pictures
-          << " pictures, from " << sources.files << " files, in " << QString::number(clock.elapsed() / 1000.0, 'f', 2)
-          << " s\n";
+          << " pictures, from " << sources.files << " files, version " << sources.version << ", in "
+          << QString::number(clock.elapsed() / 1000.0, 'f', 2) << " s\n";
     return 0;
 }
 

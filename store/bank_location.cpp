@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "store/error.h"
+#include "store/statement.h"
 
 #ifndef VELMARIS_DATA_FROM_EXECUTABLE
 #define VELMARIS_DATA_FROM_EXECUTABLE "../../share/velmaris"
@@ -164,11 +165,9 @@ int bankVersion(const std::string& path)
     sqlite3* db = nullptr;
     int version = -1;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            version = sqlite3_column_int(statement, 0);
-        sqlite3_finalize(statement);
+        Statement statement(db, "PRAGMA user_version");
+        if (statement.step() == Statement::Step::Row)
+            version = static_cast<int>(statement.integer(0));
     }
     sqlite3_close(db);
     return version;

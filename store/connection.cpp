@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "store/error.h"
+#include "store/statement.h"
 
 namespace store {
 
@@ -67,13 +68,14 @@ void Connection::open()
     sqlite3_extended_result_codes(db, 1);
 
     // A file of random bytes opens "OK" and fails at the first statement; find out now, once.
-    sqlite3_stmt* probe = nullptr;
-    int step = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &probe, nullptr);
-    if (step == SQLITE_OK)
-        step = sqlite3_step(probe);
-    const bool empty = step == SQLITE_ROW && sqlite3_column_int(probe, 0) == 0;
-    sqlite3_finalize(probe);
-    if (step != SQLITE_ROW) {
+    bool read = false;
+    bool empty = false;
+    {
+        Statement probe(db, "SELECT count(*) FROM sqlite_master");
+        read = probe.ok() && probe.step() == Statement::Step::Row;
+        empty = read && probe.integer(0) == 0;
+    }
+    if (!read) {
         const int code = sqlite3_errcode(db) & 0xff;
         const std::string message = sqlite3_errmsg(db);
         sqlite3_close(db);
@@ -88,6 +90,18 @@ void Connection::open()
         throw Error("The database file " + quoted(path) + " is empty: it holds no tables");
     }
     db_ = db;
+}
+
+std::string Connection::engineFailure(const std::string& what) const
+{
+    const int code = db_ ? (sqlite3_errcode(db_) & 0xff) : SQLITE_ERROR;
+    const std::string message = db_ ? sqlite3_errmsg(db_) : "no connection";
+    const std::string file = " '" + dataSource() + "'";
+    if (code == SQLITE_BUSY)
+        return what + ": the database" + file + " is locked by another program (" + message + ")";
+    if (code == SQLITE_READONLY)
+        return what + ": the database" + file + " is read-only (" + message + ")";
+    return what + ": " + message;
 }
 
 void Connection::close()

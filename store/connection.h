@@ -30,12 +30,23 @@ public:
     void close();
     sqlite3* handle() const { return db_; }
 
+    // "<what>: <the engine's last failure>", naming a locked or read-only file as such.
+    std::string engineFailure(const std::string& what) const;
+    // Every write calls this first: it throws when the write would land outside a transaction that a
+    // failure has already rolled back (SQLite ends a transaction by itself on some failures, and later
+    // statements would then commit one by one).
+    void checkWritable() const;
+    bool inTransaction() const { return transaction_ != nullptr; }
+
     // How long a write waits for another process's lock before it reports.
     static constexpr int kBusyTimeoutMs = 2000;
 
 private:
+    friend class Transaction;
+
     std::string connectionString_;
     sqlite3* db_ = nullptr;
+    struct TransactionState* transaction_ = nullptr;  // the open transaction's, owned by its outermost guard
 };
 
 }  // namespace store

@@ -10,6 +10,7 @@
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/error.h"
+#include "store/statement.h"
 
 namespace store {
 
@@ -90,25 +91,6 @@ std::string firstCharacters(const std::string& text, int count)
     return text.substr(0, i);
 }
 
-class Statement {
-public:
-    Statement(sqlite3* db, const std::string& sql) : db_(db)
-    {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
-            stmt_ = nullptr;
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    bool ok() const { return stmt_ != nullptr; }
-    sqlite3_stmt* get() const { return stmt_; }
-    std::string error() const { return sqlite3_errmsg(db_); }
-
-private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 }  // namespace
 
 // ---- Field ----
@@ -142,15 +124,7 @@ void TableCursor::fail(const std::string& message) const
 
 void TableCursor::failEngine(const std::string& what) const
 {
-    sqlite3* db = connection_ ? connection_->handle() : nullptr;
-    const int code = db ? (sqlite3_errcode(db) & 0xff) : SQLITE_ERROR;
-    const std::string message = db ? sqlite3_errmsg(db) : "no connection";
-    const std::string file = connection_ ? " '" + connection_->dataSource() + "'" : std::string();
-    if (code == SQLITE_BUSY)
-        fail(what + ": the database" + file + " is locked by another program (" + message + ")");
-    if (code == SQLITE_READONLY)
-        fail(what + ": the database" + file + " is read-only (" + message + ")");
-    fail(what + ": " + message);
+    fail(connection_ ? connection_->engineFailure(what) : what + ": no connection");
 }
 
 void TableCursor::checkActive() const
@@ -198,13 +172,10 @@ void TableCursor::loadColumns()
     if (!info.ok())
         failEngine("Cannot read table '" + tableName_ + "'");
     std::vector<Column> columns;
-    int rc;
-    while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
-        const auto* colName = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1));
-        const auto* colType = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 2));
-        columns.push_back(columnFromDeclaration(colName ? colName : "", colType ? colType : ""));
-    }
-    if (rc != SQLITE_DONE)
+    Statement::Step step;
+    while ((step = info.step()) == Statement::Step::Row)
+        columns.push_back(columnFromDeclaration(info.text(1), info.text(2)));
+    if (step != Statement::Step::Done)
         failEngine("Cannot read table '" + tableName_ + "'");
     if (columns.empty())
         fail("Table '" + tableName_ + "' not found in the database '" + connection_->dataSource() + "'");
@@ -224,27 +195,23 @@ void TableCursor::loadRows()
     if (!select.ok())
         failEngine("Cannot read table '" + tableName_ + "'");
     std::vector<Row> rows;
-    int rc;
-    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+    Statement::Step step;
+    while ((step = select.step()) == Statement::Step::Row) {
         Row row;
-        row.rowid = sqlite3_column_int64(select.get(), 0);
+        row.rowid = select.integer(0);
         row.values.reserve(columns_.size());
         for (int i = 0; i < FieldCount(); ++i) {
-            sqlite3_stmt* s = select.get();
-            if (sqlite3_column_type(s, i + 1) == SQLITE_NULL) {
+            if (columns_[i].kind == ColumnKind::Blob) {
                 row.values.emplace_back();
-            } else if (columns_[i].kind == ColumnKind::Blob) {
-                row.values.emplace_back();
-                if (sqlite3_column_int(s, i + 1))
+                if (select.integer(i + 1))
                     row.unread |= std::uint64_t{1} << i;
             } else {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i + 1));
-                row.values.emplace_back(std::string(text ? text : "", sqlite3_column_bytes(s, i + 1)));
+                row.values.push_back(select.value(i + 1));
             }
         }
         rows.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE)
+    if (step != Statement::Step::Done)
         failEngine("Cannot read table '" + tableName_ + "'");
     rows_ = std::move(rows);
 }
@@ -325,103 +292,98 @@ void TableCursor::checkBrowseMode()
 
 void TableCursor::storePending()
 {
-    sqlite3* db = connection_->handle();
-    if (state_ == CursorState::Insert) {
-        std::vector<int> assigned;
-        for (int i = 0; i < FieldCount(); ++i)
-            if (pending_.values[i])
-                assigned.push_back(i);
-        std::string sql = "INSERT INTO " + quoteIdentifier(tableName_);
-        if (assigned.empty()) {
-            sql += " DEFAULT VALUES";
-        } else {
-            std::string names, marks;
-            for (int i : assigned) {
-                names += (names.empty() ? "" : ", ") + quoteIdentifier(columns_[i].name);
-                marks += marks.empty() ? "?" : ", ?";
-            }
-            sql += " (" + names + ") VALUES (" + marks + ")";
-        }
-        Statement insert(db, sql);
-        if (!insert.ok())
-            failEngine("Cannot store the record");
-        int slot = 1;
-        for (int i : assigned) {
-            const std::string& v = *pending_.values[i];
-            switch (columns_[i].kind) {
-                case ColumnKind::Integer:
-                    sqlite3_bind_int64(insert.get(), slot, *parseInteger(v));
-                    break;
-                case ColumnKind::Real:
-                    sqlite3_bind_double(insert.get(), slot, *parseReal(v));
-                    break;
-                case ColumnKind::Text:
-                    sqlite3_bind_text(insert.get(), slot, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
-                    break;
-                case ColumnKind::Blob:
-                    sqlite3_bind_blob(insert.get(), slot, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
-                    break;
-            }
-            ++slot;
-        }
-        if (sqlite3_step(insert.get()) != SQLITE_DONE)
-            failEngine("Cannot store the record");
-        pending_.rowid = sqlite3_last_insert_rowid(db);
-        // An INTEGER PRIMARY KEY is the rowid: show the number the file gave it.
-        for (int i = 0; i < FieldCount(); ++i)
-            if (columns_[i].kind == ColumnKind::Integer && !pending_.values[i]) {
-                Statement pk(db, "SELECT " + quoteIdentifier(columns_[i].name) + " FROM " +
-                                     quoteIdentifier(tableName_) + " WHERE rowid = ?");
-                if (pk.ok()) {
-                    sqlite3_bind_int64(pk.get(), 1, pending_.rowid);
-                    if (sqlite3_step(pk.get()) == SQLITE_ROW && sqlite3_column_type(pk.get(), 0) != SQLITE_NULL)
-                        pending_.values[i] = reinterpret_cast<const char*>(sqlite3_column_text(pk.get(), 0));
-                }
-            }
-        rows_.push_back(std::move(pending_));
-        current_ = static_cast<int>(rows_.size()) - 1;
-        bof_ = eof_ = false;
-    } else {
-        std::string sql = "UPDATE " + quoteIdentifier(tableName_) + " SET ";
-        std::vector<int> changed;
-        const Row& stored = rows_[current_];
-        for (int i = 0; i < FieldCount(); ++i)
-            if (pending_.values[i] != stored.values[i] ||
-                ((pending_.unread ^ stored.unread) & (std::uint64_t{1} << i))) {
-                sql += (changed.empty() ? "" : ", ") + quoteIdentifier(columns_[i].name) + " = ?";
-                changed.push_back(i);
-            }
-        if (!changed.empty()) {
-            sql += " WHERE rowid = ?";
-            Statement update(db, sql);
-            if (!update.ok())
-                failEngine("Cannot store the record");
-            int slot = 1;
-            for (int i : changed) {
-                const auto& v = pending_.values[i];
-                if (!v)
-                    sqlite3_bind_null(update.get(), slot);
-                else if (columns_[i].kind == ColumnKind::Integer)
-                    sqlite3_bind_int64(update.get(), slot, *parseInteger(*v));
-                else if (columns_[i].kind == ColumnKind::Real)
-                    sqlite3_bind_double(update.get(), slot, *parseReal(*v));
-                else if (columns_[i].kind == ColumnKind::Text)
-                    sqlite3_bind_text(update.get(), slot, v->data(), static_cast<int>(v->size()), SQLITE_STATIC);
-                else
-                    sqlite3_bind_blob(update.get(), slot, v->data(), static_cast<int>(v->size()), SQLITE_STATIC);
-                ++slot;
-            }
-            sqlite3_bind_int64(update.get(), slot, stored.rowid);
-            if (sqlite3_step(update.get()) != SQLITE_DONE)
-                failEngine("Cannot store the record");
-            if (sqlite3_changes(db) == 0)
-                fail("Row cannot be located for updating. Some values may have been changed since it was last read");
-        }
-        rows_[current_] = std::move(pending_);
-    }
+    connection_->checkWritable();
+    if (state_ == CursorState::Insert)
+        insertPending();
+    else
+        updatePending();
     pending_ = Row{};
     state_ = CursorState::Browse;
     modified_ = false;
+}
+
+int TableCursor::bindFields(Statement& statement, const std::vector<int>& fields) const
+{
+    int slot = 1;
+    for (const int i : fields) {
+        const auto& value = pending_.values[i];
+        if (!value)
+            statement.bindNull(slot);
+        else if (columns_[i].kind == ColumnKind::Integer)
+            statement.bindInteger(slot, *parseInteger(*value));
+        else if (columns_[i].kind == ColumnKind::Real)
+            statement.bindReal(slot, *parseReal(*value));
+        else if (columns_[i].kind == ColumnKind::Text)
+            statement.bindText(slot, *value);
+        else
+            statement.bindBlob(slot, *value);
+        ++slot;
+    }
+    return slot;
+}
+
+void TableCursor::insertPending()
+{
+    std::vector<int> assigned;
+    for (int i = 0; i < FieldCount(); ++i)
+        if (pending_.values[i])
+            assigned.push_back(i);
+    std::string sql = "INSERT INTO " + quoteIdentifier(tableName_);
+    if (assigned.empty()) {
+        sql += " DEFAULT VALUES";
+    } else {
+        std::string names, marks;
+        for (const int i : assigned) {
+            names += (names.empty() ? "" : ", ") + quoteIdentifier(columns_[i].name);
+            marks += marks.empty() ? "?" : ", ?";
+        }
+        sql += " (" + names + ") VALUES (" + marks + ")";
+    }
+    sqlite3* db = connection_->handle();
+    Statement insert(db, sql);
+    if (!insert.ok())
+        failEngine("Cannot store the record");
+    bindFields(insert, assigned);
+    if (insert.step() != Statement::Step::Done)
+        failEngine("Cannot store the record");
+    pending_.rowid = sqlite3_last_insert_rowid(db);
+    // An INTEGER PRIMARY KEY is the rowid: show the number the file gave it.
+    for (int i = 0; i < FieldCount(); ++i)
+        if (columns_[i].kind == ColumnKind::Integer && !pending_.values[i]) {
+            Statement key(db, "SELECT " + quoteIdentifier(columns_[i].name) + " FROM " + quoteIdentifier(tableName_) +
+                                  " WHERE rowid = ?");
+            if (!key.ok())
+                continue;
+            key.bindInteger(1, pending_.rowid);
+            if (key.step() == Statement::Step::Row)
+                pending_.values[i] = key.value(0);
+        }
+    rows_.push_back(std::move(pending_));
+    current_ = static_cast<int>(rows_.size()) - 1;
+    bof_ = eof_ = false;
+}
+
+void TableCursor::updatePending()
+{
+    const Row& stored = rows_[current_];
+    std::vector<int> changed;
+    std::string sql = "UPDATE " + quoteIdentifier(tableName_) + " SET ";
+    for (int i = 0; i < FieldCount(); ++i)
+        if (pending_.values[i] != stored.values[i] || ((pending_.unread ^ stored.unread) & (std::uint64_t{1} << i))) {
+            sql += (changed.empty() ? "" : ", ") + quoteIdentifier(columns_[i].name) + " = ?";
+            changed.push_back(i);
+        }
+    if (!changed.empty()) {
+        Statement update(connection_->handle(), sql + " WHERE rowid = ?");
+        if (!update.ok())
+            failEngine("Cannot store the record");
+        update.bindInteger(bindFields(update, changed), stored.rowid);
+        if (update.step() != Statement::Step::Done)
+            failEngine("Cannot store the record");
+        if (sqlite3_changes(connection_->handle()) == 0)
+            fail("Row cannot be located for updating. Some values may have been changed since it was last read");
+    }
+    rows_[current_] = std::move(pending_);
 }
 
 void TableCursor::dropPending()
@@ -546,11 +508,12 @@ void TableCursor::Delete()
     if (current_ < 0)
         fail("Cannot perform this operation on an empty dataset");
 
+    connection_->checkWritable();
     Statement remove(connection_->handle(), "DELETE FROM " + quoteIdentifier(tableName_) + " WHERE rowid = ?");
     if (!remove.ok())
         failEngine("Cannot delete the record");
-    sqlite3_bind_int64(remove.get(), 1, rows_[current_].rowid);
-    if (sqlite3_step(remove.get()) != SQLITE_DONE)
+    remove.bindInteger(1, rows_[current_].rowid);
+    if (remove.step() != Statement::Step::Done)
         failEngine("Cannot delete the record");
 
     // An edit in progress goes with the record.
@@ -568,6 +531,42 @@ void TableCursor::Delete()
     }
     if (wasEditing)
         notify(Notice::State);
+    notify(Notice::Record);
+}
+
+TableCursor::Saved TableCursor::save() const
+{
+    Saved saved;
+    saved.active = active_;
+    saved.columns = columns_;
+    saved.rows = rows_;
+    saved.current = current_;
+    saved.eof = eof_;
+    saved.bof = bof_;
+    saved.state = state_;
+    saved.pending = pending_;
+    saved.modified = modified_;
+    saved.currentBeforeInsert = currentBeforeInsert_;
+    saved.bofBeforeInsert = bofBeforeInsert_;
+    saved.eofBeforeInsert = eofBeforeInsert_;
+    return saved;
+}
+
+void TableCursor::restore(Saved saved)
+{
+    active_ = saved.active;
+    columns_ = std::move(saved.columns);
+    rows_ = std::move(saved.rows);
+    current_ = saved.current;
+    eof_ = saved.eof;
+    bof_ = saved.bof;
+    state_ = saved.state;
+    pending_ = std::move(saved.pending);
+    modified_ = saved.modified;
+    currentBeforeInsert_ = saved.currentBeforeInsert;
+    bofBeforeInsert_ = saved.bofBeforeInsert;
+    eofBeforeInsert_ = saved.eofBeforeInsert;
+    notify(Notice::State);
     notify(Notice::Record);
 }
 
@@ -660,16 +659,11 @@ void TableCursor::readDeferred(Row& row, int index)
                                                 quoteIdentifier(tableName_) + " WHERE rowid = ?");
     if (!select.ok())
         failEngine("Cannot read table '" + tableName_ + "'");
-    sqlite3_bind_int64(select.get(), 1, row.rowid);
-    const int rc = sqlite3_step(select.get());
-    if (rc == SQLITE_ROW && sqlite3_column_type(select.get(), 0) != SQLITE_NULL) {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(select.get(), 0));
-        row.values[index] = std::string(bytes ? bytes : "", sqlite3_column_bytes(select.get(), 0));
-    } else if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
-        row.values[index].reset();
-    } else {
+    select.bindInteger(1, row.rowid);
+    const Statement::Step step = select.step();
+    if (step == Statement::Step::Failed)
         failEngine("Cannot read table '" + tableName_ + "'");
-    }
+    row.values[index] = step == Statement::Step::Row ? select.value(0) : std::nullopt;
     row.unread &= ~(std::uint64_t{1} << index);
 }
 
@@ -707,7 +701,7 @@ void TableCursor::setFieldText(int index, const std::string& text)
         fail("Dataset not in edit or insert mode");
     const Column& column = columns_.at(index);
     std::optional<std::string> value;
-    if (!text.empty()) {
+    if (!text.empty() || column.kind == ColumnKind::Text) {
         value = text;
         if (column.kind == ColumnKind::Integer && !parseInteger(text))
             throw Error("'" + text + "' is not a valid integer value for field '" + column.name + "'");

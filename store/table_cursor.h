@@ -9,6 +9,7 @@ namespace store {
 
 class Connection;
 class DataSource;
+class Statement;
 class TableCursor;
 
 enum class CursorState { Browse, Edit, Insert };
@@ -28,7 +29,11 @@ private:
 
 // A table of the database held in memory in the order the program walks it, with a current record,
 // a state and the two end flags. Every change is written to the file at once, one committed
-// transaction per Post or Delete, so the file is consistent whenever the program stops.
+// transaction per Post or Delete, so the file is consistent whenever the program stops; inside a
+// store::Transaction they are committed together (store/transaction.h).
+//
+// Fields are text: writing empty text to a text field stores empty text, to a number or picture field
+// no value (NULL); a NULL field reads as empty text.
 class TableCursor {
 public:
     enum class ColumnKind { Integer, Real, Text, Blob };
@@ -92,11 +97,36 @@ private:
         // them and a learner looks at a few. A set bit marks a value still in the file.
         std::uint64_t unread = 0;
     };
+
+public:
+    // The records, position and state at one moment, to which a rolled-back transaction returns.
+    class Saved {
+        friend class TableCursor;
+        bool active = false;
+        std::vector<Column> columns;
+        std::vector<Row> rows;
+        int current = -1;
+        bool eof = false, bof = false;
+        CursorState state = CursorState::Browse;
+        Row pending;
+        bool modified = false;
+        int currentBeforeInsert = -1;
+        bool bofBeforeInsert = false, eofBeforeInsert = false;
+    };
+    Saved save() const;
+    // Back to the saved moment; the views are told.
+    void restore(Saved saved);
+
+private:
     enum class Notice { Record, Field, State, Update };
 
     void checkActive() const;
     void checkBrowseMode();  // settle: let views write, then store if modified, else drop
     void storePending();
+    void insertPending();
+    void updatePending();
+    // Binds the pending record's fields, in the order given, to the slots from 1 on; returns the next slot.
+    int bindFields(Statement& statement, const std::vector<int>& fields) const;
     void dropPending();
     void beginInsert();
     void sortRows();

@@ -79,12 +79,12 @@ void DBImage::cutToClipboard()
 
 void DBImage::pasteFromClipboard()
 {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (!data || !data->hasImage())
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    if (!clipboard || !clipboard->hasImage())
         return;
     if (!beginEdit())
         return;
-    picture_ = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_ARGB32);
+    picture_ = qvariant_cast<QImage>(clipboard->imageData()).convertToFormat(QImage::Format_ARGB32);
     changed_ = true;
     update();
 }

@@ -10,6 +10,7 @@
 #include "source_format.h"
 #include "store/bank_location.h"
 #include "store/picture.h"
+#include "store/statement.h"
 
 #include <gtest/gtest.h>
 
@@ -58,10 +59,7 @@ void exec(const QString& database, const QString& sql)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(database.toUtf8().constData(), &db), SQLITE_OK);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
-    sqlite3_free(error);
+    EXPECT_TRUE(store::execute(db, sql.toStdString())) << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
 
@@ -69,12 +67,12 @@ void setPicture(const QString& database, int number, const QByteArray& bytes)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(database.toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "UPDATE Intrebari SET Poza = ? WHERE Nr_Intreb = ?", -1, &stmt, nullptr);
-    sqlite3_bind_blob(stmt, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 2, number);
-    EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE);
-    sqlite3_finalize(stmt);
+    {
+        store::Statement update(db, "UPDATE Intrebari SET Poza = ? WHERE Nr_Intreb = ?");
+        update.bindBlob(1, std::string_view(bytes.constData(), bytes.size()));
+        update.bindInteger(2, number);
+        EXPECT_TRUE(update.run()) << update.errorMessage();
+    }
     sqlite3_close(db);
 }
 
@@ -171,13 +169,8 @@ TEST(BuildExport, DatabaseHasTheSchemaAndOnlyTheQuestions)
     sqlite3* h = nullptr;
     ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &h), SQLITE_OK);
     const auto value = [&](const char* sql) {
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(h, sql, -1, &s, nullptr);
-        const QString v = sqlite3_step(s) == SQLITE_ROW
-                              ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)))
-                              : "none";
-        sqlite3_finalize(s);
-        return v;
+        store::Statement query(h, sql);
+        return query.step() == store::Statement::Step::Row ? QString::fromStdString(query.text(0)) : QString("none");
     };
     EXPECT_EQ(value("SELECT group_concat(Nr_Intreb) FROM (SELECT Nr_Intreb FROM Intrebari ORDER BY rowid)"),
               "10,11,12,20,21,22");

@@ -16,28 +16,37 @@ trap cleanup EXIT
 cp "$velmaris" "$work/Velmaris"
 "$tool" build "$bank" -o "$work/Velmaris.mdb" >/dev/null
 
-display=":$((100 + $$ % 100))"
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-x_pid=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 0.5
-
 fail() {
   echo "FAIL: $*"
   [ -n "${E2E_SHOT:-}" ] && import -window root "$E2E_SHOT" 2>/dev/null
   exit 1
 }
-wait_for() {  # wait_for NAME -> window id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
+# eventually COMMAND...: true as soon as the command succeeds, false after about ten seconds.
+eventually() {
+  for _ in $(seq 200); do
+    "$@" && return 0
+    sleep 0.05
   done
   return 1
 }
+
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+x_pid=$!
+eventually test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(head -1 "$work/display")"
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+# openbox announces itself on the root window once it manages windows.
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+eventually wm_ready || fail "openbox did not start"
+visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+wait_for() {  # wait_for NAME -> window id
+  eventually visible "$1" || return 1
+  xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1
+}
+running() { kill -0 "$app_pid" 2>/dev/null; }
+stopped() { ! running; }
 
 QT_QPA_PLATFORM=xcb LC_ALL=ro_RO.UTF-8 "$work/Velmaris" >/dev/null 2>&1 &
 app_pid=$!
@@ -55,13 +64,17 @@ xprop -id "$menu" _NET_WM_STATE | grep -q MAXIMIZED_HORZ || fail "menu window no
 # The menu's title-bar close hides it; the program goes on.
 # openbox's Alt+F4 asks the active window to close (WM_DELETE_WINDOW), as its close button does.
 xdotool windowactivate --sync "$menu" key alt+F4
-sleep 0.5
-xdotool search --onlyvisible --name "Alege din meniu" >/dev/null 2>&1 && fail "menu window still visible after close"
-kill -0 "$app_pid" 2>/dev/null || fail "closing the menu ended the program"
+menu_hidden() { ! visible "Alege din meniu"; }
+eventually menu_hidden || fail "menu window still visible after close"
+# Still running, and still answering: "OK" (which kept the focus) shows the menu again.
+running || fail "closing the menu ended the program"
+xdotool windowactivate --sync "$welcome" key space
+menu=$(wait_for "Alege din meniu") || fail "the welcome window no longer answers after the menu's close"
+xdotool windowactivate --sync "$menu" key alt+F4
+eventually menu_hidden || fail "menu window still visible after the second close"
 
 # The welcome window's close ends the program.
 xdotool windowactivate --sync "$welcome" key alt+F4 || true
-for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "closing the welcome window did not end the program"
+eventually stopped || fail "closing the welcome window did not end the program"
 wait "$app_pid" || fail "the program ended with an error"
 echo "e2e window manager checks: 1 passed, 0 failed"

@@ -14,6 +14,7 @@
 
 #include "store/bank_location.h"
 #include "store/error.h"
+#include "store/statement.h"
 #include "store/schema.h"
 
 namespace fs = std::filesystem;
@@ -26,21 +27,22 @@ void exec(const std::string& path, const std::string& sql)
 {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    ASSERT_EQ(sqlite3_exec(db, ("PRAGMA synchronous = OFF;" + sql).c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error ? error : "");
+    const bool done = store::execute(db, "PRAGMA synchronous = OFF;" + sql);
+    const std::string error = sqlite3_errmsg(db);
     sqlite3_close(db);
+    ASSERT_TRUE(done) << error;
 }
 
 std::string single(const std::string& path, const std::string& sql)
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* s = nullptr;
     std::string value = "(none)";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
-        value = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-    sqlite3_finalize(s);
+    {
+        store::Statement s(db, sql);
+        if (s.step() == store::Statement::Step::Row)
+            value = s.text(0);
+    }
     sqlite3_close(db);
     return value;
 }
@@ -327,9 +329,9 @@ TEST(BankLocation, TheUserCopyIsWritableAndTheInstalledBankUnchanged)
         if (sqlite3_open_v2((layout.user() + "/Velmaris.mdb").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
             SQLITE_OK)
             _exit(11);
-        const int rc = sqlite3_exec(db, "INSERT INTO ManInt(Nr_Intreb, Rd) VALUES(1, '?')", nullptr, nullptr, nullptr);
+        const bool written = store::execute(db, "INSERT INTO ManInt(Nr_Intreb, Rd) VALUES(1, '?')");
         sqlite3_close(db);
-        _exit(rc == SQLITE_OK ? 0 : 12);
+        _exit(written ? 0 : 12);
     }
     int status = 0;
     waitpid(child, &status, 0);

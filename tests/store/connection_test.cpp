@@ -11,6 +11,7 @@
 
 #include "store/connection.h"
 #include "store/error.h"
+#include "store/statement.h"
 #include "store/table_cursor.h"
 #include "tests/support/fixture_db.h"
 
@@ -110,11 +111,11 @@ TEST(LockedFile, WriteWaitsThenReportsAndKeepsThePendingRecord)
     if (child == 0) {
         sqlite3* db = nullptr;
         sqlite3_open(folder.databasePath().c_str(), &db);
-        sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+        store::execute(db, "BEGIN EXCLUSIVE");
         char c = 1;
         (void)!write(ready[1], &c, 1);
         (void)!read(release[0], &c, 1);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        store::execute(db, "COMMIT");
         sqlite3_close(db);
         _exit(0);
     }
@@ -179,15 +180,20 @@ TEST(ReadOnlyFile, WriteReportsAndNothingIsHalfWritten)
 }
 
 // Each Post is its own committed transaction: a process killed at any moment leaves a file that passes
-// SQLite's integrity check and holds only whole records.
-TEST(Crash, LeavesTheFileConsistent)
+// SQLite's integrity check, holds only whole records, and keeps every record the process had stored.
+// The child reports each finished round of writes through a pipe, so that the kill lands while it writes.
+TEST(Crash, LeavesTheFileConsistentAndKeepsWhatWasStored)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(1));
-    for (int round = 0; round < 3; ++round) {
+    for (const int rounds : {3, 17, 40}) {
+        const int before = folder.count("ManInt");
+        int report[2];
+        ASSERT_EQ(pipe(report), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            close(report[0]);
             store::Connection connection;
             connection.setConnectionString(store::connectionStringFor(folder.path()));
             store::TableCursor cursor("tblTest", "ManInt");
@@ -203,16 +209,26 @@ TEST(Crash, LeavesTheFileConsistent)
                     cursor.First();
                     cursor.Delete();
                 }
+                const char done = 1;
+                (void)!write(report[1], &done, 1);
             }
         }
-        usleep(40000 + round * 30000);
+        close(report[1]);
+        int finished = 0;
+        char done;
+        while (finished < rounds && read(report[0], &done, 1) == 1)
+            ++finished;
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
+        close(report[0]);
+        ASSERT_EQ(finished, rounds) << "the child stopped before it had written";
         EXPECT_EQ(folder.column("PRAGMA integrity_check")[0], "ok");
         EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE length(Intrebare) <> 3000 OR Rb IS NULL "
                                 "OR Rd IS NULL")[0],
                   "0");
+        // Each round adds a record, every seventh also removes one: what was reported stays stored.
+        EXPECT_GE(folder.count("ManInt"), before + rounds - rounds / 7);
     }
 }
 

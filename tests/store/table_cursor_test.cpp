@@ -315,6 +315,40 @@ TEST(CursorFields, PictureBytesTravelUnchangedAsText)
     EXPECT_EQ(test.FieldByName("Poza").AsString(), bytes);
 }
 
+// A question copied field by field as text, as the test's start does, arrives as the bank holds it:
+// an empty text stays empty text (not NULL), no picture stays no value, numbers stay numbers.
+TEST(CursorFields, CopiedAsTextKeepWhatTheBankHolds)
+{
+    auto questions = fixture::sampleQuestions(2);
+    questions[1].picture = std::string("BM\0\x01", 4);
+    questions[1].r3 = "ultima";
+    Opened db(questions);
+    TableCursor& bank = db.cursor;
+    TableCursor test("tblTest", "ManInt");
+    test.setConnection(&db.connection);
+    test.Open();
+    const char* const copied[] = {"Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3", "Poza", "R1", "R2", "R3", "Rb"};
+    for (bank.First(); !bank.Eof(); bank.Next()) {
+        test.Append();
+        for (const char* name : copied)
+            test.FieldByName(name).setAsString(bank.FieldByName(name).AsString());
+        test.Post();
+    }
+    for (const char* name : copied) {
+        const std::string column = std::string("typeof(") + name + ") || ':' || quote(" + name + ")";
+        EXPECT_EQ(db.folder.column("SELECT " + column + " FROM ManInt ORDER BY rowid"),
+                  db.folder.column("SELECT " + column + " FROM Intrebari ORDER BY rowid"))
+            << name;
+    }
+    EXPECT_EQ(db.folder.column("SELECT typeof(R2) FROM ManInt")[0], "text") << "the fault this guards against";
+
+    // A number field written empty holds no number.
+    test.Edit();
+    test.FieldByName("Nr_Intreb").setAsString("");
+    test.Post();
+    EXPECT_EQ(db.folder.column("SELECT typeof(Nr_Intreb) FROM ManInt ORDER BY rowid DESC")[0], "null");
+}
+
 TEST(CursorLocate, FindsByNumberOrLeavesTheCursorWhereItWas)
 {
     Opened db(5);

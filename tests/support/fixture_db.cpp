@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "store/schema.h"
+#include "store/statement.h"
 
 namespace fixture {
 
@@ -20,12 +21,8 @@ struct Db {
     ~Db() { sqlite3_close(db); }
     void exec(const std::string& sql)
     {
-        char* error = nullptr;
-        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-            std::string message = error ? error : "?";
-            sqlite3_free(error);
-            throw std::runtime_error("fixture: " + message + " in " + sql);
-        }
+        if (!store::execute(db, sql))
+            throw std::runtime_error(std::string("fixture: ") + sqlite3_errmsg(db) + " in " + sql);
     }
     sqlite3* db = nullptr;
 };
@@ -53,28 +50,26 @@ void Folder::writeDatabase(const std::vector<Question>& questions, int scratchRo
 {
     Db db(databasePath());
     db.exec(std::string(store::schemaSql()));
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db.db,
-                       "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
-                       "VALUES (?,?,?,?,?,?,?,?,?,?)",
-                       -1, &insert, nullptr);
     db.exec("BEGIN");
+    store::Statement insert(db.db,
+                            "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
+                            "VALUES (?,?,?,?,?,?,?,?,?,?)");
     for (const Question& q : questions) {
-        sqlite3_bind_int(insert, 1, q.number);
+        insert.bindInteger(1, q.number);
         const std::string* texts[] = {&q.text, &q.sol1, &q.sol2, &q.sol3};
         for (int i = 0; i < 4; ++i)
-            sqlite3_bind_text(insert, 2 + i, texts[i]->c_str(), -1, SQLITE_TRANSIENT);
+            insert.bindText(2 + i, *texts[i]);
         if (q.picture.empty())
-            sqlite3_bind_null(insert, 6);
+            insert.bindNull(6);
         else
-            sqlite3_bind_blob(insert, 6, q.picture.data(), static_cast<int>(q.picture.size()), SQLITE_TRANSIENT);
+            insert.bindBlob(6, q.picture);
         const std::string* rest[] = {&q.r1, &q.r2, &q.r3, &q.rb};
         for (int i = 0; i < 4; ++i)
-            sqlite3_bind_text(insert, 7 + i, rest[i]->c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
+            insert.bindText(7 + i, *rest[i]);
+        if (!insert.run())
+            throw std::runtime_error(std::string("fixture: ") + insert.errorMessage());
+        insert.reset();
     }
-    sqlite3_finalize(insert);
     for (int i = 0; i < scratchRows; ++i)
         db.exec("INSERT INTO ManInt(Nr_Intreb, Intrebare, Rb, Rd) VALUES (" + std::to_string(100 + i) + ", 'Vechi " +
                 std::to_string(i) + "', 'A', '?')");
@@ -90,15 +85,12 @@ void Folder::exec(const std::string& sql)
 std::vector<std::string> Folder::column(const std::string& sql) const
 {
     Db db(databasePath());
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db.db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        throw std::runtime_error(std::string("fixture: ") + sqlite3_errmsg(db.db));
+    store::Statement query(db.db, sql);
+    if (!query.ok())
+        throw std::runtime_error("fixture: " + query.errorMessage());
     std::vector<std::string> values;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, 0));
-        values.emplace_back(bytes ? bytes : "", sqlite3_column_bytes(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
+    while (query.step() == store::Statement::Step::Row)
+        values.push_back(query.text(0));
     return values;
 }
 

@@ -2,6 +2,7 @@
 
 #include "bank_error.h"
 #include "store/schema.h"
+#include "store/statement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,12 +31,27 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    sqlite3* handle() const { return db_; }
-
     void exec(const std::string& sql)
     {
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        if (!store::execute(db_, sql))
             fail("cannot write");
+    }
+
+    // A statement that has been prepared; a failure to prepare is reported at once.
+    store::Statement prepare(const char* sql)
+    {
+        store::Statement statement(db_, sql);
+        if (!statement.ok())
+            fail("cannot read");
+        return statement;
+    }
+
+    bool step(store::Statement& statement, const char* what)
+    {
+        const store::Statement::Step result = statement.step();
+        if (result == store::Statement::Step::Failed)
+            fail(what);
+        return result == store::Statement::Step::Row;
     }
 
     [[noreturn]] void fail(const char* what) const
@@ -52,63 +68,20 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-class Statement {
-public:
-    Statement(Database& db, const char* sql) : db_(db)
-    {
-        if (sqlite3_prepare_v2(db.handle(), sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            db.fail("cannot read");
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    bool step(const char* what)
-    {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            db_.fail(what);
-        return false;
-    }
-    void reset() { sqlite3_reset(stmt_); }
-
-    void bindText(int i, const QString& text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(stmt_, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    void bindBlob(int i, const QByteArray& bytes)
-    {
-        if (bytes.isEmpty())
-            sqlite3_bind_null(stmt_, i);
-        else
-            sqlite3_bind_blob(stmt_, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-    }
-    void bindInt(int i, qint64 v) { sqlite3_bind_int64(stmt_, i, v); }
-
-    QString text(int i) const
-    {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
-        return p ? QString::fromUtf8(p, sqlite3_column_bytes(stmt_, i)) : QString();
-    }
-    QByteArray blob(int i) const
-    {
-        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, i));
-        return p ? QByteArray(p, sqlite3_column_bytes(stmt_, i)) : QByteArray();
-    }
-    int type(int i) const { return sqlite3_column_type(stmt_, i); }
-    qint64 integer(int i) const { return sqlite3_column_int64(stmt_, i); }
-
-private:
-    Database& db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
-void readNumber(const Statement& row, Question& q)
+void bindText(store::Statement& statement, int slot, const QString& text)
 {
-    q.numberText = row.text(0);
+    const QByteArray utf8 = text.toUtf8();
+    statement.bindText(slot, std::string_view(utf8.constData(), utf8.size()));
+}
+
+QString text(const store::Statement& row, int column)
+{
+    return QString::fromStdString(row.text(column));
+}
+
+void readNumber(const store::Statement& row, Question& q)
+{
+    q.numberText = text(row, 0);
     if (row.type(0) == SQLITE_INTEGER) {
         q.number = row.integer(0);
         return;
@@ -126,21 +99,25 @@ void writeDatabase(const QString& path, const QList<Question>& questions, int ve
     db.exec(std::string(store::schemaSql()));
     db.exec("PRAGMA user_version = " + std::to_string(version));
     db.exec("BEGIN");
-    Statement insert(db,
-                     "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
-                     "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    store::Statement insert = db.prepare(
+        "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
+        "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (const Question& q : questions) {
-        insert.bindInt(1, q.number);
-        insert.bindText(2, q.text);
-        insert.bindText(3, q.sol1);
-        insert.bindText(4, q.sol2);
-        insert.bindText(5, q.sol3);
-        insert.bindBlob(6, q.picture);
-        insert.bindText(7, q.r1);
-        insert.bindText(8, q.r2);
-        insert.bindText(9, q.r3);
-        insert.bindText(10, q.rb);
-        insert.step("cannot write");
+        insert.bindInteger(1, q.number);
+        bindText(insert, 2, q.text);
+        bindText(insert, 3, q.sol1);
+        bindText(insert, 4, q.sol2);
+        bindText(insert, 5, q.sol3);
+        // No picture is stored as no value, as the program writes an emptied picture.
+        if (q.picture.isEmpty())
+            insert.bindNull(6);
+        else
+            insert.bindBlob(6, std::string_view(q.picture.constData(), q.picture.size()));
+        bindText(insert, 7, q.r1);
+        bindText(insert, 8, q.r2);
+        bindText(insert, 9, q.r3);
+        bindText(insert, 10, q.rb);
+        db.step(insert, "cannot write");
         insert.reset();
     }
     db.exec("COMMIT");
@@ -183,17 +160,17 @@ QList<Question> readDatabase(const QString& path)
 
     bool hasTable = false;
     {
-        Statement tables(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Intrebari'");
-        hasTable = tables.step("cannot read");
+        store::Statement tables = db.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Intrebari'");
+        hasTable = db.step(tables, "cannot read");
     }
     if (!hasTable)
         throw BankError(QString("%1 has no table Intrebari: it is not a Velmaris question database").arg(path));
 
     QSet<QString> present;
     {
-        Statement columns(db, "PRAGMA table_info(Intrebari)");
-        while (columns.step("cannot read"))
-            present.insert(columns.text(1));
+        store::Statement columns = db.prepare("PRAGMA table_info(Intrebari)");
+        while (db.step(columns, "cannot read"))
+            present.insert(text(columns, 1));
     }
     QStringList missing;
     for (const QString& c : kColumns)
@@ -204,21 +181,21 @@ QList<Question> readDatabase(const QString& path)
                             .arg(path, missing.size() > 1 ? "s" : "", missing.join(", ")));
 
     QList<Question> questions;
-    Statement rows(db,
-                   "SELECT Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb FROM Intrebari "
-                   "ORDER BY Nr_Intreb, rowid");
-    while (rows.step("cannot read")) {
+    store::Statement rows = db.prepare(
+        "SELECT Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb FROM Intrebari "
+        "ORDER BY Nr_Intreb, rowid");
+    while (db.step(rows, "cannot read")) {
         Question q;
         readNumber(rows, q);
-        q.text = rows.text(1);
-        q.sol1 = rows.text(2);
-        q.sol2 = rows.text(3);
-        q.sol3 = rows.text(4);
-        q.picture = rows.blob(5);
-        q.r1 = rows.text(6);
-        q.r2 = rows.text(7);
-        q.r3 = rows.text(8);
-        q.rb = rows.text(9);
+        q.text = text(rows, 1);
+        q.sol1 = text(rows, 2);
+        q.sol2 = text(rows, 3);
+        q.sol3 = text(rows, 4);
+        q.picture = QByteArray::fromStdString(rows.text(5));
+        q.r1 = text(rows, 6);
+        q.r2 = text(rows, 7);
+        q.r3 = text(rows, 8);
+        q.rb = text(rows, 9);
         questions.append(q);
     }
     return questions;

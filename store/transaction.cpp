@@ -1,0 +1,104 @@
+#include "store/transaction.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+#include <vector>
+
+#include "store/connection.h"
+#include "store/error.h"
+#include "store/statement.h"
+#include "store/table_cursor.h"
+
+namespace store {
+
+// The open transaction of a connection, shared by its nested guards.
+struct TransactionState {
+    bool rolledBack = false;
+    std::vector<std::pair<TableCursor*, TableCursor::Saved>> cursors;
+};
+
+namespace {
+
+void remember(TransactionState& state, std::initializer_list<TableCursor*> cursors)
+{
+    for (TableCursor* cursor : cursors) {
+        bool known = false;
+        for (const auto& entry : state.cursors)
+            known = known || entry.first == cursor;
+        if (!known)
+            state.cursors.emplace_back(cursor, cursor->save());
+    }
+}
+
+// Undoes the file's part and returns the cursors; never throws, as it runs in destructors.
+void rollBack(Connection& connection, TransactionState& state)
+{
+    if (state.rolledBack)
+        return;
+    state.rolledBack = true;
+    sqlite3* db = connection.handle();
+    if (db && !sqlite3_get_autocommit(db))
+        execute(db, "ROLLBACK");
+    for (auto& [cursor, saved] : state.cursors)
+        reportingFailures([&] { cursor->restore(std::move(saved)); });
+}
+
+}  // namespace
+
+void Connection::checkWritable() const
+{
+    if (!transaction_)
+        return;
+    if (transaction_->rolledBack || (db_ && sqlite3_get_autocommit(db_)))
+        throw Error("The transaction was rolled back after a failure; nothing of it was stored");
+}
+
+Transaction::Transaction(Connection& connection, std::initializer_list<TableCursor*> cursors) : connection_(connection)
+{
+    if (connection.transaction_) {
+        connection.checkWritable();
+        remember(*connection.transaction_, cursors);
+        return;
+    }
+    connection.open();
+    state_ = std::make_unique<TransactionState>();
+    remember(*state_, cursors);
+    // IMMEDIATE takes the write lock now (waiting as any write does), so that a locked file fails here,
+    // before anything is changed.
+    if (!execute(connection.handle(), "BEGIN IMMEDIATE"))
+        throw Error(connection.engineFailure("Cannot begin a transaction"));
+    connection.transaction_ = state_.get();
+}
+
+Transaction::~Transaction()
+{
+    TransactionState* state = connection_.transaction_;
+    if (!state)
+        return;
+    if (!done_)
+        rollBack(connection_, *state);
+    if (state_)
+        connection_.transaction_ = nullptr;
+}
+
+void Transaction::commit()
+{
+    if (done_)
+        return;
+    TransactionState& state = *connection_.transaction_;
+    connection_.checkWritable();
+    if (!state_) {
+        done_ = true;
+        return;
+    }
+    if (!execute(connection_.handle(), "COMMIT")) {
+        const std::string failure = connection_.engineFailure("Cannot store the changes");
+        rollBack(connection_, state);
+        done_ = true;
+        throw Error(failure);
+    }
+    done_ = true;
+}
+
+}  // namespace store

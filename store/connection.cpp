@@ -90,6 +90,51 @@ void Connection::open()
     db_ = db;
 }
 
+namespace {
+
+void run(sqlite3* db, const char* sql, const std::string& what, const std::string& file)
+{
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+        return;
+    const int code = sqlite3_errcode(db) & 0xff;
+    const std::string message = sqlite3_errmsg(db);
+    if (code == SQLITE_BUSY)
+        throw Error(what + ": the database " + file + " is locked by another program (" + message + ")");
+    if (code == SQLITE_READONLY)
+        throw Error(what + ": the database " + file + " is read-only (" + message + ")");
+    throw Error(what + ": " + message);
+}
+
+}  // namespace
+
+void Connection::begin()
+{
+    open();
+    // IMMEDIATE takes the write lock now, so a locked file is reported before any change is made.
+    run(db_, "BEGIN IMMEDIATE", "Cannot begin a transaction", quoted(dataSource()));
+}
+
+void Connection::commit()
+{
+    try {
+        run(db_, "COMMIT", "Cannot commit the transaction", quoted(dataSource()));
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+void Connection::rollback() noexcept
+{
+    if (inTransaction())
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool Connection::inTransaction() const
+{
+    return db_ && !sqlite3_get_autocommit(db_);
+}
+
 void Connection::close()
 {
     if (db_) {

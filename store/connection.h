@@ -30,6 +30,15 @@ public:
     void close();
     sqlite3* handle() const { return db_; }
 
+    // One transaction around several cursor operations: while it is open, each Post and Delete joins
+    // it instead of committing on its own. begin() and commit() throw store::Error saying what failed
+    // (a failed commit is rolled back first); rollback() undoes everything since begin() and never
+    // throws. Cursors still hold the undone records in memory: close and reopen them after a rollback.
+    void begin();
+    void commit();
+    void rollback() noexcept;
+    bool inTransaction() const;
+
     // How long a write waits for another process's lock before it reports.
     static constexpr int kBusyTimeoutMs = 2000;
 

@@ -28,7 +28,8 @@ private:
 
 // A table of the database held in memory in the order the program walks it, with a current record,
 // a state and the two end flags. Every change is written to the file at once, one committed
-// transaction per Post or Delete, so the file is consistent whenever the program stops.
+// transaction per Post or Delete, so the file is consistent whenever the program stops; inside the
+// connection's own transaction (Connection::begin) they join that one instead.
 class TableCursor {
 public:
     enum class ColumnKind { Integer, Real, Text, Blob };

@@ -19,7 +19,6 @@ class DBImage;
 class DBMemo;
 }  // namespace store
 
-
 // The test window: the self-test with its judgement, counts, grade, review and clock. The test's
 // state and its work on the scratch table are the session's (testing/test_session.h); the window
 // keeps only what its controls show.

@@ -5,9 +5,9 @@
 
 #include "app/boxes.h"
 #include "app/frm_main.h"
-#include "app/start_up.h"
+#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "app/windows.h"
+#include "startup/windows.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
 
@@ -30,10 +30,10 @@ StartResult start(const fixture::Folder& folder)
     app::createWindows(QString::fromStdString(folder.path()));
     app::showWindow(frmMain);
     result.errors = recorder.errors();
-    result.open[0] = frmMain->tblIntrebari.Active();
-    result.open[1] = frmMain->tblTest.Active();
-    result.open[2] = frmMain->tblRezultate.Active();
-    result.open[3] = frmMain->tblStudenti.Active();
+    result.open[0] = frmMain->data.tblIntrebari.Active();
+    result.open[1] = frmMain->data.tblTest.Active();
+    result.open[2] = frmMain->data.tblRezultate.Active();
+    result.open[3] = frmMain->data.tblStudenti.Active();
     return result;
 }
 
@@ -44,9 +44,10 @@ TEST(StartUp, WithAGoodDatabaseOpensTheFourTablesSilently)
     const StartResult r = start(folder);
     EXPECT_TRUE(r.errors.empty());
     EXPECT_TRUE(r.open[0] && r.open[1] && r.open[2] && r.open[3]);
-    EXPECT_EQ(frmMain->tblIntrebari.RecordCount(), 3);
-    EXPECT_EQ(frmMain->conColreg.connectionString(), "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() +
-                                                         "/Velmaris.mdb;Persist Security Info=False");
+    EXPECT_EQ(frmMain->data.tblIntrebari.RecordCount(), 3);
+    EXPECT_EQ(
+        frmMain->data.conColreg.connectionString(),
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() + "/Velmaris.mdb;Persist Security Info=False");
     app::destroyWindows();
 }
 
@@ -97,7 +98,7 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
         }
         // A later operation on the closed cursor reports the closed-cursor error and the program goes on.
         BoxRecorder later;
-        app::guarded([] { frmMain->tblTest.First(); });
+        app::guarded([] { frmMain->data.tblTest.First(); });
         ASSERT_EQ(later.errors().size(), 1u);
         EXPECT_EQ(later.errors()[0], QStringLiteral("tblTest: Cannot perform this operation on a closed dataset."));
         app::destroyWindows();

@@ -9,9 +9,9 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/start_up.h"
+#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "app/windows.h"
+#include "startup/windows.h"
 #include "learning/frm_inv_colreg.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"

@@ -36,7 +36,7 @@ store::DBMemo* memo(QWidget* parent, store::DataSource& source, const char* name
 
 }  // namespace
 
-TfrmInv_Colreg::TfrmInv_Colreg(store::Database& data, QWidget* menu) : data_(data), menu_(menu)
+TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_(database), menu_(menu)
 {
     setObjectName(QStringLiteral("frmInv_Colreg"));
     setFont(app::windowFont(QStringLiteral("Tahoma"), 11));

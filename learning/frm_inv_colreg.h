@@ -19,7 +19,7 @@ class TfrmInv_Colreg : public QWidget {
 
 public:
     // Works on the shared bank cursor of `data`; "Înapoi" shows `menu`.
-    TfrmInv_Colreg(store::Database& data, QWidget* menu);
+    TfrmInv_Colreg(store::Database& database, QWidget* menu);
 
     void BitBtnPrimaFisClick();
     void BitBtnInapoiClick();

@@ -107,12 +107,12 @@ void uncheck(QRadioButton* radio)
 
 }  // namespace
 
-TfrmColreg_Proc::TfrmColreg_Proc(store::Database& data, QWidget* menu)
-    : session_(std::make_unique<TestSession>(data)), menu_(menu)
+TfrmColreg_Proc::TfrmColreg_Proc(store::Database& database, QWidget* menu)
+    : session_(std::make_unique<TestSession>(database)), menu_(menu)
 {
     setObjectName(QStringLiteral("frmColreg_Proc"));
     setFont(app::windowFont(kTahoma, 11));
-    buildControls(data);
+    buildControls(database);
     connectHandlers();
     app::setUpOwnedWindow(this, QStringLiteral("Testare la COLREG. en.   Evaluare procentuală"), QSize(1361, 837));
 
@@ -126,7 +126,7 @@ TfrmColreg_Proc::TfrmColreg_Proc(store::Database& data, QWidget* menu)
 
 TfrmColreg_Proc::~TfrmColreg_Proc() = default;
 
-void TfrmColreg_Proc::buildControls(store::Database& data)
+void TfrmColreg_Proc::buildControls(store::Database& database)
 {
     const QFont label16 = app::windowFont(kTimes, 16, true);
 
@@ -189,21 +189,24 @@ void TfrmColreg_Proc::buildControls(store::Database& data)
 
     // The question, its variants and its picture.
     Label8 = label(this, "Label8", QStringLiteral("Întrebare"), {16, 190}, app::windowFont(kTimes, 21, true), Qt::red);
-    dbMIntreb = view(this, data.dsTest, "dbMIntreb", {16, 218, 400, 520}, "Intrebare", QStringLiteral("Întrebarea"));
+    dbMIntreb =
+        view(this, database.dsTest, "dbMIntreb", {16, 218, 400, 520}, "Intrebare", QStringLiteral("Întrebarea"));
     Label9 = label(this, "Label9", QStringLiteral("Varianta de răspuns:"), {476, 190},
                    app::windowFont(kTimes, 21, true), Qt::blue);
     const QFont letterFont = app::windowFont(kTahoma, 16, true);
     Label10 = label(this, "Label10", QStringLiteral("a)"), {446, 280}, letterFont);
-    DBMemo1 = view(this, data.dsTest, "DBMemo1", {476, 218, 560, 168}, "Sol1", QStringLiteral("Varianta a)"));
+    DBMemo1 = view(this, database.dsTest, "DBMemo1", {476, 218, 560, 168}, "Sol1", QStringLiteral("Varianta a)"));
     Label11 = label(this, "Label11", QStringLiteral("b)"), {446, 456}, letterFont);
-    dbMVarRaspB = view(this, data.dsTest, "dbMVarRaspB", {476, 394, 560, 168}, "Sol2", QStringLiteral("Varianta b)"));
+    dbMVarRaspB =
+        view(this, database.dsTest, "dbMVarRaspB", {476, 394, 560, 168}, "Sol2", QStringLiteral("Varianta b)"));
     Label12 = label(this, "Label12", QStringLiteral("c)"), {446, 632}, letterFont);
-    dbMVarRaspC = view(this, data.dsTest, "dbMVarRaspC", {476, 570, 560, 168}, "Sol3", QStringLiteral("Varianta c)"));
+    dbMVarRaspC =
+        view(this, database.dsTest, "dbMVarRaspC", {476, 570, 560, 168}, "Sol3", QStringLiteral("Varianta c)"));
     DBImage1 = new store::DBImage(this);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(1100, 218, 187, 474);
     DBImage1->setAccessibleName(QStringLiteral("Imaginea întrebării"));
-    app::guarded([this, &data] { DBImage1->bind(data.dsTest, "Poza"); });
+    app::guarded([this, &database] { DBImage1->bind(database.dsTest, "Poza"); });
 
     // Bottom left: leaving and the grade.
     Inapoi = button(this, "Inapoi", QStringLiteral("Înapoi"), {16, 752, 104, 32}, app::windowFont(kTimes, 16));

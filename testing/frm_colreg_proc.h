@@ -27,7 +27,7 @@ class TfrmColreg_Proc : public QWidget {
 
 public:
     // Works on the shared scratch and bank cursors of `data`; "Înapoi" shows `menu`.
-    TfrmColreg_Proc(store::Database& data, QWidget* menu);
+    TfrmColreg_Proc(store::Database& database, QWidget* menu);
     ~TfrmColreg_Proc() override;
 
     void btnStartClick();
@@ -92,7 +92,7 @@ public:
     QTimer* Timer2 = nullptr;
 
 private:
-    void buildControls(store::Database& data);
+    void buildControls(store::Database& database);
     void connectHandlers();
     QString chosenLetter() const;
     void showScore(const TestColreg_Proc::TestSession::Score& score, bool correct);

@@ -124,12 +124,12 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     qputenv("XDG_DATA_HOME", home);
     const std::string copy = prefix.path() + "/home/velmaris/Velmaris.mdb";
     EXPECT_TRUE(recorder.errors().empty());
-    EXPECT_EQ(frmMain->conColreg.connectionString(),
+    EXPECT_EQ(frmMain->data.conColreg.connectionString(),
               "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + copy + ";Persist Security Info=False");
-    EXPECT_EQ(frmMain->tblIntrebari.RecordCount(), 4);
-    EXPECT_EQ(frmMain->tblTest.RecordCount(), 2) << "the copy holds the installed bank as it was";
-    frmMain->tblTest.First();
-    frmMain->tblTest.Delete();
+    EXPECT_EQ(frmMain->data.tblIntrebari.RecordCount(), 4);
+    EXPECT_EQ(frmMain->data.tblTest.RecordCount(), 2) << "the copy holds the installed bank as it was";
+    frmMain->data.tblTest.First();
+    frmMain->data.tblTest.Delete();
     app::destroyWindows();
     EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(data + "/Velmaris.mdb"));
     fixture::Folder check;

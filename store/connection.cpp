@@ -41,6 +41,45 @@ std::string Connection::dataSource() const
     return connectionString_.substr(from, end == std::string::npos ? std::string::npos : end - from);
 }
 
+sqlite3* Connection::openFile(const std::string& path, int flags) const
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close(db);
+        throw Error("Cannot open the database " + quoted(path) + ": " + message);
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    return db;
+}
+
+namespace {
+
+// A file of random bytes opens "OK" and fails at the first statement; find out now, once.
+// Returns SQLITE_ROW when the file reads as a database.
+int probe(sqlite3* db, bool& empty)
+{
+    sqlite3_stmt* statement = nullptr;
+    int step = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &statement, nullptr);
+    if (step == SQLITE_OK)
+        step = sqlite3_step(statement);
+    empty = step == SQLITE_ROW && sqlite3_column_int(statement, 0) == 0;
+    sqlite3_finalize(statement);
+    return step;
+}
+
+void closeWithoutCheckpoint(sqlite3* db)
+{
+    if (!db)
+        return;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close_v2(db);
+}
+
+}  // namespace
+
 void Connection::open()
 {
     if (db_)
@@ -56,27 +95,24 @@ void Connection::open()
     if (!S_ISREG(info.st_mode))
         throw Error(quoted(path) + " is not a database file");
 
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        throw Error("Cannot open the database " + quoted(path) + ": " + message);
+    sqlite3* db = openFile(path, SQLITE_OPEN_READONLY);
+    bool empty = false;
+    int step = probe(db, empty);
+    if (step != SQLITE_ROW && sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK) {
+        // A write that never finished left its journal: SQLite puts the file back as it was before
+        // that write, which takes a read-write connection for a moment.
+        closeWithoutCheckpoint(db);
+        sqlite3* recovery = openFile(path, SQLITE_OPEN_READWRITE);
+        bool ignored = false;
+        probe(recovery, ignored);
+        closeWithoutCheckpoint(recovery);
+        db = openFile(path, SQLITE_OPEN_READONLY);
+        step = probe(db, empty);
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
-
-    // A file of random bytes opens "OK" and fails at the first statement; find out now, once.
-    sqlite3_stmt* probe = nullptr;
-    int step = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &probe, nullptr);
-    if (step == SQLITE_OK)
-        step = sqlite3_step(probe);
-    const bool empty = step == SQLITE_ROW && sqlite3_column_int(probe, 0) == 0;
-    sqlite3_finalize(probe);
     if (step != SQLITE_ROW) {
         const int code = sqlite3_errcode(db) & 0xff;
         const std::string message = sqlite3_errmsg(db);
-        sqlite3_close(db);
+        closeWithoutCheckpoint(db);
         if (code == SQLITE_NOTADB)
             throw Error(quoted(path) + " is not a Velmaris database (" + message + ")");
         if (code == SQLITE_BUSY)
@@ -84,7 +120,7 @@ void Connection::open()
         throw Error("Cannot read the database " + quoted(path) + ": " + message);
     }
     if (empty) {
-        sqlite3_close(db);
+        closeWithoutCheckpoint(db);
         throw Error("The database file " + quoted(path) + " is empty: it holds no tables");
     }
     db_ = db;
@@ -92,10 +128,75 @@ void Connection::open()
 
 void Connection::close()
 {
-    if (db_) {
+    if (!db_)
+        return;
+    // Only a file that proved sound gets its write-ahead log checkpointed.
+    if (access_ == Access::Writable)
         sqlite3_close_v2(db_);
-        db_ = nullptr;
+    else
+        closeWithoutCheckpoint(db_);
+    db_ = nullptr;
+}
+
+void Connection::refuseWrites()
+{
+    access_ = Access::Refused;
+}
+
+std::string Connection::checkStructure()
+{
+    if (access_ != Access::Unchecked || !db_)
+        return refusal_;
+    std::string finding;
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        finding = text ? text : "";
+    } else {
+        finding = sqlite3_errmsg(db_);
     }
+    sqlite3_finalize(statement);
+    const int code = sqlite3_errcode(db_) & 0xff;
+    if (rc != SQLITE_ROW && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
+        // Not a finding about the file (another program's lock, say): the next write checks again.
+        if (code == SQLITE_BUSY)
+            throw Error("The database " + quoted(dataSource()) + " is locked by another program (" + finding + ")");
+        throw Error("Cannot read the database " + quoted(dataSource()) + ": " + finding);
+    }
+    if (finding != "ok") {
+        refusal_ = finding.empty() ? std::string("quick_check") : finding;
+        access_ = Access::Refused;
+        return refusal_;
+    }
+
+    // Sound: the read-only connection gives way to a read-write one on the same file.
+    if (!sqlite3_get_autocommit(db_))
+        throw Error("The database " + quoted(dataSource()) + " cannot be reopened inside a transaction");
+    sqlite3* writable = openFile(dataSource(), SQLITE_OPEN_READWRITE);
+    closeWithoutCheckpoint(db_);
+    db_ = writable;
+    access_ = Access::Writable;
+    return {};
+}
+
+void Connection::ensureWritable()
+{
+    if (access_ == Access::Unchecked)
+        checkStructure();
+    if (access_ == Access::Refused || !db_)
+        failRefused();
+}
+
+void Connection::failRefused() const
+{
+    if (refusal_.empty())
+        throw Error("baza de date " + quoted(dataSource()) +
+                    " nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire");
+    throw Error("baza de date " + quoted(dataSource()) +
+                " nu se modifică în această rulare, pentru că este deteriorată (" + refusal_ + ")");
 }
 
 }  // namespace store

@@ -13,6 +13,11 @@ std::string connectionStringFor(const std::string& executableFolder);
 
 // The one database connection. It opens when the first cursor needs it and never creates the file:
 // a missing database is reported, not silently replaced by an empty one.
+//
+// Nothing can write a file before it has proved sound: the connection reads it read-only until its
+// structure check has passed and no table failed to open on it, and only then reopens it read-write.
+// A file that failed either is never written in this run, not even by a checkpoint at close (a
+// write-ahead log beside it may belong to another database).
 class Connection {
 public:
     Connection() = default;
@@ -30,12 +35,30 @@ public:
     void close();
     sqlite3* handle() const { return db_; }
 
+    // A table could not be opened on this file: it is not the database the program expects, and
+    // nothing writes to it for the rest of the run.
+    void refuseWrites();
+    // SQLite's quick_check, once per run: empty when the file is sound, else what it found first.
+    // A failure refuses writes. Call it only when no statement or transaction is open.
+    std::string checkStructure();
+    // Whether the check has run (and how it went); false while the file is still unchecked.
+    bool structureChecked() const { return access_ != Access::Unchecked; }
+    // Before any write: reopens the file read-write once it has proved sound (running the check now
+    // if nobody has yet); throws store::Error when the file must not be written.
+    void ensureWritable();
+
     // How long a write waits for another process's lock before it reports.
     static constexpr int kBusyTimeoutMs = 2000;
 
 private:
+    enum class Access { Unchecked, Writable, Refused };
+    sqlite3* openFile(const std::string& path, int flags) const;
+    [[noreturn]] void failRefused() const;
+
     std::string connectionString_;
     sqlite3* db_ = nullptr;
+    Access access_ = Access::Unchecked;
+    std::string refusal_;  // what the check found, or empty when a table failed to open
 };
 
 }  // namespace store

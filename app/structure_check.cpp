@@ -44,25 +44,13 @@ private:
 
 }  // namespace
 
-QString damagedDatabaseText(const std::string& path, const std::string& finding)
-{
-    QString found = QString::fromStdString(finding).simplified();
-    if (found.size() > 200)
-        found = found.left(200) + QStringLiteral("…");
-    return QStringLiteral(
-               "Fișierul bazei de date '%1' este deteriorat (%2). Programul nu scrie nimic în el. "
-               "Refaceți banca de întrebări din surse cu velmaris-bank (velmaris-bank build "
-               "SURSE -o Velmaris.mdb --force) sau puneți în locul lui o copie bună.")
-        .arg(QString::fromStdString(path), found);
-}
-
 void checkDatabaseStructure(store::Connection& connection)
 {
     if (connection.structureChecked() || !connection.handle())
         return;
     const std::string finding = connection.checkStructure();
     if (!finding.empty())
-        throw store::Error(damagedDatabaseText(connection.dataSource(), finding).toStdString());
+        throw store::Error(store::damagedFileText(connection.dataSource(), finding));
 }
 
 void checkDatabaseStructureAfterFirstPaint(QWidget* window, store::Connection& connection)

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <QString>
-
-#include <string>
-
 class QWidget;
 
 namespace store {
@@ -11,10 +7,6 @@ class Connection;
 }
 
 namespace app {
-
-// The error text for a database file whose structure check failed: which file, what was found, and
-// what the user can do about it.
-QString damagedDatabaseText(const std::string& path, const std::string& finding);
 
 // Checks the database file's structure once per run; a damaged file is reported in the error box and
 // is not written afterwards. Nothing happens when the file never opened (that was reported already)

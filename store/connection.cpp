@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+
 #include "store/error.h"
 
 namespace store {
@@ -24,6 +26,24 @@ std::string connectionStringFor(const std::string& executableFolder)
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "Velmaris.mdb;Persist Security Info=False";
+}
+
+std::string damagedFileText(const std::string& path, const std::string& finding)
+{
+    // The first few findings name the damage; the rest would only fill the screen.
+    std::string found = finding;
+    // quick_check heads its list with the schema's name, which tells the user nothing.
+    const std::string head = "*** in database main ***";
+    if (found.rfind(head, 0) == 0)
+        found.erase(0, head.size() + 1);
+    for (char& c : found)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    if (found.size() > 200)
+        found = found.substr(0, 200) + "...";
+    return "Fișierul bazei de date " + quoted(path) + " este deteriorat (" + found +
+           "). Programul nu scrie nimic în el. Refaceți banca de întrebări din surse cu velmaris-bank "
+           "(velmaris-bank build SURSE -o Velmaris.mdb --force) sau puneți în locul lui o copie bună.";
 }
 
 Connection::~Connection()
@@ -115,6 +135,8 @@ void Connection::open()
         closeWithoutCheckpoint(db);
         if (code == SQLITE_NOTADB)
             throw Error(quoted(path) + " is not a Velmaris database (" + message + ")");
+        if (code == SQLITE_CORRUPT)
+            throw Error(damagedFileText(path, message));
         if (code == SQLITE_BUSY)
             throw Error("The database " + quoted(path) + " is locked by another program (" + message + ")");
         throw Error("Cannot read the database " + quoted(path) + ": " + message);
@@ -147,7 +169,12 @@ std::string Connection::checkStructure()
 {
     if (access_ != Access::Unchecked || !db_)
         return refusal_;
-    std::string finding;
+    std::string finding = missingPages();
+    if (!finding.empty()) {
+        refusal_ = finding;
+        access_ = Access::Refused;
+        return refusal_;
+    }
     sqlite3_stmt* statement = nullptr;
     int rc = sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &statement, nullptr);
     if (rc == SQLITE_OK)
@@ -180,6 +207,55 @@ std::string Connection::checkStructure()
     db_ = writable;
     access_ = Access::Writable;
     return {};
+}
+
+namespace {
+
+std::int64_t pragmaNumber(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    std::int64_t value = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return value;
+}
+
+}  // namespace
+
+std::string Connection::missingPages() const
+{
+    // SQLite reads pages past the end of a cut file as zeros, and quick_check does not look at the
+    // content of overflow pages: a file that lost its tail passes it. SQLite writes whole pages only.
+    struct stat info {};
+    if (::stat(dataSource().c_str(), &info) != 0)
+        return {};
+    const std::int64_t pageSize = pragmaNumber(db_, "PRAGMA page_size");
+    const std::int64_t pages = pragmaNumber(db_, "PRAGMA page_count");
+    if (pageSize <= 0 || pages < 0)
+        return {};
+    const std::int64_t size = info.st_size;
+    std::string found;
+    if (size % pageSize != 0)
+        found = "fișierul are " + std::to_string(size) + " octeți, nu un număr întreg de pagini de " +
+                std::to_string(pageSize);
+    // With a write-ahead log the newest pages may still be in the log; without one all are in the file.
+    if (found.empty() && !walMode() && size < pages * pageSize)
+        found = "fișierul are " + std::to_string(size / pageSize) + " pagini din " + std::to_string(pages);
+    return found;
+}
+
+bool Connection::walMode() const
+{
+    sqlite3_stmt* statement = nullptr;
+    bool wal = false;
+    if (sqlite3_prepare_v2(db_, "PRAGMA journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        wal = text && std::string(text) == "wal";
+    }
+    sqlite3_finalize(statement);
+    return wal;
 }
 
 void Connection::ensureWritable()

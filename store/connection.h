@@ -11,6 +11,9 @@ namespace store {
 // file name back out of it.
 std::string connectionStringFor(const std::string& executableFolder);
 
+// What the user reads about a damaged database file: which file, what was found, and what to do.
+std::string damagedFileText(const std::string& path, const std::string& finding);
+
 // The one database connection. It opens when the first cursor needs it and never creates the file:
 // a missing database is reported, not silently replaced by an empty one.
 //
@@ -54,6 +57,9 @@ private:
     enum class Access { Unchecked, Writable, Refused };
     sqlite3* openFile(const std::string& path, int flags) const;
     [[noreturn]] void failRefused() const;
+    // Empty when the file holds every page the database counts, else what is missing.
+    std::string missingPages() const;
+    bool walMode() const;
 
     std::string connectionString_;
     sqlite3* db_ = nullptr;

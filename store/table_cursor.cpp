@@ -150,6 +150,8 @@ void TableCursor::failEngine(const std::string& what) const
         fail(what + ": the database" + file + " is locked by another program (" + message + ")");
     if (code == SQLITE_READONLY)
         fail(what + ": the database" + file + " is read-only (" + message + ")");
+    if (code == SQLITE_CORRUPT && connection_)
+        fail(what + ": " + damagedFileText(connection_->dataSource(), message));
     fail(what + ": " + message);
 }
 

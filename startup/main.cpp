@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/frm_main.h"
+#include "app/structure_check.h"
 #include "app/window_ops.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
     app::setUpApplication(application);
     app::createWindows(QCoreApplication::applicationDirPath());
     app::showWindow(frmMain);
+    app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
     const int code = app::endRequested() ? 0 : application.exec();
     app::destroyWindows();
     return code;

@@ -56,3 +56,10 @@ wait_gone() {  # wait_gone REGEX: until no visible window's name matches
   done
   return 1
 }
+wait_active() {  # wait_active ID: until the window manager has given that window the focus
+  for _ in $(seq 200); do
+    [ "$(xdotool getactivewindow 2>/dev/null || true)" = "$1" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}

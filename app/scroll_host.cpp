@@ -1,5 +1,6 @@
 #include "app/scroll_host.h"
 
+#include <QApplication>
 #include <QMainWindow>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -65,6 +66,13 @@ void scrollWhenSmaller(QWidget* window)
                 child->show();
         }
     }
+    // The focus brings the whole of a control into view, not only a text box's cursor.
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* now) {
+        if (now && area->widget() && area->widget()->isAncestorOf(now)) {
+            const QRect at(now->mapTo(area->widget(), QPoint(0, 0)), now->size());
+            area->ensureVisible(at.center().x(), at.center().y(), at.width() / 2 + 1, at.height() / 2 + 1);
+        }
+    });
     client->setObjectName(QStringLiteral("client"));
     client->setMinimumSize(extentOfControls(client));
     nameScrollBars(window);

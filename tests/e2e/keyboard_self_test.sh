@@ -7,6 +7,7 @@
 #   keyboard_self_test.sh VELMARIS BANK_SOURCES VELMARIS_BANK
 set -euo pipefail
 source "$(dirname "$0")/x_session.sh"
+install_program "$1" "$2" "$3"
 start_x_session 1366x768 32
 db=$work/Velmaris.mdb
 # The program writes while these read: wait for its locks rather than fail.

@@ -1,10 +1,11 @@
-# Sourced by the end-to-end checks: a fresh copy of the program and its bank in a temporary folder,
-# and an X server of the given size with openbox, which keeps a panel's height free at the bottom.
-#   start_x_session WIDTHxHEIGHT PANEL_HEIGHT
-# Sets: work (the folder), DISPLAY; defines fail, wait_for, wait_gone, shot. E2E_SHOTS names a folder
-# for screenshots (none are taken without it).
+# Sourced by the end-to-end checks. Gives a temporary folder (work), removed at exit with the
+# processes started here, and:
+#   install_program VELMARIS BANK_SOURCES VELMARIS_BANK: a fresh copy of the program and its bank there
+#   start_x_session WIDTHxHEIGHT PANEL_HEIGHT: an X server of that size with openbox, which keeps a
+#     panel's height free at the bottom of the screen; sets DISPLAY
+#   fail, wait_for, wait_gone, wait_active, shot. E2E_SHOTS names a folder for screenshots (none are
+#   taken without it).
 
-velmaris=$1 bank=$2 tool=$3
 work=$(mktemp -d)
 cleanup() {
   kill "${app_pid:-}" "${wm_pid:-}" "${x_pid:-}" 2>/dev/null || true
@@ -12,8 +13,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cp "$velmaris" "$work/Velmaris"
-"$tool" build "$bank" -o "$work/Velmaris.mdb" >/dev/null
+install_program() {
+  cp "$1" "$work/Velmaris"
+  "$3" build "$2" -o "$work/Velmaris.mdb" >/dev/null
+}
 
 start_x_session() {
   local size=$1 panel=$2

@@ -3,9 +3,6 @@
 
   atspi_tree.py BUS_ADDRESS dump            every node: role | name | description; fails (exit 1)
                                             when a control a user operates has no name
-  atspi_tree.py BUS_ADDRESS describe WINDOW NAME
-                                            the descriptions of the nodes with that name in the
-                                            window whose name begins with WINDOW, one a line
 """
 import re
 import subprocess
@@ -28,11 +25,12 @@ def children(dest, path):
 
 
 def texts(dest, path):
-    out = call(dest, path, "org.freedesktop.DBus.Properties.GetAll", "org.a11y.atspi.Accessible")
-    def field(key):
-        m = re.search(r"'%s': <'((?:[^'\\]|\\.)*)'>" % key, out)
+    # One property at a time: Qt 6.4's bridge crashes the program on GetAll of its application node.
+    def get(key):
+        out = call(dest, path, "org.freedesktop.DBus.Properties.Get", "org.a11y.atspi.Accessible", key)
+        m = re.match(r"^\(<'(.*)'>,\)$", out, re.S)
         return m.group(1) if m else ""
-    return field("Name"), field("Description")
+    return get("Name"), get("Description")
 
 
 def role(dest, path):
@@ -47,9 +45,9 @@ def program():
 
 
 def walk(dest, path, depth, visit):
-    if visit(dest, path, depth):
-        return True
-    return any(walk(d, p, depth + 1, visit) for d, p in children(dest, path))
+    visit(dest, path, depth)
+    for d, p in children(dest, path):
+        walk(d, p, depth + 1, visit)
 
 
 ADDRESS = sys.argv[1]
@@ -62,19 +60,8 @@ if sys.argv[2] == "dump":
         print("  " * depth + f"{r} | {name} | {description}")
         if r in OPERATED and not name.strip():
             unnamed.append(f"{r} at {path}")
-        return False
 
     walk(*program(), 0, show)
     for u in unnamed:
         print("no name:", u)
     sys.exit(1 if unnamed else 0)
-elif sys.argv[2] == "describe":
-    window, wanted = sys.argv[3], sys.argv[4]
-    for dest, path in children(*program()):
-        if texts(dest, path)[0].startswith(window):
-            def find(d, p, depth):
-                name, description = texts(d, p)
-                if name == wanted:
-                    print(description)
-                return False
-            walk(dest, path, 0, find)

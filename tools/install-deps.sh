@@ -11,4 +11,4 @@ $SUDO apt-get install -y -q --no-install-recommends \
   libgtest-dev libgmock-dev libbenchmark-dev \
   fonts-liberation2 fonts-dejavu-core locales-all \
   libx11-dev xvfb xauth openbox x11-utils xdotool imagemagick \
-  at-spi2-core dbus-daemon libglib2.0-bin sqlite3
+  at-spi2-core dbus-daemon libglib2.0-bin sqlite3 python3

@@ -10,6 +10,7 @@
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/scroll_host.h"
+#include "app/value_displays.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "app/windows.h"
@@ -138,6 +139,7 @@ TfrmInv_Colreg::TfrmInv_Colreg()
                                          "pe Mare (RIPPAM- COLREG)  prin parcurgerea  tuturor întrebărilor și "
                                          "variantelor de răspuns"),
                           QSize(1296, 723));
+    app::announceValues({DBEdit1});
     app::scrollWhenSmaller(this);
     // The first showing puts the keyboard focus on "Înapoi".
     Inapoi->setFocus();

@@ -20,6 +20,7 @@
 #include "app/window_ops.h"
 #include "app/windows.h"
 #include "learning/frm_inv_colreg.h"
+#include "store/views/db_edit.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
@@ -222,6 +223,19 @@ TEST_F(Accessibility, DisplaysReadOutTheirCaptionAndValue)
     EXPECT_FALSE(w->PanTime->text().isEmpty());
     EXPECT_EQ(QAccessible::queryAccessibleInterface(w->PanTime)->text(QAccessible::Description), w->PanTime->text());
     EXPECT_EQ(QAccessible::queryAccessibleInterface(w->PanTime1)->text(QAccessible::Description), w->PanTime1->text());
+}
+
+// The learning window's correct-letter box reads out the letter of the question on screen.
+TEST_F(Accessibility, CorrectLetterFollowsTheQuestion)
+{
+    TfrmInv_Colreg* w = frmInv_Colreg;
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(w->DBEdit1);
+    for (int step = 0; step < 3; ++step) {
+        EXPECT_FALSE(w->DBEdit1->text().isEmpty());
+        EXPECT_EQ(box->text(QAccessible::Description), w->DBEdit1->text());
+        EXPECT_EQ(box->text(QAccessible::Name), text("Răspunsul corect"));
+        w->BitbtnInainte->click();
+    }
 }
 
 // Every new value is told as a description and value change, the clock's ticks included. Qt passes

@@ -14,6 +14,7 @@ fi
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 mkdir -p "$1"
 outdir=$(cd "$1" && pwd)
+cd "$repo"
 cache=${VELMARIS_WINDOWS_CACHE:-/var/cache/velmaris-windows}
 build=$repo/build-windows
 jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
@@ -165,14 +166,15 @@ Libs: -L\${libdir} -lsqlite3
 Cflags: -I\${includedir}
 EOF
 
+  # The libraries' folder is given whole: a relative one would be taken relative to the current folder.
   cmake -S "$src"/libjpeg-turbo-*/ -B "$src/jpeg-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps_prefix" -DCMAKE_INSTALL_LIBDIR=lib \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps_prefix" -DCMAKE_INSTALL_LIBDIR="$deps_prefix/lib" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF
   cmake --build "$src/jpeg-build" --parallel "$jobs"
   cmake --install "$src/jpeg-build"
 
   cmake -S /usr/src/googletest -B "$src/gtest-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps_prefix" -DCMAKE_INSTALL_LIBDIR=lib \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps_prefix" -DCMAKE_INSTALL_LIBDIR="$deps_prefix/lib" \
     -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF
   cmake --build "$src/gtest-build" --parallel "$jobs"
   cmake --install "$src/gtest-build"
@@ -209,7 +211,7 @@ trap cleanup EXIT
 
 phase "wine prefix"
 rm -rf "$WINEPREFIX"
-mkdir -p "$build"
+mkdir -p "$WINEPREFIX"
 # wine's first process starts helper services that would inherit CTest's pipes and keep it waiting:
 # a persistent server and one command start them here, outside CTest.
 /usr/lib/wine/wineserver64 -p -f &

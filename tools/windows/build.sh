@@ -329,6 +329,7 @@ for _ in $(seq 240); do
 done
 [ -n "$welcome" ] || fail "the installed program showed no welcome window"
 mkdir -p "$build/screenshots"
+sleep 1 # mapped is not yet painted
 import -window root "$build/screenshots/installed-welcome.png" 2>/dev/null || true
 kill "$app_pid" 2>/dev/null || true
 wait "$app_pid" 2>/dev/null || true

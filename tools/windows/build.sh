@@ -243,7 +243,10 @@ phase "packages"
 stage=$build/stage/Velmaris
 rm -rf "$build/stage"
 mkdir -p "$stage/platforms"
-cp "$build/app/bin/Velmaris.exe" "$build/app/bin/Velmaris.mdb" "$stage/"
+cp "$build/app/bin/Velmaris.exe" "$stage/"
+# A bank fresh from bank/ (the build folder's copy may hold edits made while trying the program).
+"$wine" "$(winepath_of "$build/app/bin/velmaris-bank.exe")" build "$(winepath_of "$repo/bank")" \
+  -o "$(winepath_of "$stage/Velmaris.mdb")" </dev/null
 cp "$qt_prefix"/bin/Qt6{Core,Gui,Widgets}.dll "$stage/"
 cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp /usr/lib/gcc/$triple/12-posix/{libstdc++-6,libgcc_s_seh-1}.dll /usr/$triple/lib/libwinpthread-1.dll "$stage/"

@@ -110,6 +110,7 @@ fetch_sources() { # folder, then source package=version pairs
   rm -rf "$dir"
   mkdir -p "$dir"
   (cd "$dir" && apt-get source -q "$@" >/dev/null)
+  remove_deb_src
 }
 
 $SUDO mkdir -p "$cache"

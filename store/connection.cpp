@@ -1,7 +1,8 @@
 #include "store/connection.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
+
+#include <QFileInfo>
 
 #include <cstdint>
 
@@ -106,11 +107,12 @@ void Connection::open()
     if (path.empty())
         throw Error("The connection string names no database file");
 
-    // SQLite would create a missing file; the program must report it instead.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    // SQLite would create a missing file; the program must report it instead. The path is UTF-8, as
+    // SQLite takes it; Qt reads it so on Windows too, where a folder name may hold "ș" or "ț".
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists())
         throw Error("Could not find file " + quoted(path));
-    if (!S_ISREG(info.st_mode))
+    if (!info.isFile())
         throw Error(quoted(path) + " is not a database file");
 
     sqlite3* db = openFile(path, SQLITE_OPEN_READONLY);

@@ -2,13 +2,12 @@
 
 #include <QApplication>
 
-#include <cstdlib>
-
 #include "startup/start_up.h"
 
 int main(int argc, char** argv)
 {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     app::setUpApplication(application);
     ::testing::InitGoogleTest(&argc, argv);

@@ -12,7 +12,7 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace bank {
@@ -143,8 +143,11 @@ void replaceDatabase(const QString& path, const QList<Question>& questions, bool
     file.close();  // SQLite writes it; an empty file is an empty database
     try {
         writeDatabase(temporary, questions, version);
-        // rename() replaces an existing file in one step.
-        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
+        // Replaces an existing file in one step, on Windows too (where std::rename refuses to).
+        std::error_code error;
+        std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
+                                std::filesystem::path(path.toStdU16String()), error);
+        if (error)
             throw BankError(QString("cannot rename %1 to %2").arg(temporary, path));
     } catch (...) {
         QFile::remove(temporary);

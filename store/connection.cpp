@@ -232,14 +232,14 @@ std::string Connection::missingPages() const
 {
     // SQLite reads pages past the end of a cut file as zeros, and quick_check does not look at the
     // content of overflow pages: a file that lost its tail passes it. SQLite writes whole pages only.
-    struct stat info {};
-    if (::stat(dataSource().c_str(), &info) != 0)
+    const QFileInfo info(QString::fromStdString(dataSource()));
+    if (!info.isFile())
         return {};
     const std::int64_t pageSize = pragmaNumber(db_, "PRAGMA page_size");
     const std::int64_t pages = pragmaNumber(db_, "PRAGMA page_count");
     if (pageSize <= 0 || pages < 0)
         return {};
-    const std::int64_t size = info.st_size;
+    const std::int64_t size = info.size();
     std::string found;
     if (size % pageSize != 0)
         found = "fișierul are " + std::to_string(size) + " octeți, nu un număr întreg de pagini de " +

@@ -65,6 +65,10 @@ void Connection::open()
         throw Error("Cannot open the database " + quoted(path) + ": " + message);
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // The cursors read every table once at open and keep what they need, pictures included (a few), so a
+    // large page cache would only hold picture pages a second time while the learner pages on. A change is
+    // never written out early to make room: "Start"'s copy, its largest, holds about three megabytes.
+    store::execute(db, "PRAGMA cache_size = -256; PRAGMA cache_spill = OFF");
     sqlite3_extended_result_codes(db, 1);
 
     // A file of random bytes opens "OK" and fails at the first statement; find out now, once.

@@ -12,7 +12,7 @@ CREATE TABLE ManInt(Id INTEGER PRIMARY KEY AUTOINCREMENT, Nr_Intreb INTEGER, Int
 CREATE TABLE Studenti(Id INTEGER PRIMARY KEY AUTOINCREMENT, Nume TEXT, Prenume TEXT, Grupa TEXT);
 CREATE TABLE Rezultate(Id INTEGER PRIMARY KEY AUTOINCREMENT, Id_Student INTEGER, Data TEXT, Nota INTEGER,
                        Procent REAL);
-PRAGMA user_version = 2;
+PRAGMA user_version = 1;
 )sql";
 }
 

@@ -94,7 +94,7 @@ public:
     // Picture bytes a cursor keeps in memory, the most recently used first; an older picture is read from
     // the file again when it is asked for. The picture of a record being edited or added is held apart and
     // never dropped.
-    static constexpr std::size_t kPictureBytesKept = 1024 * 1024;
+    static constexpr std::size_t kPictureBytesKept = 512 * 1024;
     std::size_t pictureBytesKept() const { return pictureBytes_; }
 
 private:

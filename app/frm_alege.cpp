@@ -10,9 +10,6 @@
 #include "app/jpeg_picture.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
-#include "app/windows.h"
-#include "learning/frm_inv_colreg.h"
-#include "testing/frm_colreg_proc.h"
 
 namespace {
 
@@ -28,7 +25,6 @@ QAction* addItem(QMenu* menu, const QString& caption, const char* name)
 
 TfrmAlege::TfrmAlege()
 {
-    frmAlege = this;
     setObjectName(QStringLiteral("frmAlege"));
     setFont(app::windowFont(QStringLiteral("MS Sans Serif"), 11));
     setWindowIcon(QIcon(QStringLiteral(":/icons/alege32.png")));
@@ -86,6 +82,12 @@ TfrmAlege::TfrmAlege()
             [this] { app::guarded([this] { InchideiInstruciuni1Click(); }); });
 }
 
+void TfrmAlege::setWindows(QWidget* learning, QWidget* test)
+{
+    learning_ = learning;
+    test_ = test;
+}
+
 void TfrmAlege::erminat1Click()
 {
     app::endProgram();
@@ -94,13 +96,13 @@ void TfrmAlege::erminat1Click()
 
 void TfrmAlege::Invatare1Click()
 {
-    app::showWindow(frmInv_Colreg);
+    app::showWindow(learning_);
     app::closeWindow(this);
 }
 
 void TfrmAlege::estarecapreciereprocentual1Click()
 {
-    app::showWindow(frmColreg_Proc);
+    app::showWindow(test_);
     app::closeWindow(this);
 }
 

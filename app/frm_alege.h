@@ -13,6 +13,8 @@ class TfrmAlege : public QMainWindow {
 
 public:
     TfrmAlege();
+    // The windows the menu opens; given by the code that builds the windows, once they exist.
+    void setWindows(QWidget* learning, QWidget* test);
 
     void erminat1Click();
     void Invatare1Click();
@@ -20,9 +22,9 @@ public:
     void InstruciuniOperare1Click();
     void InchideiInstruciuni1Click();
 
-    QMenu* Fisiere1 = nullptr;
-    QMenu* Testare1 = nullptr;
-    QMenu* Rezultate1 = nullptr;
+    QMenu* Fisiere1 = nullptr;    // captioned "Terminat"
+    QMenu* Testare1 = nullptr;    // captioned "Învățare": the learning window's menu
+    QMenu* Rezultate1 = nullptr;  // captioned "Testare": the self-test's menu
     QMenu* Help1 = nullptr;
     QAction* erminat1 = nullptr;
     QAction* Invatare1 = nullptr;
@@ -31,4 +33,8 @@ public:
     QAction* InchideiInstruciuni1 = nullptr;
     QLabel* Image1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
+
+private:
+    QWidget* learning_ = nullptr;
+    QWidget* test_ = nullptr;
 };

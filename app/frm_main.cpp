@@ -9,15 +9,14 @@
 #include "app/boxes.h"
 #include "app/button_pictures.h"
 #include "app/fixed_texts.h"
-#include "app/frm_alege.h"
 #include "app/jpeg_picture.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
-#include "app/windows.h"
+#include "store/bank_location.h"
 
 TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFolder)
 {
-    frmMain = this;
+    app::setMainWindow(this);
     setObjectName(QStringLiteral("frmMain"));
     app::setUpMainWindow(this,
                          QStringLiteral("Aplicație pentru îaprofudarea învățării Regulamentului internațional "
@@ -78,25 +77,26 @@ TfrmMain::~TfrmMain()
     for (QWidget* child : owned)
         if (child->isWindow())
             delete child;
-    frmMain = nullptr;
+    app::setMainWindow(nullptr);
 }
 
 void TfrmMain::FormCreate()
 {
-    conColreg.setConnectionString(store::connectionStringFor(databaseFolder_.toStdString()));
-    tblIntrebari.setConnection(&conColreg);
-    tblTest.setConnection(&conColreg);
-    tblRezultate.setConnection(&conColreg);
-    tblStudenti.setConnection(&conColreg);
-    tblIntrebari.Open();
-    tblTest.Open();
-    tblRezultate.Open();
-    tblStudenti.Open();
+    // Where the executable's folder holds no bank the user may write, the user's own copy is used.
+    data.conColreg.setConnectionString(store::connectionStringFor(store::bankFolderFor(databaseFolder_.toStdString())));
+    data.tblIntrebari.setConnection(&data.conColreg);
+    data.tblTest.setConnection(&data.conColreg);
+    data.tblRezultate.setConnection(&data.conColreg);
+    data.tblStudenti.setConnection(&data.conColreg);
+    data.tblIntrebari.Open();
+    data.tblTest.Open();
+    data.tblRezultate.Open();
+    data.tblStudenti.Open();
 }
 
 void TfrmMain::bitbtnOKClick()
 {
-    app::showWindow(frmAlege);
+    app::showWindow(menu_);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -3,16 +3,14 @@
 #include <QString>
 #include <QWidget>
 
-#include "store/connection.h"
-#include "store/data_source.h"
-#include "store/table_cursor.h"
+#include "store/database.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 // The welcome window, the program's main window. It owns the database connection, the four table
-// cursors and their data sources, which every other window uses.
+// cursors and their data sources (`data`), which every other window receives when it is built.
 class TfrmMain : public QWidget {
     Q_OBJECT
 
@@ -21,18 +19,13 @@ public:
     explicit TfrmMain(const QString& databaseFolder);
     ~TfrmMain() override;
 
+    // The window "OK" opens; given by the code that builds the windows, once the menu exists.
+    void setMenu(QWidget* menu) { menu_ = menu; }
+
     void FormCreate();
     void bitbtnOKClick();
 
-    store::Connection conColreg;
-    store::TableCursor tblIntrebari{"tblIntrebari", "Intrebari"};
-    store::TableCursor tblTest{"tblTest", "ManInt"};
-    store::TableCursor tblRezultate{"tblRezultate", "Rezultate"};
-    store::TableCursor tblStudenti{"tblStudenti", "Studenti"};
-    store::DataSource dsIntrebari{"dsIntrebari", tblIntrebari};
-    store::DataSource dsTest{"dsTest", tblTest};
-    store::DataSource dsStudenti{"dsStudenti", tblStudenti};
-    store::DataSource dsrezultate{"dsrezultate", tblRezultate};
+    store::Database data;
 
     QLabel* Image1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
@@ -43,4 +36,5 @@ protected:
 
 private:
     QString databaseFolder_;
+    QWidget* menu_ = nullptr;
 };

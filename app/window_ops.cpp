@@ -4,12 +4,21 @@
 #include <QThread>
 #include <QWidget>
 
-#include "app/windows.h"
-
 namespace app {
 
 namespace {
 bool ending = false;
+QWidget* welcome = nullptr;
+}  // namespace
+
+void setMainWindow(QWidget* window)
+{
+    welcome = window;
+}
+
+QWidget* mainWindow()
+{
+    return welcome;
 }
 
 void showWindow(QWidget* window)

@@ -6,6 +6,11 @@ namespace app {
 
 // The only ways the program moves between its windows.
 
+// The welcome window: the owner of every other window, and the one whose close ends the program. It
+// registers itself when it is created and clears the registration when it goes.
+void setMainWindow(QWidget* window);
+QWidget* mainWindow();
+
 // Makes the window visible in the state the user left it (maximized at first), in front, active.
 void showWindow(QWidget* window);
 // Hides the window; for the welcome window, ends the program.

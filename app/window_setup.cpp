@@ -6,7 +6,7 @@
 
 #include "app/button_pictures.h"
 
-#include "app/windows.h"
+#include "app/window_ops.h"
 
 namespace app {
 

@@ -1,8 +1,10 @@
 // Launch to first paint, whole process, under an Xvfb of its own: Velmaris's welcome window (its
 // picture painted) against two bare Qt windows (their red painted), one empty and one that shows a label
-// of text, run in turn; and the peak memory of each.
+// of text, run in turn; and the peak memory of each. Given a bank, also the program as installed (no
+// bank beside it): for a new user, whose copy of the bank is made first, and for a user whose copy is
+// already there.
 //
-//   launch_bench VELMARIS BARE_WINDOW BARE_TEXT_WINDOW [RUNS]
+//   launch_bench VELMARIS BARE_WINDOW BARE_TEXT_WINDOW [RUNS [BANK]]
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -29,10 +32,12 @@ int ignoreXErrors(Display*, XErrorEvent*)
     return 0;
 }
 
-pid_t spawn(const std::vector<std::string>& args, const std::string& display)
+pid_t spawn(const std::vector<std::string>& args, const std::string& display, const std::string& dataHome = {})
 {
     const pid_t pid = fork();
     if (pid == 0) {
+        if (!dataHome.empty())
+            setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
         setenv("DISPLAY", display.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         std::vector<char*> argv;
@@ -105,10 +110,11 @@ struct Run {
 
 // Starts the program and waits until the pixel shows `painted(colour)`.
 template <typename Painted>
-Run measure(Display* display, const std::string& program, const std::string& name, int x, int y, Painted painted)
+Run measure(Display* display, const std::string& program, const std::string& name, int x, int y, Painted painted,
+            const std::string& dataHome = {})
 {
     const auto start = Clock::now();
-    const pid_t pid = spawn({program}, name);
+    const pid_t pid = spawn({program}, name, dataHome);
     Run run{-1, -1};
     while (Clock::now() - start < std::chrono::seconds(20)) {
         const long colour = pixelOf(display, pid, x, y);
@@ -136,11 +142,12 @@ double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s VELMARIS BARE_WINDOW BARE_TEXT_WINDOW [RUNS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s VELMARIS BARE_WINDOW BARE_TEXT_WINDOW [RUNS [BANK]]\n", argv[0]);
         return 2;
     }
     const std::string velmaris = argv[1], bare = argv[2], text = argv[3];
     const int runs = argc > 4 ? std::atoi(argv[4]) : 10;
+    const char* bank = argc > 5 ? argv[5] : nullptr;
 
     const std::string name = ":" + std::to_string(90 + getpid() % 100);
     const pid_t xvfb = spawn({"/usr/bin/Xvfb", name, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"}, name);
@@ -177,6 +184,26 @@ int main(int argc, char** argv)
         textKiB = std::max(textKiB, t.kib);
         velmarisKiB = std::max(velmarisKiB, v.kib);
     }
+
+    // As installed: <root>/libexec/velmaris/Velmaris, the bank in <root>/share/velmaris, the user's
+    // data in <root>/home.
+    std::vector<double> newUserMs, copyThereMs;
+    std::filesystem::path root;
+    if (bank) {
+        char pattern[] = "/tmp/launch_bench.XXXXXX";
+        root = mkdtemp(pattern);
+        std::filesystem::create_directories(root / "libexec/velmaris");
+        std::filesystem::create_directories(root / "share/velmaris");
+        std::filesystem::copy_file(velmaris, root / "libexec/velmaris/Velmaris");
+        std::filesystem::copy_file(bank, root / "share/velmaris/Velmaris.mdb");
+        const std::string installed = root / "libexec/velmaris/Velmaris", home = root / "home";
+        measure(display, installed, name, 456, 324, pictureShown, home);
+        for (int i = 0; i < runs; ++i) {
+            std::filesystem::remove_all(home + "/velmaris");
+            newUserMs.push_back(measure(display, installed, name, 456, 324, pictureShown, home).ms);
+            copyThereMs.push_back(measure(display, installed, name, 456, 324, pictureShown, home).ms);
+        }
+    }
     XCloseDisplay(display);
     kill(xvfb, SIGTERM);
     waitpid(xvfb, nullptr, 0);
@@ -191,5 +218,15 @@ int main(int argc, char** argv)
         "peak memory (VmHWM): Velmaris %ld KiB; bare Qt window with text %ld KiB, ratio %.2f; bare Qt "
         "window %ld KiB, ratio %.2f\n",
         velmarisKiB, textKiB, ratio(velmarisKiB, textKiB), bareKiB, ratio(velmarisKiB, bareKiB));
+    if (!root.empty()) {
+        const double n = median(newUserMs), c = median(copyThereMs);
+        std::printf(
+            "installed, launch to first paint (median of %d): new user (copy of a %.1f MB bank made) %.1f ms, "
+            "copy already there %.1f ms, difference %.1f ms\n",
+            runs, double(std::filesystem::file_size(bank)) / 1e6, n, c, n - c);
+        std::filesystem::remove_all(root);
+        if (n <= 0 || c <= 0)
+            return 1;
+    }
     return v > 0 && b > 0 && t > 0 ? 0 : 1;
 }

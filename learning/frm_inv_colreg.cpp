@@ -7,11 +7,9 @@
 
 #include "app/boxes.h"
 #include "app/button_pictures.h"
-#include "app/frm_alege.h"
-#include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
-#include "app/windows.h"
+#include "store/database.h"
 #include "store/views/db_edit.h"
 #include "store/views/db_image.h"
 #include "store/views/db_memo.h"
@@ -25,22 +23,21 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at,
     return app::placeLabel(parent, name, text, at, app::windowFont(kTimes, pixels, true), colour);
 }
 
-store::DBMemo* memo(QWidget* parent, const char* name, QRect at, const char* field)
+store::DBMemo* memo(QWidget* parent, store::DataSource& source, const char* name, QRect at, const char* field)
 {
     auto* m = new store::DBMemo(parent);
     m->setObjectName(QString::fromLatin1(name));
     m->setGeometry(at);
     m->setFont(app::windowFont(kTimes, 21));
     app::setTextColour(m, Qt::black);
-    app::guarded([m, field] { m->bind(frmMain->dsIntrebari, field); });
+    app::guarded([m, &source, field] { m->bind(source, field); });
     return m;
 }
 
 }  // namespace
 
-TfrmInv_Colreg::TfrmInv_Colreg()
+TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_(database), menu_(menu)
 {
-    frmInv_Colreg = this;
     setObjectName(QStringLiteral("frmInv_Colreg"));
     setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
 
@@ -65,15 +62,15 @@ TfrmInv_Colreg::TfrmInv_Colreg()
     Varianta_2 = label(this, "Varianta_2", QStringLiteral("b)"), {481, 322}, 19, windowText);
     Varianta_3 = label(this, "Varianta_3", QStringLiteral("c)"), {481, 475}, 19, windowText);
 
-    DBMemo1 = memo(this, "DBMemo1", {78, 179, 397, 331}, "Intrebare");
-    DBMemo4 = memo(this, "DBMemo4", {497, 109, 588, 160}, "Sol1");
-    DBMemo3 = memo(this, "DBMemo3", {497, 262, 588, 166}, "Sol2");
-    DBMemo2 = memo(this, "DBMemo2", {496, 426, 589, 157}, "Sol3");
+    DBMemo1 = memo(this, data_.dsIntrebari, "DBMemo1", {78, 179, 397, 331}, "Intrebare");
+    DBMemo4 = memo(this, data_.dsIntrebari, "DBMemo4", {497, 109, 588, 160}, "Sol1");
+    DBMemo3 = memo(this, data_.dsIntrebari, "DBMemo3", {497, 262, 588, 166}, "Sol2");
+    DBMemo2 = memo(this, data_.dsIntrebari, "DBMemo2", {496, 426, 589, 157}, "Sol3");
 
     DBImage1 = new store::DBImage(this);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(1086, 109, 187, 474);
-    app::guarded([this] { DBImage1->bind(frmMain->dsIntrebari, "Poza"); });
+    app::guarded([this] { DBImage1->bind(data_.dsIntrebari, "Poza"); });
 
     bitbtnVerific = new QPushButton(QStringLiteral("Verificare"), this);
     bitbtnVerific->setObjectName(QStringLiteral("bitbtnVerific"));
@@ -85,7 +82,7 @@ TfrmInv_Colreg::TfrmInv_Colreg()
     DBEdit1->setGeometry(800, 584, 72, 26);
     DBEdit1->setFont(app::windowFont(kTimes, 16, true));
     DBEdit1->setAccessibleName(QStringLiteral("Răspunsul corect"));
-    app::guarded([this] { DBEdit1->bind(frmMain->dsIntrebari, "Rb"); });
+    app::guarded([this] { DBEdit1->bind(data_.dsIntrebari, "Rb"); });
 
     BitBtnPrimaFis =
         app::pictureButton(this, "BitBtnPrimaFis", {683, 611, 75, 25}, "arrow-up", QStringLiteral("Prima întrebare"));
@@ -146,26 +143,26 @@ const QString kCaption = QStringLiteral("Conducere și manevră");
 void TfrmInv_Colreg::BitBtnPrimaFisClick()
 {
     DBEdit1->hide();
-    frmMain->tblIntrebari.First();
+    data_.tblIntrebari.First();
     app::boxes().message(this, kCaption, QStringLiteral("Ești la începutul fișierului!"));
 }
 
 void TfrmInv_Colreg::BitBtnInapoiClick()
 {
     DBEdit1->hide();
-    frmMain->tblIntrebari.Prior();
+    data_.tblIntrebari.Prior();
 }
 
 void TfrmInv_Colreg::BitbtnInainteClick()
 {
     DBEdit1->hide();
-    frmMain->tblIntrebari.Next();
+    data_.tblIntrebari.Next();
 }
 
 void TfrmInv_Colreg::BitBtnUltimaFisClick()
 {
     DBEdit1->hide();
-    frmMain->tblIntrebari.Last();
+    data_.tblIntrebari.Last();
     app::boxes().message(this, kCaption, QStringLiteral("Ești la sfârșitul fișierului!"));
 }
 
@@ -176,7 +173,7 @@ void TfrmInv_Colreg::bitbtnVerificClick()
 
 void TfrmInv_Colreg::InapoiClick()
 {
-    app::showWindow(frmAlege);
+    app::showWindow(menu_);
 }
 
 void TfrmInv_Colreg::TerminatClick()

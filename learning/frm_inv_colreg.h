@@ -6,6 +6,7 @@ class QLabel;
 class QPushButton;
 
 namespace store {
+struct Database;
 class DBEdit;
 class DBImage;
 class DBMemo;
@@ -17,7 +18,8 @@ class TfrmInv_Colreg : public QWidget {
     Q_OBJECT
 
 public:
-    TfrmInv_Colreg();
+    // Works on the shared bank cursor of `data`; "Înapoi" shows `menu`.
+    TfrmInv_Colreg(store::Database& database, QWidget* menu);
 
     void BitBtnPrimaFisClick();
     void BitBtnInapoiClick();
@@ -34,7 +36,7 @@ public:
     QLabel* Varianta_2 = nullptr;
     QLabel* Varianta_3 = nullptr;
     store::DBMemo* DBMemo1 = nullptr;
-    store::DBMemo* DBMemo4 = nullptr;
+    store::DBMemo* DBMemo4 = nullptr;  // shows Sol1, variant a)
     store::DBMemo* DBMemo3 = nullptr;
     store::DBMemo* DBMemo2 = nullptr;
     store::DBImage* DBImage1 = nullptr;
@@ -46,4 +48,8 @@ public:
     QPushButton* BitBtnUltimaFis = nullptr;
     QPushButton* Inapoi = nullptr;
     QPushButton* Terminat = nullptr;
+
+private:
+    store::Database& data_;
+    QWidget* menu_;
 };

@@ -1,6 +1,5 @@
 #include "testing/frm_colreg_proc.h"
 
-#include <QDateTime>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,17 +9,12 @@
 
 #include "app/boxes.h"
 #include "app/button_pictures.h"
-#include "app/frm_alege.h"
-#include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
-#include "app/windows.h"
+#include "store/database.h"
 #include "store/views/db_image.h"
 #include "store/views/db_memo.h"
-#include "testing/grading.h"
-#include "testing/question_draw.h"
-#include "testing/test_clock.h"
-#include "testing/test_state.h"
+#include "testing/test_session.h"
 
 using namespace TestColreg_Proc;
 
@@ -33,6 +27,9 @@ const QString kColreg = QStringLiteral("Colreg");
 const QString kLeaving = QStringLiteral(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE");
 const QString kGood = QStringLiteral("Răspuns BUN. Bravo!");
 const QString kAtEnd = QStringLiteral("Deja ești la sfârșitul fișierului!");
+const QString kStartNotice = QStringLiteral(
+    " Apasă Ok! Ai răbdare! Din cele 275 de întrebări, selectez aleator 30 de întrebări distincte   "
+    "1.10502675144E+40   Tarvenic vă urează: SUCCES!");
 
 QFrame* panel(QWidget* parent, const char* name, QRect at)
 {
@@ -76,7 +73,8 @@ QLineEdit* box(QWidget* parent, const char* name, QRect at, const QString& acces
     return e;
 }
 
-store::DBMemo* view(QWidget* parent, const char* name, QRect at, const char* field, const QString& accessibleName)
+store::DBMemo* view(QWidget* parent, store::DataSource& source, const char* name, QRect at, const char* field,
+                    const QString& accessibleName)
 {
     auto* m = new store::DBMemo(parent);
     m->setObjectName(QString::fromLatin1(name));
@@ -84,7 +82,7 @@ store::DBMemo* view(QWidget* parent, const char* name, QRect at, const char* fie
     m->setFont(app::windowFont(kTimes, 21));
     m->setAccessibleName(accessibleName);
     app::setTextColour(m, Qt::black);
-    app::guarded([m, field] { m->bind(frmMain->dsTest, field); });
+    app::guarded([m, &source, field] { m->bind(source, field); });
     return m;
 }
 
@@ -109,12 +107,12 @@ void uncheck(QRadioButton* radio)
 
 }  // namespace
 
-TfrmColreg_Proc::TfrmColreg_Proc() : generator_(std::make_unique<QuestionDraw>())
+TfrmColreg_Proc::TfrmColreg_Proc(store::Database& database, QWidget* menu)
+    : session_(std::make_unique<TestSession>(database)), menu_(menu)
 {
-    frmColreg_Proc = this;
     setObjectName(QStringLiteral("frmColreg_Proc"));
     setFont(app::windowFont(kTahoma, 11));
-    buildControls();
+    buildControls(database);
     connectHandlers();
     app::setUpOwnedWindow(this, QStringLiteral("Testare la COLREG. en.   Evaluare procentuală"), QSize(1361, 837));
 
@@ -128,12 +126,7 @@ TfrmColreg_Proc::TfrmColreg_Proc() : generator_(std::make_unique<QuestionDraw>()
 
 TfrmColreg_Proc::~TfrmColreg_Proc() = default;
 
-void TfrmColreg_Proc::setGenerator(std::unique_ptr<Generator> generator)
-{
-    generator_ = std::move(generator);
-}
-
-void TfrmColreg_Proc::buildControls()
+void TfrmColreg_Proc::buildControls(store::Database& database)
 {
     const QFont label16 = app::windowFont(kTimes, 16, true);
 
@@ -196,21 +189,24 @@ void TfrmColreg_Proc::buildControls()
 
     // The question, its variants and its picture.
     Label8 = label(this, "Label8", QStringLiteral("Întrebare"), {16, 190}, app::windowFont(kTimes, 21, true), Qt::red);
-    dbMIntreb = view(this, "dbMIntreb", {16, 218, 400, 520}, "Intrebare", QStringLiteral("Întrebarea"));
+    dbMIntreb =
+        view(this, database.dsTest, "dbMIntreb", {16, 218, 400, 520}, "Intrebare", QStringLiteral("Întrebarea"));
     Label9 = label(this, "Label9", QStringLiteral("Varianta de răspuns:"), {476, 190},
                    app::windowFont(kTimes, 21, true), Qt::blue);
     const QFont letterFont = app::windowFont(kTahoma, 16, true);
     Label10 = label(this, "Label10", QStringLiteral("a)"), {446, 280}, letterFont);
-    DBMemo1 = view(this, "DBMemo1", {476, 218, 560, 168}, "Sol1", QStringLiteral("Varianta a)"));
+    DBMemo1 = view(this, database.dsTest, "DBMemo1", {476, 218, 560, 168}, "Sol1", QStringLiteral("Varianta a)"));
     Label11 = label(this, "Label11", QStringLiteral("b)"), {446, 456}, letterFont);
-    dbMVarRaspB = view(this, "dbMVarRaspB", {476, 394, 560, 168}, "Sol2", QStringLiteral("Varianta b)"));
+    dbMVarRaspB =
+        view(this, database.dsTest, "dbMVarRaspB", {476, 394, 560, 168}, "Sol2", QStringLiteral("Varianta b)"));
     Label12 = label(this, "Label12", QStringLiteral("c)"), {446, 632}, letterFont);
-    dbMVarRaspC = view(this, "dbMVarRaspC", {476, 570, 560, 168}, "Sol3", QStringLiteral("Varianta c)"));
+    dbMVarRaspC =
+        view(this, database.dsTest, "dbMVarRaspC", {476, 570, 560, 168}, "Sol3", QStringLiteral("Varianta c)"));
     DBImage1 = new store::DBImage(this);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(1100, 218, 187, 474);
     DBImage1->setAccessibleName(QStringLiteral("Imaginea întrebării"));
-    app::guarded([this] { DBImage1->bind(frmMain->dsTest, "Poza"); });
+    app::guarded([this, &database] { DBImage1->bind(database.dsTest, "Poza"); });
 
     // Bottom left: leaving and the grade.
     Inapoi = button(this, "Inapoi", QStringLiteral("Înapoi"), {16, 752, 104, 32}, app::windowFont(kTimes, 16));
@@ -262,104 +258,61 @@ void TfrmColreg_Proc::connectHandlers()
 
 void TfrmColreg_Proc::btnStartClick()
 {
-    app::boxes().message(this, kColreg,
-                         QStringLiteral(" Apasă Ok! Ai răbdare! Din cele 275 de întrebări, selectez aleator 30 de "
-                                        "întrebări distincte   1.10502675144E+40   Tarvenic vă urează: SUCCES!"));
-    k2 = 0;
-    k1 = 0;
-    Rc = 0;
-    Ri = 0;
-    Rp = 0;
-    ir = 30;
+    app::boxes().message(this, kColreg, kStartNotice);
+    // The draw, the emptying of old rows and the copy: all or nothing. A failure leaves the window
+    // as it was, "Start" enabled.
+    const TestSession::Started started = session_->start();
     btnStart->setEnabled(false);
     for (QLineEdit* e : {edtRc1, edtRcRi, edtRi, EdtRc, edtRp})
-        e->setText(QStringLiteral("0"));
-    Gen_Num();
-    if (!frmMain->tblIntrebari.Active())
-        frmMain->tblIntrebari.Open();
-    CopFis_FisT();
-    showTimeOfDay();
+        e->setText(started.counts);
+    PanTime->setText(started.time);
+    if (started.viewFailure)
+        std::rethrow_exception(started.viewFailure);
 }
 
-void TfrmColreg_Proc::Gen_Num()
+QString TfrmColreg_Proc::chosenLetter() const
 {
-    TestColreg_Proc::Gen_Num(numere, *generator_);
-}
-
-void TfrmColreg_Proc::CopFis_FisT()
-{
-    store::TableCursor& bank = frmMain->tblIntrebari;
-    store::TableCursor& test = frmMain->tblTest;
-    // Only numbers the bank holds are copied, so a test always has 30 distinct questions; a bank too
-    // small for a test fails here, before anything is appended.
-    const std::vector<std::int32_t> chosen = chooseQuestions(
-        numere, [&bank](std::int32_t n) { return bank.Contains("Nr_Intreb", n); }, *generator_);
-    static const char* const copied[] = {"Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3",
-                                         "Poza",      "R1",        "R2",   "R3",   "Rb"};
-    // The views show the record the copy ends on; the 30 passes do not each lay them out again.
-    store::withControlsDisabled({&frmMain->dsTest, &frmMain->dsIntrebari}, [&] {
-        for (const std::int32_t number : chosen) {
-            test.Last();
-            test.Append();
-            bank.Locate("Nr_Intreb", number);
-            test.FieldByName("Nr_Intreb").setAsString(std::to_string(number));
-            for (int position = 1; position <= 10; ++position)
-                test.Fields(position).setAsString(bank.FieldByName(copied[position - 1]).AsString());
-            test.Fields(11).setAsString("?");
-            test.Post();
-            test.First();
-        }
-    });
+    const std::pair<QRadioButton*, const char*> answers[] = {{rdbtnA, "A"}, {rdbtnB, "B"}, {rdbtnC, "C"}};
+    for (const auto& [radio, letter] : answers)
+        if (radio->isChecked())
+            return QString::fromLatin1(letter);
+    return {};
 }
 
 void TfrmColreg_Proc::bitbtnUrmatClick()
 {
-    store::TableCursor& test = frmMain->tblTest;
-    if (test.Eof())
+    if (session_->atEnd())
         return;
-    edtNrInt->setText(QString::number(ir));
-    test.Edit();
-    const std::pair<QRadioButton*, const char*> answers[] = {{rdbtnA, "A"}, {rdbtnB, "B"}, {rdbtnC, "C"}};
-    for (const auto& [radio, letter] : answers)
-        if (radio->isChecked()) {
-            test.Fields(11).setAsString(letter);
-            uncheck(radio);
-        }
-    judge(test.FieldByName("Rb").AsString() == test.FieldByName("Rd").AsString());
-    if (Rc + Ri == 29) {
+    edtNrInt->setText(QString::number(session_->ir));
+    const bool correct = session_->answer(chosenLetter());
+    for (QRadioButton* radio : {rdbtnA, rdbtnB, rdbtnC})
+        uncheck(radio);
+    app::boxes().notice(correct ? kGood : QStringLiteral("Răspuns ERONAT. Învață!"));
+    showScore(session_->count(correct), correct);
+    if (session_->moveOn())
+        app::boxes().message(this, kColreg, kAtEnd);
+    edtNrInt->setText(session_->countDown());
+}
+
+void TfrmColreg_Proc::showScore(const TestSession::Score& score, bool correct)
+{
+    edtRp->setText(score.percent);
+    edtRc1->setText(score.correct);
+    edtRcRi->setText(score.given);
+    // The box of the other count keeps its text.
+    if (correct)
+        EdtRc->setText(score.correct);
+    else
+        edtRi->setText(score.wrong);
+    if (score.gradeDue) {
         Button1->show();
         edtNota->show();
     }
-    test.Next();
-    if (test.Eof())
-        app::boxes().message(this, kColreg, kAtEnd);
-    --ir;
-    edtNrInt->setText(QString::number(ir));
-}
-
-void TfrmColreg_Proc::judge(bool correct)
-{
-    app::boxes().notice(correct ? kGood : QStringLiteral("Răspuns ERONAT. Învață!"));
-    if (correct)
-        ++Rc;
-    else
-        ++Ri;
-    Rp = percentage(Rc, Ri);
-    edtRp->setText(percentageText(Rp));
-    edtRc1->setText(QString::number(Rc));
-    edtRcRi->setText(QString::number(Rc + Ri));
-    if (correct)
-        EdtRc->setText(QString::number(Rc));
-    else
-        edtRi->setText(QString::number(Ri));
 }
 
 void TfrmColreg_Proc::Button1Click()
 {
-    nota = gradeFor(Rc);
-    edtNota->setText(QString::number(nota));
-    Rc = 0;
-    Ri = 0;
+    edtNota->setText(session_->grade());
 }
 
 void TfrmColreg_Proc::BitBtnVerificareTestareClick()
@@ -371,7 +324,7 @@ void TfrmColreg_Proc::BitBtnVerificareTestareClick()
         w->show();
     Edit1->clear();
     Edit2->clear();
-    frmMain->tblTest.First();
+    session_->enterReview();
 }
 
 void TfrmColreg_Proc::BitBtnVerifSusClick()
@@ -386,36 +339,22 @@ void TfrmColreg_Proc::BitBtnVerifJosClick()
 
 void TfrmColreg_Proc::reviewStep(bool down)
 {
-    store::TableCursor& test = frmMain->tblTest;
-    if (down)
-        test.Next();
-    else
-        test.Prior();
+    const TestSession::ReviewStep step = session_->reviewStep(down);
     Edit1->clear();
     Edit2->clear();
-    if (down ? test.Eof() : test.Bof()) {
+    if (step.atEdge) {
         app::boxes().message(this, kColreg, down ? kAtEnd : QStringLiteral("Ești la începutul fișierului!"));
         return;
     }
-    culRB = QString::fromStdString(test.FieldByName("Rb").AsString());
-    culRR = QString::fromStdString(test.FieldByName("Rd").AsString());
     // The review's own wording of a wrong answer has a plain "I".
-    app::boxes().notice(culRR == culRB ? kGood : QStringLiteral("Răspuns ERONAT. Invață!"));
-    Edit1->setText(culRB);
-    Edit2->setText(culRR);
+    app::boxes().notice(step.correct ? kGood : QStringLiteral("Răspuns ERONAT. Invață!"));
+    Edit1->setText(step.culRB);
+    Edit2->setText(step.culRR);
 }
 
-void TfrmColreg_Proc::tidyUp()
+void TfrmColreg_Proc::tidyUp(bool ordered)
 {
-    store::TableCursor& test = frmMain->tblTest;
-    RecMax = test.RecordCount();
-    store::withControlsDisabled({&frmMain->dsTest}, [&] {
-        test.First();
-        for (int i = 0; i < RecMax; ++i) {
-            test.Next();
-            test.Delete();
-        }
-    });
+    session_->leave(ordered);
     btnStart->setEnabled(true);
     Panel1->show();
     Panel2->show();
@@ -425,30 +364,21 @@ void TfrmColreg_Proc::tidyUp()
 void TfrmColreg_Proc::InapoiClick()
 {
     app::boxes().message(this, kColreg, kLeaving);
-    tidyUp();
+    tidyUp(false);
     app::closeWindow(this);
-    app::showWindow(frmAlege);
+    app::showWindow(menu_);
 }
 
 void TfrmColreg_Proc::TerminatClick()
 {
     app::boxes().message(this, QStringLiteral("RColreg"), kLeaving);
-    frmMain->tblTest.setIndexFieldNames("Nr_Intreb");
-    tidyUp();
+    tidyUp(true);
     app::endProgram();
-}
-
-void TfrmColreg_Proc::showTimeOfDay()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    DateTime = toDateTime(now);
-    str = longTimeText(now.time());
-    PanTime->setText(str);
 }
 
 void TfrmColreg_Proc::Timer2Timer()
 {
-    showTimeOfDay();
-    clockTick(K3, k2, k1);
-    PanTime1->setText(remainingText(k1));
+    const TestSession::Tick tick = session_->tick();
+    PanTime->setText(tick.time);
+    PanTime1->setText(tick.remaining);
 }

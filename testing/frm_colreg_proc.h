@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "testing/test_session.h"
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -12,27 +14,23 @@ class QRadioButton;
 class QTimer;
 
 namespace store {
+struct Database;
 class DBImage;
 class DBMemo;
 }  // namespace store
 
-namespace TestColreg_Proc {
-class Generator;
-}
-
-// The test window: the 30-question self-test with its judgement, counts, grade, review and clock.
-// The test's state lives in the module (testing/test_state.h), not here; the window keeps only what
-// its controls show.
+// The test window: the self-test with its judgement, counts, grade, review and clock. The test's
+// state and its work on the scratch table are the session's (testing/test_session.h); the window
+// keeps only what its controls show.
 class TfrmColreg_Proc : public QWidget {
     Q_OBJECT
 
 public:
-    TfrmColreg_Proc();
+    // Works on the shared scratch and bank cursors of `data`; "Înapoi" shows `menu`.
+    TfrmColreg_Proc(store::Database& database, QWidget* menu);
     ~TfrmColreg_Proc() override;
 
     void btnStartClick();
-    void Gen_Num();
-    void CopFis_FisT();
     void bitbtnUrmatClick();
     void Button1Click();
     void BitBtnVerificareTestareClick();
@@ -42,8 +40,7 @@ public:
     void TerminatClick();
     void Timer2Timer();
 
-    // Tests put in a generator they can seed; the window keeps using it until another is set.
-    void setGenerator(std::unique_ptr<TestColreg_Proc::Generator> generator);
+    TestColreg_Proc::TestSession& session() { return *session_; }
 
     QFrame* Panel1 = nullptr;
     QFrame* Panel2 = nullptr;
@@ -95,13 +92,14 @@ public:
     QTimer* Timer2 = nullptr;
 
 private:
-    void buildControls();
+    void buildControls(store::Database& database);
     void connectHandlers();
-    // Leaving through "Înapoi" or "Terminat": empty the scratch table, back to the idle look.
-    void tidyUp();
-    void showTimeOfDay();
-    void judge(bool correct);
+    QString chosenLetter() const;
+    void showScore(const TestColreg_Proc::TestSession::Score& score, bool correct);
     void reviewStep(bool down);
+    // Leaving through "Înapoi" or "Terminat": the scratch table emptied, back to the idle look.
+    void tidyUp(bool ordered);
 
-    std::unique_ptr<TestColreg_Proc::Generator> generator_;
+    std::unique_ptr<TestColreg_Proc::TestSession> session_;
+    QWidget* menu_;
 };

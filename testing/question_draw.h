@@ -3,15 +3,18 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <array>
 #include <vector>
-
-#include "testing/test_state.h"
 
 namespace TestColreg_Proc {
 
 inline constexpr std::int32_t drawnCount = 35;      // numbers drawn per test
 inline constexpr std::int32_t testSize = 30;        // questions copied per test
 inline constexpr std::int32_t highestNumber = 273;  // draws cover 0..273: 274 values
+
+// Drawn question numbers, indexed 1 to 300 (element 0 is never used): the draw fills 1 to 35, the
+// copy reads 1 to 30.
+using num = std::array<std::int32_t, 301>;
 
 // The pseudo-random source of the draw. The program uses QuestionDraw; tests put in their own.
 class Generator {

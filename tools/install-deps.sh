@@ -10,4 +10,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   qt6-base-dev libturbojpeg0-dev libsqlite3-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   fonts-liberation2 fonts-dejavu-core locales-all \
-  libx11-dev xvfb xauth openbox x11-utils xdotool imagemagick
+  libx11-dev xvfb xauth openbox x11-utils xdotool imagemagick \
+  poppler-utils dpkg-dev desktop-file-utils appstream lintian sqlite3 man-db

@@ -5,9 +5,9 @@
 
 #include "app/boxes.h"
 #include "app/frm_main.h"
-#include "app/start_up.h"
+#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "app/windows.h"
+#include "startup/windows.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
 
@@ -30,10 +30,10 @@ StartResult start(const fixture::Folder& folder)
     app::createWindows(QString::fromStdString(folder.path()));
     app::showWindow(frmMain);
     result.errors = recorder.errors();
-    result.open[0] = frmMain->tblIntrebari.Active();
-    result.open[1] = frmMain->tblTest.Active();
-    result.open[2] = frmMain->tblRezultate.Active();
-    result.open[3] = frmMain->tblStudenti.Active();
+    result.open[0] = frmMain->data.tblIntrebari.Active();
+    result.open[1] = frmMain->data.tblTest.Active();
+    result.open[2] = frmMain->data.tblRezultate.Active();
+    result.open[3] = frmMain->data.tblStudenti.Active();
     return result;
 }
 
@@ -44,9 +44,10 @@ TEST(StartUp, WithAGoodDatabaseOpensTheFourTablesSilently)
     const StartResult r = start(folder);
     EXPECT_TRUE(r.errors.empty());
     EXPECT_TRUE(r.open[0] && r.open[1] && r.open[2] && r.open[3]);
-    EXPECT_EQ(frmMain->tblIntrebari.RecordCount(), 3);
-    EXPECT_EQ(frmMain->conColreg.connectionString(), "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() +
-                                                         "/Velmaris.mdb;Persist Security Info=False");
+    EXPECT_EQ(frmMain->data.tblIntrebari.RecordCount(), 3);
+    EXPECT_EQ(
+        frmMain->data.conColreg.connectionString(),
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() + "/Velmaris.mdb;Persist Security Info=False");
     app::destroyWindows();
 }
 
@@ -97,11 +98,43 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
         }
         // A later operation on the closed cursor reports the closed-cursor error and the program goes on.
         BoxRecorder later;
-        app::guarded([] { frmMain->tblTest.First(); });
+        app::guarded([] { frmMain->data.tblTest.First(); });
         ASSERT_EQ(later.errors().size(), 1u);
         EXPECT_EQ(later.errors()[0], QStringLiteral("tblTest: Cannot perform this operation on a closed dataset."));
         app::destroyWindows();
     }
+}
+
+// Installed: the executable in <prefix>/libexec/velmaris, the bank in <prefix>/share/velmaris, both
+// read-only to the user; the user's copy goes to the per-user data folder and the connection names it.
+TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
+{
+    fixture::Folder prefix;
+    const std::string exe = prefix.path() + "/libexec/velmaris";
+    const std::string data = prefix.path() + "/share/velmaris";
+    std::filesystem::create_directories(exe);
+    std::filesystem::create_directories(data);
+    prefix.writeDatabase(fixture::sampleQuestions(4), 2);
+    std::filesystem::rename(prefix.databasePath(), data + "/Velmaris.mdb");
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(prefix.path() + "/home"));
+
+    BoxRecorder recorder;
+    app::createWindows(QString::fromStdString(exe));
+    qputenv("XDG_DATA_HOME", home);
+    const std::string copy = prefix.path() + "/home/velmaris/Velmaris.mdb";
+    EXPECT_TRUE(recorder.errors().empty());
+    EXPECT_EQ(frmMain->data.conColreg.connectionString(),
+              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + copy + ";Persist Security Info=False");
+    EXPECT_EQ(frmMain->data.tblIntrebari.RecordCount(), 4);
+    EXPECT_EQ(frmMain->data.tblTest.RecordCount(), 2) << "the copy holds the installed bank as it was";
+    frmMain->data.tblTest.First();
+    frmMain->data.tblTest.Delete();
+    app::destroyWindows();
+    EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(data + "/Velmaris.mdb"));
+    fixture::Folder check;
+    std::filesystem::copy_file(data + "/Velmaris.mdb", check.databasePath());
+    EXPECT_EQ(check.count("ManInt"), 2) << "the installed bank is never written";
 }
 
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)

@@ -9,9 +9,9 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/start_up.h"
+#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "app/windows.h"
+#include "startup/windows.h"
 #include "learning/frm_inv_colreg.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
@@ -182,7 +182,8 @@ TEST_F(WindowFlow, FixedTextsKeepTheirLinesAndBlanks)
     const QStringList lines = frmAlege->Memo1->toPlainText().split(u'\n');
     ASSERT_EQ(lines.size(), 70);
     EXPECT_EQ(lines[2], QString(23, u' ') + QString::fromUtf8("INSTRUCȚIUNI PENTRU OPERAREA APLICAȚIEI"));
-    EXPECT_TRUE(lines[4].startsWith(QString(4, u' ')) && lines[4].endsWith(u' ') && lines[4].contains(u"README"));
+    EXPECT_TRUE(lines[4].startsWith(QString(4, u' ')) && lines[4].endsWith(u' ') &&
+                lines[5].contains(u"/usr/share/doc/velmaris/ghid-velmaris.html"));
     EXPECT_EQ(lines[26],
               QString(10, u' ') + QString::fromUtf8("în casetă se afișează litera penttru varianta corectă,   "));
     EXPECT_EQ(lines[29], QString(11, u' ') + QString::fromUtf8("numere  aleatoare;"));

@@ -8,6 +8,7 @@
 #include "picture_description.h"
 #include "picture_generator.h"
 #include "source_format.h"
+#include "store/bank_location.h"
 #include "store/picture.h"
 #include "store/statement.h"
 
@@ -98,7 +99,7 @@ QString build(const QString& sources, const QString& database)
     const bank::Assembled a = bank::assembleSources(sources);
     for (const bank::SourceFault& f : a.faults)
         ADD_FAILURE() << f.toString().toStdString();
-    bank::replaceDatabase(database, a.questions, false);
+    bank::replaceDatabase(database, a.questions, false, a.version);
     return database;
 }
 
@@ -178,13 +179,38 @@ TEST(BuildExport, DatabaseHasTheSchemaAndOnlyTheQuestions)
               "000");
     EXPECT_EQ(value("SELECT typeof(Poza) FROM Intrebari WHERE Nr_Intreb = 21"), "null");
     EXPECT_EQ(value("SELECT R3 FROM Intrebari WHERE Nr_Intreb = 20"), R"({"file":"020-029-diverse.txt"})");
-    EXPECT_EQ(value("PRAGMA user_version"), "1");
+    EXPECT_EQ(value("PRAGMA user_version"), "1") << "sources without a VERSION file";
     // The pictures lie after every other column, so that reading the texts never walks their bytes.
     for (const char* table : {"Intrebari", "ManInt"})
         EXPECT_EQ(value((std::string("SELECT name FROM pragma_table_info('") + table + "') ORDER BY cid DESC").c_str()),
                   "Poza")
             << table;
     sqlite3_close(h);
+}
+
+// The version stamp decides whether installed programs replace their users' copies of the bank.
+TEST(BuildExport, TheSourcesVersionBecomesTheFilesStamp)
+{
+    const struct {
+        const char* text;
+        int version;  // 0: a fault
+    } cases[] = {{"7\n", 7}, {" 12 ", 12}, {"0", 0}, {"-3", 0}, {"v2", 0}, {"", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        QTemporaryDir dir;
+        const QString src = sourcesIn(dir);
+        writeAll(src + "/VERSION", c.text);
+        const bank::Assembled a = bank::assembleSources(src);
+        if (c.version == 0) {
+            ASSERT_EQ(a.faults.size(), 1);
+            EXPECT_EQ(a.faults[0].toString(), "VERSION:1: the version stamp must be a whole number from 1 up");
+            continue;
+        }
+        EXPECT_TRUE(a.faults.isEmpty());
+        const QString db = dir.filePath("Velmaris.mdb");
+        bank::replaceDatabase(db, a.questions, false, a.version);
+        EXPECT_EQ(store::bankVersion(db.toStdString()), c.version);
+    }
 }
 
 TEST(BuildExport, CorrectionsInTheDatabaseComeBackToTheSources)
@@ -469,14 +495,114 @@ TEST(Check, EachRuleCatchesItsFault)
     }
 }
 
+// Give-aways are found whatever the case and the diacritics, only when every wrong variant carries an
+// absolute word and the right one none.
+TEST(Review, AbsoluteWordsOnlyInTheWrongVariants)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        const char* c;  // the right variant
+        bool flagged;
+    };
+    const Case cases[] = {
+        {"Numai ziua", "Întotdeauna noaptea", "Ziua și noaptea", true},
+        {"NUMAI ziua", "intotdeauna noaptea", "Ziua și noaptea", true},
+        {"Doar cu radarul", "Niciodata pe ceață", "Pe orice vizibilitate", false},  // the right one has one too
+        {"Numai ziua", "Noaptea", "Ziua și noaptea", false},                        // one wrong variant only
+        {"Oricând, fără excepție", "Nicio lumină", "O lumină albă", true},
+        {"Nici un semnal", "Toate navele", "Navele cu vele", true},
+        {"Numaidecât, ziua", "Totuși noaptea", "Ziua și noaptea", false},  // words that only begin alike
+        {"Ziua, oricând", "Mereu noaptea", "Ziua și noaptea", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b + " / " + c.c);
+        bank::Question q = banktest::validBank()[2];  // key C
+        q.sol1 = QString::fromUtf8(c.a);
+        q.sol2 = QString::fromUtf8(c.b);
+        q.sol3 = QString::fromUtf8(c.c);
+        const bank::Review review = bank::reviewQuestions({q});
+        EXPECT_EQ(review.absoluteOnlyInDistractors, c.flagged ? 1 : 0);
+        EXPECT_EQ(review.warnings.size(), c.flagged ? 1 : 0);
+        if (c.flagged && !review.warnings.isEmpty()) {
+            EXPECT_EQ(review.warnings[0].where, "002");
+            EXPECT_TRUE(review.warnings[0].what.startsWith("only the wrong variants carry absolute words"));
+        }
+    }
+}
+
+// A learner who always picks the longest variant: a tie of two gives half a right answer.
+TEST(Review, LongestVariantShareCountsTiesAsChances)
+{
+    QList<bank::Question> three = banktest::validBank().mid(0, 3);  // keys A, B, C
+    three[0].sol1 = "Varianta cea mai lungă";                       // right and longest
+    three[0].sol2 = three[0].sol3 = "Scurtă";
+    three[1].sol1 = three[1].sol2 = "Două la fel de lungi";  // right, tied with a wrong one
+    three[1].sol3 = "Scurtă";
+    three[2].sol1 = "Varianta cea mai lungă";  // right, shortest
+    three[2].sol2 = three[2].sol3 = "Mai scurtă";
+    three[2].sol3 = "Scurtă";
+    const bank::Review review = bank::reviewQuestions(three);
+    EXPECT_EQ(review.questions, 3);
+    EXPECT_DOUBLE_EQ(review.longestRight, 1.5);
+    EXPECT_DOUBLE_EQ(review.longestShare(), 0.5);
+    const QStringList lines = bank::reviewLines(review);
+    EXPECT_TRUE(lines.contains("right answer is the longest variant: 1.5 of 3 questions, 50.0 % (at most 30.0 %)"))
+        << lines.join('\n').toStdString();
+}
+
+TEST(Review, GlossaryDriftsAreNamed)
+{
+    struct Case {
+        const char* text;
+        const char* glossary;  // nullptr: no drift
+    };
+    const Case cases[] = {
+        {"Lumina de pupa se vede din pupa", "lumină de pupă"},
+        {"Lumina de pupă se vede din pupa", nullptr},
+        {"Luminile laterale ale navei", "lumini de bord"},
+        {"Luminile de bord ale navei", nullptr},
+        {"O navă cu capacitate de manevra redusa", "navă cu capacitate de manevră redusă"},
+        {"O navă cu capacitate redusă de manevră", "navă cu capacitate de manevră redusă"},
+        {"O navă cu capacitate de manevră redusă", nullptr},
+        {"O navă limitată în capacitatea de manevră", "navă cu capacitate de manevră redusă"},
+        {"Două bile negre", "bulă"},
+        {"O sferă neagră la prova", "bulă"},
+        {"Două bule negre", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        bank::Question q = banktest::validBank()[4];
+        q.sol2 = QString::fromUtf8(c.text);
+        const bank::Review review = bank::reviewQuestions({q});
+        if (!c.glossary) {
+            EXPECT_TRUE(review.warnings.isEmpty()) << review.warnings.value(0).toString().toStdString();
+            continue;
+        }
+        ASSERT_EQ(review.warnings.size(), 1);
+        EXPECT_EQ(review.warnings[0].where, "004");
+        EXPECT_TRUE(review.warnings[0].what.startsWith("Sol2 writes „")) << review.warnings[0].what.toStdString();
+        EXPECT_TRUE(review.warnings[0].what.endsWith(QString::fromUtf8("the glossary has „%1”").arg(c.glossary)))
+            << review.warnings[0].what.toStdString();
+    }
+}
+
 TEST(CheckCommand, ExitStatusFollowsTheChecks)
 {
     QTemporaryDir dir;
     const QString good = dir.filePath("good.mdb");
-    bank::writeDatabase(good, banktest::validBank());
+    QList<bank::Question> warned = banktest::validBank();
+    warned[5].sol1 = "Numai ziua";  // key C: a give-away is a warning, not a fault
+    warned[5].sol2 = "Întotdeauna noaptea";
+    bank::writeDatabase(good, warned);
     const ToolRun pass = tool({"check", good});
     EXPECT_EQ(pass.status, 0) << pass.out.toStdString();
     EXPECT_TRUE(pass.out.contains("274 questions, 0 pictures: all checks passed"));
+    EXPECT_TRUE(pass.out.contains("warning: 005: only the wrong variants carry absolute words (numai, intotdeauna)"))
+        << pass.out.toStdString();
+    EXPECT_TRUE(
+        pass.out.contains("absolute words only in the wrong variants: 1 of 274 questions, 0.4 % (at most 1.0 %)"));
+    EXPECT_TRUE(pass.out.contains("right answer is the longest variant: "));
 
     QList<bank::Question> broken = banktest::validBank();
     broken[42].rb = "D";

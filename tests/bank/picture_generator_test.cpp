@@ -4,6 +4,7 @@
 #include "bank_test_support.h"
 #include "picture_description.h"
 #include "picture_generator.h"
+#include "signal_table.h"
 #include "store/picture.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +91,7 @@ TEST(LightTable, PowerDrivenVesselFromEachAspect)
         SCOPED_TRACE("ahead, 120 m: two masthead lights in a line, red right, green left");
         const Lights l = lightsIn("night; kind=power; len=120; aspect=ahead");
         ASSERT_EQ(l.white.size(), 2);
-        EXPECT_EQ(l.white[0].box.center(), QPoint(80, 78));   // after masthead light, higher
+        EXPECT_EQ(l.white[0].box.center(), QPoint(80, 73));   // after masthead light, 4,5 m (27 px) higher
         EXPECT_EQ(l.white[1].box.center(), QPoint(80, 100));  // forward masthead light
         ASSERT_EQ(l.red.size(), 1);
         EXPECT_EQ(l.red[0].box.center(), QPoint(102, 132));
@@ -98,11 +99,13 @@ TEST(LightTable, PowerDrivenVesselFromEachAspect)
         EXPECT_EQ(l.green[0].box.center(), QPoint(58, 132));
     }
     {
-        SCOPED_TRACE("starboard beam, 60 m: bow right, forward light 30 px from it, after light 50 px abaft");
+        SCOPED_TRACE(
+            "starboard beam, 60 m: bow right, forward light within a quarter of the length from it, after light "
+            "more than half the length abaft (the hull is 116 px)");
         const Lights l = lightsIn("night; kind=power; len=60; aspect=stbd-beam");
         ASSERT_EQ(l.white.size(), 2);
-        EXPECT_EQ(l.white[0].box.center(), QPoint(58, 78));
-        EXPECT_EQ(l.white[1].box.center(), QPoint(108, 100));
+        EXPECT_EQ(l.white[0].box.center(), QPoint(50, 73));
+        EXPECT_EQ(l.white[1].box.center(), QPoint(110, 100));
         EXPECT_TRUE(l.red.isEmpty());
         ASSERT_EQ(l.green.size(), 1);
         EXPECT_EQ(l.green[0].cy(), 132);
@@ -194,6 +197,19 @@ TEST(LightTable, VesselsWithSignalLights)
         EXPECT_LT(masthead.cy(), l.green[0].cy());
         EXPECT_GT(masthead.cx(), l.green[0].cx());  // port aspect: the bow is on the left
         EXPECT_EQ(l.red.size(), 1);
+    }
+    {
+        SCOPED_TRACE("trawler from astern: the sternlight stands well apart from green over white");
+        const Lights l = lightsIn("night; kind=trawler; len=60; aspect=astern");
+        ASSERT_EQ(l.green.size(), 1);
+        ASSERT_EQ(l.white.size(), 2);
+        const int spacing = l.white[0].cy() - l.green[0].cy();
+        EXPECT_EQ(spacing, 14);
+        EXPECT_EQ(l.white[0].cx(), l.white[1].cx());
+        // The lower fishing light is at least twice the spacing over the sidelights (row 132); the sternlight
+        // is lower still.
+        EXPECT_GE(132 - l.white[0].cy(), 2 * spacing);
+        EXPECT_GT(l.white[1].cy() - l.white[0].cy(), 2 * spacing);
     }
     {
         SCOPED_TRACE("fishing, not making way: red over white and nothing else");
@@ -299,13 +315,14 @@ TEST(LightTable, TowingPilotSailAndCushion)
         EXPECT_TRUE(l.white.isEmpty());
     }
     {
-        SCOPED_TRACE("air-cushion: yellow flashing light (with four rays) above the masthead light");
+        SCOPED_TRACE("air-cushion: yellow flashing light (with four rays) below the masthead light, abaft it");
         const QImage image = draw("night; kind=aircushion; len=40; aspect=port-bow");
         const QList<Blob> yellow = discs(image, colour::kYellowLight);
         const QList<Blob> white = discs(image, colour::kWhiteLight);
         ASSERT_EQ(yellow.size(), 1);
         ASSERT_EQ(white.size(), 1);
-        EXPECT_LT(yellow[0].cy(), white[0].cy());
+        EXPECT_GT(yellow[0].cy(), white[0].cy());
+        EXPECT_GT(yellow[0].cx(), white[0].cx());  // port bow: the stern is on the right
         int rays = 0;
         for (const Blob& b : blobs(image, colour::kYellowLight))
             rays += b.pixels == 3;
@@ -322,10 +339,10 @@ TEST(LightTable, TowingPilotSailAndCushion)
 TEST(LightTable, AnchoredAndAground)
 {
     {
-        SCOPED_TRACE("at anchor, 60 m: forward light at the bow, higher; after light at the stern");
+        SCOPED_TRACE("at anchor, 60 m: forward light at the bow, 4,5 m higher; after light at the stern");
         const Lights l = lightsIn("night; kind=power; state=anchor; len=60; aspect=stbd-beam");
         ASSERT_EQ(l.white.size(), 2);
-        EXPECT_EQ(l.white[0].box.center(), QPoint(138, 112));
+        EXPECT_EQ(l.white[0].box.center(), QPoint(138, 100));
         EXPECT_EQ(l.white[1].box.center(), QPoint(22, 128));
         EXPECT_TRUE(l.red.isEmpty() && l.green.isEmpty());
     }
@@ -343,6 +360,51 @@ TEST(LightTable, AnchoredAndAground)
         EXPECT_EQ(l.white.size(), 2);
         EXPECT_EQ(l.red.size(), 2);
         EXPECT_TRUE(verticalLine(l.red, 14));
+    }
+}
+
+TEST(LightTable, SeaplaneIsAnAirframeWithItsLights)
+{
+    {
+        SCOPED_TRACE("from ahead: masthead light over the wing, sidelights at the wing tips, two floats");
+        const QImage image = draw("night; kind=seaplane; aspect=ahead");
+        const QList<Blob> white = discs(image, colour::kWhiteLight);
+        const QList<Blob> red = discs(image, colour::kRedLight);
+        const QList<Blob> green = discs(image, colour::kGreenLight);
+        ASSERT_EQ(white.size(), 1);
+        ASSERT_EQ(red.size(), 1);
+        ASSERT_EQ(green.size(), 1);
+        EXPECT_EQ(white[0].cx(), 80);
+        EXPECT_EQ(red[0].cy(), bank::airframe::kWingY);
+        EXPECT_EQ(green[0].cy(), bank::airframe::kWingY);
+        EXPECT_GT(red[0].cx(), 140);  // her port wing tip on the viewer's right
+        EXPECT_LT(green[0].cx(), 20);
+        EXPECT_LT(white[0].cy(), red[0].cy());
+        int wing = 0;
+        for (int x = 0; x < image.width(); ++x)
+            wing += image.pixel(x, bank::airframe::kWingY + 1) == colour::kFaintHull;
+        EXPECT_GT(wing, 110);  // the wing spans most of the picture
+        int floats = 0;        // runs of the airframe's colour just above the waterline
+        for (int x = 1; x < image.width(); ++x)
+            floats += image.pixel(x, 148) == colour::kFaintHull && image.pixel(x - 1, 148) != colour::kFaintHull;
+        EXPECT_EQ(floats, 2);
+    }
+    {
+        SCOPED_TRACE("from astern: the sternlight at the tail, nothing else");
+        const Lights l = lightsIn("night; kind=seaplane; aspect=astern");
+        ASSERT_EQ(l.white.size(), 1);
+        EXPECT_TRUE(l.red.isEmpty() && l.green.isEmpty());
+    }
+    {
+        SCOPED_TRACE("by day, on the beam: no ship's hull, a fuselage over the water on a float");
+        const QImage image = draw("day; kind=seaplane; aspect=stbd-beam");
+        const QList<Blob> body = blobs(image, colour::kDayHull);
+        ASSERT_FALSE(body.isEmpty());
+        int lowest = 0;
+        for (const Blob& b : body)
+            lowest = std::max(lowest, b.box.bottom());
+        EXPECT_EQ(lowest, 149);
+        EXPECT_NE(image.pixel(80, 139), colour::kDayHull);  // a hull would fill the deck line
     }
 }
 
@@ -548,7 +610,8 @@ TEST(PictureDescription, RefusesWhatItCannotDrawLawfully)
         {"night; kind=tug; towshow=yes; aspect=ahead", "needs a bow, beam or quarter aspect"},
         {"night; kind=power; gear=gt150-port; aspect=ahead", "gear belongs to kind=fisher"},
         {"day; kind=power; hull=none; aspect=ahead", "hull belongs to night pictures"},
-        {"night; kind=trawler; opt=basket; aspect=ahead", "basket is a day shape"},
+        // The basket of fishing vessels under 20 m went with the 2001 amendments: no lawful picture shows it.
+        {"day; kind=trawler; len=15; opt=basket; aspect=stbd-beam", "unknown opt item 'basket'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
@@ -559,6 +622,134 @@ TEST(PictureDescription, RefusesWhatItCannotDrawLawfully)
             EXPECT_TRUE(e.message().contains(c.fault)) << e.what();
         }
     }
+}
+
+// Every vessel the table can describe, under way or not, short or long, keeps the heights of Annex I.
+TEST(AnnexOne, EveryDisplayOfTheTableKeepsTheHeights)
+{
+    const QStringList kinds = {"power",   "aircushion", "wig", "seaplane", "sail",    "motorsail", "oars",
+                               "trawler", "fisher",     "nuc", "ram",      "dredger", "diver",     "mineclear",
+                               "cbd",     "pilot",      "tug", "pusher",   "towed"};
+    const QStringList extras = {"",
+                                "; tow=gt200",
+                                "; tow=le200",
+                                "; obstr=port",
+                                "; gear=gt150-stbd",
+                                "; opt=aftmast",
+                                "; opt=rgmast",
+                                "; opt=tricolour",
+                                "; opt=allround12",
+                                "; opt=deck"};
+    int checked = 0;
+    for (const QString& kind : kinds)
+        for (const char* state : {"way", "noway", "anchor", "aground"})
+            for (int len : {8, 15, 30, 60, 120})
+                for (const QString& extra : extras) {
+                    const QString text = QString("night; kind=%1; state=%2; len=%3; aspect=stbd-beam%4")
+                                             .arg(kind, state)
+                                             .arg(len)
+                                             .arg(extra);
+                    bank::PictureDescription d;
+                    try {
+                        d = bank::parseDescription(text);
+                    } catch (const bank::BankError&) {
+                        continue;  // not a lawful combination
+                    }
+                    for (const bank::Vessel& v : bank::displayFor(d).vessels) {
+                        try {
+                            bank::checkLightPositions(d, v);
+                        } catch (const bank::BankError& e) {
+                            ADD_FAILURE() << text.toStdString() << ": " << e.what();
+                        }
+                    }
+                    ++checked;
+                }
+    EXPECT_GT(checked, 300);
+}
+
+TEST(AnnexOne, RefusesLightsOutOfTheirPlace)
+{
+    struct Case {
+        const char* description;
+        const char* light;  // the name of the lights to move
+        QList<int> rows;    // their new rows, in the table's order
+        const char* fault;
+    };
+    const Case cases[] = {
+        // The trawler as first drawn: the fishing lights 8 px over the sidelights.
+        {"night; kind=trawler; len=60; aspect=astern", "trawling light", {96, 110}, "Annex I 2(j)"},
+        {"night; kind=fisher; aspect=astern", "fishing light", {100, 114}, "Annex I 2(j)"},
+        {"night; kind=power; len=60; aspect=stbd-beam", "after masthead light", {78}, "Annex I 2(a)(ii)"},
+        {"night; kind=power; len=60; aspect=stbd-beam", "after masthead light", {104}, "Annex I 2(a)(ii)"},
+        {"night; kind=power; len=60; aspect=stbd-beam", "masthead light", {110}, "Annex I 2(a)(i)"},
+        {"night; kind=power; len=15; aspect=stbd-beam", "masthead light", {128}, "Annex I 2(c)"},
+        {"night; kind=power; len=60; aspect=stbd-beam", "starboard sidelight", {108}, "Annex I 2(g)"},
+        {"night; kind=power; len=10; opt=allround12; aspect=stbd-beam", "all-round white light", {130}, "Annex I 2(d)"},
+        {"night; kind=ram; len=60; aspect=stbd-beam", "restricted-manoeuvrability light", {60, 74, 88}, "Annex I 2(f)"},
+        {"night; kind=nuc; aspect=stbd-beam", "not-under-command light", {110, 124}, "Annex I 2(i)"},
+        {"night; kind=nuc; aspect=stbd-beam", "not-under-command light", {100, 104}, "Annex I 2(i)"},
+        {"night; kind=cbd; len=200; aspect=stbd-beam",
+         "constrained-by-draught light",
+         {88, 104, 116},
+         "Annex I 2(i)(iii)"},
+        {"night; kind=power; state=anchor; len=60; aspect=stbd-beam", "anchor light", {112}, "Annex I 2(k)"},
+        {"night; kind=power; state=anchor; len=60; aspect=stbd-beam", "after anchor light", {90}, "Annex I 2(k)"},
+        {"night; kind=seaplane; aspect=stbd-beam", "sternlight", {90}, "Annex I 2(f)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.description) + " / " + c.light);
+        const bank::PictureDescription d = bank::parseDescription(c.description);
+        bank::Vessel v = bank::displayFor(d).vessels.first();
+        EXPECT_NO_THROW(bank::checkLightPositions(d, v));
+        qsizetype moved = 0;
+        for (bank::Light& l : v.lights)
+            if (l.name == QLatin1String(c.light) && moved < c.rows.size())
+                l.y = c.rows[moved++];
+        ASSERT_EQ(moved, c.rows.size());
+        try {
+            bank::checkLightPositions(d, v);
+            ADD_FAILURE() << "accepted";
+        } catch (const bank::BankError& e) {
+            EXPECT_TRUE(e.message().startsWith(c.fault)) << e.what();
+        }
+    }
+}
+
+TEST(AnnexOne, RefusesMastheadLightsOutOfTheirPlaceAlongTheHull)
+{
+    struct Case {
+        const char* description;
+        const char* light;
+        double l;  // the new place, from the bow (the hull is 116 long)
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"night; kind=power; len=60; aspect=stbd-beam", "masthead light", 35, "Annex I 3(a)"},
+        {"night; kind=power; len=60; aspect=stbd-beam", "after masthead light", 80, "Annex I 3(a)"},
+        {"night; kind=power; len=30; aspect=stbd-beam", "masthead light", 60, "Annex I 3(d)"},
+        {"night; kind=power; len=30; aspect=stbd-beam", "starboard sidelight", 20, "Annex I 3(b)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.description) + " / " + c.light);
+        const bank::PictureDescription d = bank::parseDescription(c.description);
+        bank::Vessel v = bank::displayFor(d).vessels.first();
+        for (bank::Light& l : v.lights)
+            if (l.name == QLatin1String(c.light))
+                l.l = c.l;
+        try {
+            bank::checkLightPositions(d, v);
+            ADD_FAILURE() << "accepted";
+        } catch (const bank::BankError& e) {
+            EXPECT_TRUE(e.message().startsWith(c.fault)) << e.what();
+        }
+    }
+    // Under 20 m a single masthead light need not stand forward of amidships.
+    const bank::PictureDescription small = bank::parseDescription("night; kind=power; len=15; aspect=stbd-beam");
+    bank::Vessel v = bank::displayFor(small).vessels.first();
+    for (bank::Light& l : v.lights)
+        if (l.name == QLatin1String("masthead light"))
+            l.l = 60;
+    EXPECT_NO_THROW(bank::checkLightPositions(small, v));
 }
 
 TEST(PictureDescription, RefusesPicturesThatCannotBeDrawnClearly)

@@ -4,9 +4,9 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/start_up.h"
+#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "app/windows.h"
+#include "startup/windows.h"
 #include "learning/frm_inv_colreg.h"
 #include "store/picture.h"
 #include "store/views/db_edit.h"
@@ -34,7 +34,7 @@ protected:
         app::resetEndRequest();
         app::createWindows(QString::fromStdString(folder.path()));
         app::showWindow(frmMain);
-        frmMain->dsIntrebari.attach(&watch);
+        frmMain->data.dsIntrebari.attach(&watch);
         recorder.boxes.clear();
         frmAlege->Invatare1->trigger();
         w = frmInv_Colreg;
@@ -42,7 +42,7 @@ protected:
     void TearDown() override
     {
         if (frmMain)
-            frmMain->dsIntrebari.detach(&watch);
+            frmMain->data.dsIntrebari.detach(&watch);
         app::destroyWindows();
     }
     std::string question() const { return w->DBMemo1->toPlainText().toStdString(); }

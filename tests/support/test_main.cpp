@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/start_up.h"
+#include "startup/start_up.h"
 
 int main(int argc, char** argv)
 {

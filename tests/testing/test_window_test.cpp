@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,13 +14,13 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/start_up.h"
+#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "app/windows.h"
+#include "startup/windows.h"
 #include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"
 #include "testing/question_draw.h"
-#include "testing/test_state.h"
+#include "testing/test_session.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
 
@@ -53,21 +54,20 @@ protected:
     {
         if (withDatabase)
             folder.writeDatabase(questions, leftoverRows);
-        Rc = Ri = ir = nota = k1 = k2 = K3 = RecMax = 0;
-        Rp = 0;
         app::resetEndRequest();
         app::createWindows(QString::fromStdString(folder.path()));
         app::showWindow(frmMain);
         w = frmColreg_Proc;
         w->Timer2->stop();  // ticks are driven by hand here
-        w->setGenerator(std::make_unique<FixedDraw>(20261210));
+        w->session().setGenerator(std::make_unique<FixedDraw>(20261210));
         frmMain->bitbtnOK->click();
         frmAlege->estarecapreciereprocentual1->trigger();
         recorder.boxes.clear();
     }
     void TearDown() override { app::destroyWindows(); }
 
-    std::string current(const char* field) { return frmMain->tblTest.FieldByName(field).AsString(); }
+    TestSession& s() { return w->session(); }
+    std::string current(const char* field) { return frmMain->data.tblTest.FieldByName(field).AsString(); }
     void choose(const std::string& letter)
     {
         if (letter == "A")
@@ -135,18 +135,18 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
         EXPECT_EQ(e->text(), "0");
     EXPECT_EQ(w->edtNrInt->text(), "") << "kept until the first Confirm";
     EXPECT_FALSE(w->PanTime->text().isEmpty());
-    EXPECT_EQ(ir, 30);
+    EXPECT_EQ(s().ir, 30);
 
     // The copy: 30 records in draw order, "?" given, positioned on the first; the bank on the last copied.
     EXPECT_EQ(folder.count("ManInt"), 30);
     const auto numbers = folder.column("SELECT Nr_Intreb FROM ManInt ORDER BY Id");
     for (int i = 0; i < 30; ++i)
-        EXPECT_EQ(numbers[i], std::to_string(numere[i + 1]));
+        EXPECT_EQ(numbers[i], std::to_string(s().numere[i + 1]));
     EXPECT_EQ(std::set<std::string>(numbers.begin(), numbers.end()).size(), 30u);
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = '?'")[0], "30");
     EXPECT_EQ(current("Nr_Intreb"), numbers[0]);
     EXPECT_EQ(w->dbMIntreb->toPlainText().toStdString(), "Întrebarea " + numbers[0]);
-    EXPECT_EQ(frmMain->tblIntrebari.FieldByName("Nr_Intreb").AsString(), numbers[29]);
+    EXPECT_EQ(frmMain->data.tblIntrebari.FieldByName("Nr_Intreb").AsString(), numbers[29]);
 
     // 30 answers: every third one wrong, the 10th left without a choice.
     recorder.boxes.clear();
@@ -196,8 +196,8 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
     // Nota: the grade of 19 correct answers, the counts zeroed.
     w->Button1->click();
     EXPECT_EQ(w->edtNota->text(), "5");
-    EXPECT_EQ(Rc, 0);
-    EXPECT_EQ(Ri, 0);
+    EXPECT_EQ(s().Rc, 0);
+    EXPECT_EQ(s().Ri, 0);
     EXPECT_EQ(w->EdtRc->text(), "19") << "the boxes keep their texts";
 
     // Review: the first question without a judgement, then each step judges the record reached.
@@ -236,7 +236,7 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
     EXPECT_EQ(recorder.boxes[0].caption, "Colreg");
     EXPECT_EQ(recorder.boxes[0].text, text(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE"));
     EXPECT_EQ(folder.count("ManInt"), 0);
-    EXPECT_EQ(RecMax, 30);
+    EXPECT_EQ(s().RecMax, 30);
     EXPECT_TRUE(w->btnStart->isEnabled());
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(frmAlege->isVisible());
@@ -282,40 +282,107 @@ TEST_F(TestWindow, ConfirmWithAnEmptyTableDoesNothing)
     EXPECT_TRUE(w->Panel3->isHidden() == false && w->btnStart->isEnabled());
 }
 
-TEST_F(TestWindow, LeftoverRowsAreAnsweredAndEmptiedWithTheNewOnes)
+// Rows an abnormal end left behind go with Start's copy: the test holds exactly its own questions.
+TEST_F(TestWindow, StartEmptiesLeftoverRowsThenTerminatEmptiesTheTest)
 {
     start(fixture::sampleQuestions(274), 30);
     EXPECT_EQ(w->dbMIntreb->toPlainText(), "Vechi 0") << "the window shows the old rows as the last run left them";
     w->btnStart->click();
-    EXPECT_EQ(folder.count("ManInt"), 60);
-    EXPECT_EQ(current("Intrebare"), "Vechi 0") << "Start leaves the cursor on the first record";
+    const auto numbers = folder.column("SELECT Nr_Intreb FROM ManInt ORDER BY Id");
+    ASSERT_EQ(numbers.size(), 30u);
+    EXPECT_EQ(std::set<std::string>(numbers.begin(), numbers.end()).size(), 30u);
+    EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Intrebare LIKE 'Vechi%'")[0], "0");
+    EXPECT_EQ(current("Nr_Intreb"), numbers[0]) << "Start leaves the cursor on the first new record";
+    EXPECT_EQ(w->dbMIntreb->toPlainText().toStdString(), "Întrebarea " + numbers[0]);
     w->Terminat->click();
     ASSERT_EQ(recorder.boxes.size(), 2u);
     EXPECT_EQ(recorder.boxes[1].caption, "RColreg");
-    EXPECT_EQ(recorder.boxes[1].text, recorder.boxes[0].text.isEmpty() ? QString() : recorder.boxes[1].text);
+    EXPECT_EQ(recorder.boxes[1].text, text(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE"))
+        << "the same text as the notice of Înapoi";
     EXPECT_EQ(folder.count("ManInt"), 0);
     EXPECT_TRUE(app::endRequested());
 }
 
-TEST_F(TestWindow, StartWithTheBankClosedReportsAfterTheReset)
+// A Start that fails part-way leaves no half-started test: the scratch table as it was (old rows
+// included), the displays and the state as before, "Start" enabled, and "Confirm" judges nothing new.
+TEST_F(TestWindow, AFailedStartChangesNothingAndCanBeTriedAgain)
+{
+    struct Case {
+        const char* what;
+        int leftoverRows;
+        const char* trigger;  // makes a write of the copy fail
+        const char* error;
+    };
+    const Case cases[] = {
+        {"the first copied row", 0,
+         "CREATE TRIGGER fail BEFORE INSERT ON ManInt BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END",
+         "tblTest: Cannot store the record: database or disk is full."},
+        {"the 17th copied row, after the old rows went", 5,
+         "CREATE TRIGGER fail BEFORE INSERT ON ManInt WHEN (SELECT count(*) FROM ManInt) >= 16 "
+         "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END",
+         "tblTest: Cannot store the record: database or disk is full."},
+        {"the emptying of the old rows", 5,
+         "CREATE TRIGGER fail BEFORE DELETE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END",
+         "tblTest: Cannot delete the record: disk I/O error."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(QString::fromStdString(folder.databasePath()));
+        start(fixture::sampleQuestions(274), c.leftoverRows);
+        folder.exec(c.trigger);
+        const auto rowsBefore = folder.column("SELECT Id || Intrebare || Rd FROM ManInt ORDER BY Id");
+        const QString shownBefore = w->dbMIntreb->toPlainText();
+        w->edtRp->setText("66.6666666666667");  // a display left by an earlier test
+        s().Rc = 7;
+        s().ir = 3;
+        recorder.boxes.clear();
+        w->btnStart->click();
+        EXPECT_EQ(recorder.errors(), std::vector<QString>{text(c.error)});
+        EXPECT_EQ(folder.column("SELECT Id || Intrebare || Rd FROM ManInt ORDER BY Id"), rowsBefore);
+        EXPECT_TRUE(w->btnStart->isEnabled());
+        EXPECT_EQ(w->edtRp->text(), "66.6666666666667");
+        EXPECT_EQ(w->edtRi->text(), "");
+        EXPECT_EQ(w->dbMIntreb->toPlainText(), shownBefore);
+        EXPECT_EQ(s().Rc, 7);
+        EXPECT_EQ(s().ir, 3);
+        EXPECT_EQ(frmMain->data.tblTest.RecordCount(), c.leftoverRows) << "the cursor holds what the file holds";
+
+        if (c.leftoverRows == 0) {
+            recorder.boxes.clear();
+            w->bitbtnUrmat->click();
+            EXPECT_TRUE(recorder.boxes.empty()) << "nothing to judge";
+            EXPECT_EQ(s().Rc + s().Ri, 7);
+        }
+
+        // Once the fault is gone, Start works as usual.
+        folder.exec("DROP TRIGGER fail");
+        recorder.boxes.clear();
+        w->btnStart->click();
+        EXPECT_TRUE(recorder.errors().empty());
+        EXPECT_EQ(folder.count("ManInt"), 30);
+        EXPECT_FALSE(w->btnStart->isEnabled());
+        EXPECT_EQ(s().Rc, 0);
+        app::destroyWindows();
+    }
+}
+
+TEST_F(TestWindow, StartWithTheBankClosedReportsAndLeavesTheWindowAsItWas)
 {
     start({}, 0, false);  // no database: every cursor stays closed
-    Rc = 7;
+    s().Rc = 7;
     w->btnStart->click();
     const auto errors = recorder.errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_TRUE(errors[0].startsWith("Could not find file")) << errors[0].toStdString();
-    EXPECT_EQ(Rc, 0);
-    EXPECT_FALSE(w->btnStart->isEnabled());
-    EXPECT_EQ(w->edtRp->text(), "0");
+    EXPECT_EQ(s().Rc, 7);
+    EXPECT_TRUE(w->btnStart->isEnabled());
+    EXPECT_EQ(w->edtRp->text(), "");
     recorder.boxes.clear();
-    w->Inapoi->click();  // the record count fails: the window stays, Start stays disabled
+    w->Inapoi->click();  // the record count fails: the window stays
     EXPECT_EQ(recorder.errors(), std::vector<QString>{"tblTest: Cannot perform this operation on a closed dataset."});
     EXPECT_TRUE(w->isVisible());
-    EXPECT_FALSE(w->btnStart->isEnabled());
 }
 
-// The mended draw: a drawn number the bank lacks never repeats a question.
 TEST_F(TestWindow, ABankWithGapsStillGivesThirtyDistinctQuestions)
 {
     auto questions = fixture::sampleQuestions(274);
@@ -365,7 +432,7 @@ TEST_F(TestWindow, ClockShowsTimeAndCountdownFromItsTicks)
     start(fixture::sampleQuestions(274));
     EXPECT_EQ(w->PanTime->text(), "");
     EXPECT_EQ(w->PanTime1->text(), "");
-    K3 = 0;
+    s().K3 = 0;
     w->btnStart->click();
     const std::pair<int, const char*> marks[] = {
         {1, "30 min"}, {29, "30 min"}, {30, "29 min"}, {900, "0 min"}, {930, "-1 min"}};
@@ -377,9 +444,9 @@ TEST_F(TestWindow, ClockShowsTimeAndCountdownFromItsTicks)
         }
         EXPECT_EQ(w->PanTime1->text(), shown) << tick;
     }
-    EXPECT_EQ(k1, -1);
+    EXPECT_EQ(s().k1, -1);
     EXPECT_FALSE(w->PanTime->text().isEmpty());
-    EXPECT_EQ(w->PanTime->text(), str);
+    EXPECT_EQ(w->PanTime->text(), s().str);
 }
 
 // The real box runs its own event loop: the clock goes on behind it.
@@ -388,9 +455,9 @@ TEST_F(TestWindow, ClockTicksBehindAnOpenBox)
     start(fixture::sampleQuestions(274));
     w->Timer2->setInterval(20);
     w->Timer2->start();
-    K3 = 0;
-    k2 = 0;
-    const int before = K3;
+    s().K3 = 0;
+    s().k2 = 0;
+    const int before = s().K3;
     app::QtBoxes real;
     QTimer::singleShot(400, [] {
         for (QWidget* top : QApplication::topLevelWidgets())
@@ -398,7 +465,7 @@ TEST_F(TestWindow, ClockTicksBehindAnOpenBox)
                 box->accept();
     });
     real.message(w, "Colreg", "deschis");
-    EXPECT_GT(K3 + 30 * k2 - before, 5);
+    EXPECT_GT(s().K3 + 30 * s().k2 - before, 5);
     EXPECT_FALSE(w->PanTime1->text().isEmpty());
 }
 

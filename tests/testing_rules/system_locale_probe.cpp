@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/start_up.h"
+#include "startup/start_up.h"
 #include "testing/grading.h"
 #include "testing/test_clock.h"
 

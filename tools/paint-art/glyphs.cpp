@@ -245,25 +245,31 @@ QImage paintAppIcon(int size)
     p.setBrush(bg);
     p.drawRoundedRect(badge, n * 0.18, n * 0.18);
 
-    // Ship's wheel: rim, eight spokes running out to turned handles, brass hub.
-    const QPointF c(n * 0.5, n * 0.5);
-    const double rim = n * 0.27, rimW = std::max(1.6, n * 0.075);
+    // Ship's wheel: rim, eight spokes running out to turned handles, brass hub. Below 32 px the dark
+    // outlines only smear, and the wheel is centred on a pixel so that its one-pixel spokes stay sharp.
+    const bool small = size < 32;
+    const QPointF c = small ? QPointF(n * 0.5 - 0.5, n * 0.5 - 0.5) : QPointF(n * 0.5, n * 0.5);
+    const double rim = n * 0.27, rimW = small ? 1.5 : std::max(1.6, n * 0.075);
     const double handleIn = n * 0.31, handleOut = n * 0.44;
     const QColor wood(232, 176, 84), woodDark(120, 70, 24);
-    const double spokeW = std::max(1.3, n * 0.045);
+    const double spokeW = small ? 1.0 : std::max(1.3, n * 0.045);
     for (int i = 0; i < 8; ++i) {
         const double a = i * M_PI / 4.0;
         const QPointF d(std::cos(a), std::sin(a));
-        p.setPen(QPen(woodDark, spokeW + std::max(1.0, n * 0.02), Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(c, c + d * handleOut);
-        p.setPen(QPen(wood, spokeW, Qt::SolidLine, Qt::RoundCap));
+        if (!small) {
+            p.setPen(QPen(woodDark, spokeW + std::max(1.0, n * 0.02), Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(c, c + d * handleOut);
+        }
+        p.setPen(QPen(wood, spokeW, Qt::SolidLine, small ? Qt::FlatCap : Qt::RoundCap));
         p.drawLine(c, c + d * handleIn);
-        p.setPen(QPen(wood, std::max(1.6, n * 0.07), Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(wood, small ? 2.0 : std::max(1.6, n * 0.07), Qt::SolidLine, small ? Qt::FlatCap : Qt::RoundCap));
         p.drawLine(c + d * handleIn, c + d * (handleOut - n * 0.02));
     }
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(woodDark, rimW + std::max(1.0, n * 0.025)));
-    p.drawEllipse(c, rim, rim);
+    if (!small) {
+        p.setPen(QPen(woodDark, rimW + std::max(1.0, n * 0.025)));
+        p.drawEllipse(c, rim, rim);
+    }
     p.setPen(QPen(wood, rimW));
     p.drawEllipse(c, rim, rim);
     if (size >= 48) {
@@ -273,7 +279,7 @@ QImage paintAppIcon(int size)
     QRadialGradient hub(c - QPointF(n * 0.02, n * 0.02), n * 0.1);
     hub.setColorAt(0.0, QColor(255, 238, 170));
     hub.setColorAt(1.0, QColor(200, 140, 50));
-    p.setPen(QPen(woodDark, std::max(1.0, n * 0.02)));
+    p.setPen(small ? QPen(Qt::NoPen) : QPen(woodDark, std::max(1.0, n * 0.02)));
     p.setBrush(hub);
     p.drawEllipse(c, n * 0.09, n * 0.09);
     p.end();

@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     ok &= writeJpeg(art::paintMenu(), out.filePath("pictures/menu.jpg"), 88);
 
     ok &= writePng(art::paintAppIcon(256), out.filePath("icons/velmaris.png"));
-    for (int size : {48, 32, 16})
+    for (int size : {128, 64, 48, 32, 24, 16})
         ok &= writePng(art::paintAppIcon(size), out.filePath(QStringLiteral("icons/velmaris-%1.png").arg(size)));
     ok &= writePng(art::paintAlege(), out.filePath("icons/alege32.png"));
 

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMap>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -235,6 +236,139 @@ private:
 QList<Fault> checkQuestions(const QList<Question>& questions)
 {
     return Checker(questions).run();
+}
+
+namespace {
+
+// Lower case, without diacritics: „Întotdeauna”, „intotdeauna” and „ÎNTOTDEAUNA” compare equal.
+QString folded(const QString& text)
+{
+    QString out;
+    for (QChar c : text.toLower().normalized(QString::NormalizationForm_D))
+        if (!c.isMark())
+            out += c;
+    return out;
+}
+
+// Words that claim always, never, only or all: a distractor that carries one is easy to strike out.
+const QStringList kAbsoluteWords = {
+    "numai",    "doar",    "exclusiv", "intotdeauna", "totdeauna",  "mereu",         "niciodata",
+    "nicicand", "oricand", "orice",    "oricare",     "indiferent", "toate",         "toti",
+    "niciun",   "nicio",   "nici un",  "nici o",      "absolut",    "fara exceptie", "in niciun caz"};
+
+const QRegularExpression& absolutePattern()
+{
+    static const QRegularExpression pattern(QString("\\b(%1)\\b").arg(kAbsoluteWords.join('|')),
+                                            QRegularExpression::UseUnicodePropertiesOption);
+    return pattern;
+}
+
+// Spellings that drift from the glossary, and the glossary's word. Matched on the text as written, so
+// that a missing diacritic counts.
+struct Drift {
+    QRegularExpression pattern;
+    const char* glossary;
+};
+
+const QList<Drift>& drifts()
+{
+    const auto ci = QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption;
+    static const QList<Drift> list = {
+        {QRegularExpression("\\blumin\\w* de pupa\\b", ci), "lumină de pupă"},
+        {QRegularExpression("\\blumin\\w* (laterale|din bord(uri)?)\\b", ci), "lumini de bord"},
+        {QRegularExpression("\\blumin\\w* de borduri\\b", ci), "lumini de bord"},
+        {QRegularExpression("\\bcapacit\\w* (redus\\w* de manevr|de manevr\\w* redus)\\w*", ci),
+         "navă cu capacitate de manevră redusă"},
+        {QRegularExpression("\\blimitat\\w* în capacitatea (sa )?de manevr", ci),
+         "navă cu capacitate de manevră redusă"},
+        {QRegularExpression("\\b(bil(ă|a|e|ele)|sfer(ă|a|e|ele) ne(agr|gr)\\w*)\\b", ci), "bulă"},
+    };
+    return list;
+}
+
+// The correct spellings of the drifting terms; a match of a drift pattern that is one of them is no drift.
+const QStringList kGlossarySpellings = {"capacitate de manevră redusă", "capacitatea de manevră redusă"};
+
+}  // namespace
+
+QStringList absoluteWords(const QString& text)
+{
+    QStringList found;
+    QRegularExpressionMatchIterator it = absolutePattern().globalMatch(folded(text));
+    while (it.hasNext())
+        found << it.next().captured(1);
+    return found;
+}
+
+Review reviewQuestions(const QList<Question>& questions)
+{
+    Review review;
+    for (const Question& q : questions) {
+        if (!q.numberValid || !validKey(q.rb))
+            continue;
+        ++review.questions;
+        const QString where = numberName(q.number);
+        const QString* variants[] = {&q.sol1, &q.sol2, &q.sol3};
+        const int right = q.rb[0].unicode() - 'A';
+
+        QStringList wrongWords;
+        bool everyWrongOne = true;
+        for (int i = 0; i < 3; ++i) {
+            if (i == right)
+                continue;
+            const QStringList words = absoluteWords(*variants[i]);
+            everyWrongOne = everyWrongOne && !words.isEmpty();
+            wrongWords << words;
+        }
+        if (everyWrongOne && absoluteWords(*variants[right]).isEmpty()) {
+            ++review.absoluteOnlyInDistractors;
+            wrongWords.removeDuplicates();
+            review.warnings.append(
+                {where, QString("only the wrong variants carry absolute words (%1)").arg(wrongWords.join(", "))});
+        }
+
+        qsizetype longest = 0;
+        for (const QString* v : variants)
+            longest = std::max(longest, characters(*v));
+        int sharing = 0;
+        for (const QString* v : variants)
+            sharing += characters(*v) == longest;
+        if (characters(*variants[right]) == longest)
+            review.longestRight += 1.0 / sharing;
+
+        for (const Field& f : kTextFields) {
+            const QString& text = q.*f.member;
+            for (const Drift& drift : drifts()) {
+                QRegularExpressionMatchIterator it = drift.pattern.globalMatch(text);
+                while (it.hasNext()) {
+                    const QString found = it.next().captured(0);
+                    if (kGlossarySpellings.contains(found.toLower()))
+                        continue;
+                    review.warnings.append(
+                        {where, QString("%1 writes „%2”; the glossary has „%3”")
+                                    .arg(QLatin1String(f.name), found, QString::fromUtf8(drift.glossary))});
+                }
+            }
+        }
+    }
+    return review;
+}
+
+QStringList reviewLines(const Review& review)
+{
+    QStringList lines;
+    for (const Fault& w : review.warnings)
+        lines << "warning: " + w.toString();
+    const auto percent = [](double share) { return QString::number(100 * share, 'f', 1) + " %"; };
+    lines << QString("absolute words only in the wrong variants: %1 of %2 questions, %3 (at most %4)")
+                 .arg(review.absoluteOnlyInDistractors)
+                 .arg(review.questions)
+                 .arg(percent(review.absoluteShare()), percent(kMaxAbsoluteShare));
+    lines << QString("right answer is the longest variant: %1 of %2 questions, %3 (at most %4)")
+                 .arg(review.longestRight, 0, 'f', 1)
+                 .arg(review.questions)
+                 .arg(percent(review.longestShare()), percent(kMaxLongestShare));
+    return lines;
 }
 
 }  // namespace bank

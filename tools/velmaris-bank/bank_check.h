@@ -7,7 +7,7 @@
 
 namespace bank {
 
-// The hard limits of the bank guide.
+// The hard limits of the authoring guide (bank/AUTHORING.md).
 inline constexpr int kMaxStem = 260;
 inline constexpr int kMaxVariant = 140;
 inline constexpr int kMaxPictureWidth = 170;  // the test window's picture view
@@ -27,5 +27,28 @@ struct Fault {
 // cedilla letters; stem and variant lengths; answer-letter balance (overall, per Part, runs); pictures that
 // decode and fit the views; no question text twice.
 QList<Fault> checkQuestions(const QList<Question>& questions);
+
+// What a test-wise learner could answer by without knowing the Rules, and words that drift from the
+// glossary. These are warnings: they leave the check's result alone.
+struct Review {
+    QList<Fault> warnings;
+    int questions = 0;
+    int absoluteOnlyInDistractors = 0;  // both wrong variants carry an absolute word, the right one none
+    double longestRight = 0;            // right answers of a learner who always picks the longest variant (ties shared)
+    double absoluteShare() const { return questions ? double(absoluteOnlyInDistractors) / questions : 0; }
+    double longestShare() const { return questions ? longestRight / questions : 0; }
+};
+
+inline constexpr double kMaxAbsoluteShare = 0.01;
+inline constexpr double kMaxLongestShare = 0.30;
+
+Review reviewQuestions(const QList<Question>& questions);
+
+// The absolute words of a text („numai”, „întotdeauna”, „niciodată”, „oricând”, ...), found whatever the
+// case and with or without diacritics.
+QStringList absoluteWords(const QString& text);
+
+// The review as the check command prints it: one line per warning, then the two shares.
+QStringList reviewLines(const Review& review);
 
 }  // namespace bank

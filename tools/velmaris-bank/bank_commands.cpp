@@ -109,6 +109,13 @@ Assembled assembleSources(const QString& folder, const Progress& progress)
     Assembled out;
     out.files = int(bank.files.size());
     out.faults = bank.faults;
+    QFile stamp(QDir(folder).filePath("VERSION"));
+    if (stamp.exists()) {
+        bool ok = stamp.open(QIODevice::ReadOnly);
+        out.version = ok ? QString::fromUtf8(stamp.readAll()).trimmed().toInt(&ok) : 0;
+        if (!ok || out.version < 1)
+            out.faults.append({"VERSION", 1, "the version stamp must be a whole number from 1 up"});
+    }
     const int total = int(std::count_if(bank.records.begin(), bank.records.end(),
                                         [](const SourceRecord& r) { return r.picture.has_value(); }));
 

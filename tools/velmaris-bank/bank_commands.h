@@ -19,10 +19,12 @@ struct Assembled {
     QList<SourceFault> faults;  // source faults, and pictures that cannot be drawn or read
     int files = 0;
     int pictures = 0;
+    int version = 1;  // the bank's version stamp, from the file VERSION of the sources (1 without it)
 };
 
 // Reads the sources and makes the database rows: R2 the picture line, R3 the layout, Poza the drawn picture
-// (or the bytes of pictures/NNN.bmp for a file scene). Throws BankError when the folder cannot be read.
+// (or the bytes of pictures/NNN.bmp for a file scene). A new version stamp in VERSION makes installed programs
+// replace their users' copies of an older bank. Throws BankError when the folder cannot be read.
 Assembled assembleSources(const QString& folder, const Progress& progress = {});
 
 struct ExportResult {

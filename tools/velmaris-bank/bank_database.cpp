@@ -93,10 +93,11 @@ void readNumber(const store::Statement& row, Question& q)
 
 }  // namespace
 
-void writeDatabase(const QString& path, const QList<Question>& questions)
+void writeDatabase(const QString& path, const QList<Question>& questions, int version)
 {
     Database db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     db.exec(std::string(store::schemaSql()));
+    db.exec("PRAGMA user_version = " + std::to_string(version));
     db.exec("BEGIN");
     store::Statement insert = db.prepare(
         "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
@@ -122,7 +123,7 @@ void writeDatabase(const QString& path, const QList<Question>& questions)
     db.exec("COMMIT");
 }
 
-void replaceDatabase(const QString& path, const QList<Question>& questions, bool force)
+void replaceDatabase(const QString& path, const QList<Question>& questions, bool force, int version)
 {
     const QFileInfo target(path);
     if (target.isDir())
@@ -141,7 +142,7 @@ void replaceDatabase(const QString& path, const QList<Question>& questions, bool
         throw BankError(QString("cannot create %1: %2").arg(temporary, file.errorString()));
     file.close();  // SQLite writes it; an empty file is an empty database
     try {
-        writeDatabase(temporary, questions);
+        writeDatabase(temporary, questions, version);
         // rename() replaces an existing file in one step.
         if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
             throw BankError(QString("cannot rename %1 to %2").arg(temporary, path));

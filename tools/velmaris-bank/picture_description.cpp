@@ -199,16 +199,16 @@ void checkVessel(const PictureDescription& d, const QSet<QString>& given)
         throw BankError(
             "opt=deck is for a vessel at anchor under 100 m, at night (from 100 m deck lights are "
             "always shown)");
-    if (o.basket && (d.scene != Scene::Day || (d.kind != Kind::Trawler && d.kind != Kind::Fisher) || d.length >= 20))
-        throw BankError("opt=basket is a day shape of a fishing vessel under 20 m");
 }
 
 Options parseOptions(const QString& value)
 {
     Options o;
-    const Names<bool Options::*> items = {{"aftmast", &Options::aftMast},     {"rgmast", &Options::redGreenMast},
-                                          {"tricolour", &Options::tricolour}, {"allround12", &Options::allRound12},
-                                          {"deck", &Options::deck},           {"basket", &Options::basket}};
+    const Names<bool Options::*> items = {{"aftmast", &Options::aftMast},
+                                          {"rgmast", &Options::redGreenMast},
+                                          {"tricolour", &Options::tricolour},
+                                          {"allround12", &Options::allRound12},
+                                          {"deck", &Options::deck}};
     for (const QString& raw : value.split(',')) {
         const QString item = raw.trimmed();
         bool Options::*member = lookUp(items, "opt item", item);

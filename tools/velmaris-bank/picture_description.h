@@ -60,7 +60,6 @@ struct Options {
     bool tricolour = false;
     bool allRound12 = false;  // power-driven under 12 m: all-round white instead of masthead and stern
     bool deck = false;        // deck lights at anchor, under 100 m
-    bool basket = false;      // fishing under 20 m, by day
 };
 
 struct PictureDescription {

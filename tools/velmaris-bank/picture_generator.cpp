@@ -8,6 +8,7 @@
 #include <QPolygon>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -156,16 +157,6 @@ void shape(Canvas& canvas, ShapeType type, int cx, int cy)
             for (int r = 0; r < 24; ++r)
                 canvas.row(cx, top + r, 6, c);
             break;
-        case ShapeType::Basket:  // an hourglass outline, hatched inside
-            for (int r = 0; r < 16; ++r) {
-                const int half = r < 8 ? 6 - r * 5 / 7 : 6 - (15 - r) * 5 / 7;
-                for (int x = cx - half; x < cx + half; ++x) {
-                    const bool edge = r == 0 || r == 15 || x == cx - half || x == cx + half - 1;
-                    if (edge || (x + r) % 3 == 0)
-                        canvas.set(x, top + r, c);
-                }
-            }
-            break;
     }
 }
 
@@ -223,11 +214,92 @@ QPolygon hullOutline(const Placement& p, const Vessel& v)
     return QPolygon({{bow, kDeck}, {stern, kDeck}, {stern + 2 * dir, kWaterline}, {bow - 8 * dir, kWaterline}});
 }
 
+// A seaplane's airframe: floats, struts, fuselage, fin and tailplane, a high wing and the short mast of her
+// masthead light, filled in one colour (faint at night).
+void drawAirframe(QPainter& painter, const Placement& p, const Vessel& v, const QColor& c)
+{
+    using namespace airframe;
+    painter.setPen(c);
+    painter.setBrush(c);
+    const auto at = [&](double l, double t, int y) { return QPoint(p.x(v, l, t), y); };
+    const auto bar = [&](double l1, double l2, double t, int y, int thickness) {
+        const int xs[] = {p.x(v, l1, -t), p.x(v, l1, t), p.x(v, l2, -t), p.x(v, l2, t)};
+        const auto [lo, hi] = std::minmax_element(std::begin(xs), std::end(xs));
+        painter.fillRect(*lo, y - thickness / 2, *hi - *lo + 1, thickness, c);
+    };
+    constexpr int kFloatBottom = kWaterline - 1;
+    for (double t : {kFloatT, -kFloatT}) {
+        if (p.endOn()) {
+            painter.drawRect(p.x(v, 0, t) - 4, kFloatTop, 8, kFloatBottom - kFloatTop);
+        } else {
+            painter.drawPolygon(QPolygon({at(kFloatFront, t, kFloatTop + 4), at(kFloatFront + 6, t, kFloatTop),
+                                          at(kFloatBack - 4, t, kFloatTop), at(kFloatBack, t, kFloatTop + 4),
+                                          at(kFloatBack - 6, t, kFloatBottom), at(kFloatFront + 4, t, kFloatBottom)}));
+        }
+        for (double l : {30.0, 70.0})
+            painter.drawLine(at(l, t, kFloatTop), at(l, t / 6, kFuselageBottom - 2));
+    }
+    if (p.endOn()) {
+        painter.drawEllipse(QPoint(p.x(v, 0), 116), 7, 7);
+        painter.fillRect(p.x(v, 0) - 1, kFinTop, 2, 116 - kFinTop, c);
+    } else {
+        painter.drawPolygon(
+            QPolygon({at(kNose, 0, 117), at(12, 0, 111), at(24, 0, 109), at(100, 0, 111), at(kTail, 0, 113),
+                      at(kTail, 0, 118), at(100, 0, 120), at(24, 0, kFuselageBottom), at(10, 0, 122)}));
+        painter.drawPolygon(
+            QPolygon({at(96, 0, 111), at(kTail - 6, 0, kFinTop), at(kTail, 0, kFinTop), at(kTail, 0, 113)}));
+    }
+    bar(kTail - 12, kTail, 20, 113, 2);
+    bar(kWingFront, kWingBack, kWingTip, kWingY, 3);
+    for (double t : {kWingTip / 2, -kWingTip / 2})  // wing struts
+        painter.drawLine(at(kWingFront + 4, t, kWingY), at(kWingFront + 8, 0, 118));
+    painter.drawLine(at(kWingFront, 0, kWingY), at(kWingFront, 0, 110));
+    painter.drawLine(at(24, 0, kWingY), at(24, 0, kWingY - 6));  // the masthead light's mast
+}
+
 struct PlacedLight {
     int x;
     int y;
     const Light* light;
+    const Vessel* vessel;
 };
+
+// A light in the column of a vertical line, as near to its end as the line's own spacing and of the same
+// colour, reads as one more light of that line (a trawler's sternlight under her fishing lights, seen from
+// astern); it must stand at least 1,4 times the spacing away.
+void checkLinesReadApart(const QList<PlacedLight>& shown, Aspect aspect)
+{
+    for (const PlacedLight& member : shown) {
+        if (member.light->line == 0)
+            continue;
+        QList<const PlacedLight*> line;
+        for (const PlacedLight& p : shown)
+            if (p.vessel == member.vessel && p.light->line == member.light->line)
+                line.append(&p);
+        if (line.size() < 2)
+            continue;
+        std::sort(line.begin(), line.end(), [](const PlacedLight* a, const PlacedLight* b) { return a->y < b->y; });
+        int spacing = line[1]->y - line[0]->y;
+        for (qsizetype i = 2; i < line.size(); ++i)
+            spacing = std::min(spacing, line[i]->y - line[i - 1]->y);
+        for (const PlacedLight& other : shown) {
+            if (other.vessel == member.vessel && other.light->line == member.light->line)
+                continue;
+            for (const PlacedLight* end : {line.first(), line.last()}) {
+                const int gap = std::abs(other.y - end->y);
+                const bool outside = end == line.first() ? other.y < end->y : other.y > end->y;
+                if (outside && std::abs(other.x - end->x) <= 3 && other.light->colour == end->light->colour &&
+                    gap * 10 < spacing * 14)
+                    throw BankError(QString("seen from %1, the %2 stands %3 px from the %4, closer than 1.4 times "
+                                            "the %5 px of their vertical line, and reads as one more light of it")
+                                        .arg(aspectName(aspect), other.light->name)
+                                        .arg(gap)
+                                        .arg(end->light->name)
+                                        .arg(spacing));
+            }
+        }
+    }
+}
 
 void checkInside(int x, int y, int margin, const QString& name)
 {
@@ -243,19 +315,26 @@ void drawNight(Canvas& canvas, const PictureDescription& d)
 
     const VesselGroup group = displayFor(d);
     const Placement place(d.aspect, group);
+    for (const Vessel& v : group.vessels)
+        checkLightPositions(d, v);
     if (d.faintHull) {
         QPainter painter(&canvas.image());
-        painter.setPen(QColor::fromRgb(colour::kFaintHull));
-        painter.setBrush(Qt::NoBrush);
-        for (const Vessel& v : group.vessels)
+        for (const Vessel& v : group.vessels) {
+            if (v.airframe) {
+                drawAirframe(painter, place, v, QColor::fromRgb(colour::kFaintHull));
+                continue;
+            }
+            painter.setPen(QColor::fromRgb(colour::kFaintHull));
+            painter.setBrush(Qt::NoBrush);
             painter.drawPolygon(hullOutline(place, v));
+        }
     }
 
     QList<PlacedLight> shown;
     for (const Vessel& v : group.vessels)
         for (const Light& light : v.lights)
             if (visibleFrom(light.arc, d.aspect))
-                shown.append({place.x(v, light.l, light.t), light.y, &light});
+                shown.append({place.x(v, light.l, light.t), light.y, &light, &v});
     for (qsizetype i = 0; i < shown.size(); ++i) {
         checkInside(shown[i].x, shown[i].y, kLightRadius + 1, shown[i].light->name);
         for (qsizetype j = 0; j < i; ++j) {
@@ -267,6 +346,7 @@ void drawNight(Canvas& canvas, const PictureDescription& d)
                                     .arg(aspectName(d.aspect), shown[j].light->name, shown[i].light->name));
         }
     }
+    checkLinesReadApart(shown, d.aspect);
     // Halos first, so that no halo dims another light's disc.
     for (const PlacedLight& p : shown)
         halo(canvas, p.x, p.y, kLightRadius, lightColour(p.light->colour));
@@ -290,6 +370,12 @@ void drawDay(Canvas& canvas, const PictureDescription& d)
         painter.setPen(hull);
         painter.setBrush(hull);
         for (const Vessel& v : group.vessels) {
+            if (v.airframe) {
+                drawAirframe(painter, place, v, hull);
+                painter.setPen(hull);
+                painter.setBrush(hull);
+                continue;
+            }
             painter.drawPolygon(hullOutline(place, v));
             if (v.superstructure) {
                 const int a = place.endOn() ? 66 : place.x(v, 62);

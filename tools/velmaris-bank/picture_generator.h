@@ -12,7 +12,7 @@ namespace bank {
 inline constexpr int kPictureWidth = 160;
 inline constexpr int kPictureHeight = 200;
 
-// The colours of the bank guide.
+// The colours of the picture grammar (bank/AUTHORING.md).
 namespace colour {
 inline constexpr QRgb kNightSky = 0xff0b1633;
 inline constexpr QRgb kHorizon = 0xff16264d;

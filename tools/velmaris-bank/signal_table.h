@@ -24,6 +24,21 @@ enum class LightColour { White, Red, Green, Yellow };
 // The arc over which a light shows: masthead 225° forward, sidelights 112,5° each side, stern 135° aft.
 enum class Arc { Masthead, Starboard, Port, Stern, AllRound };
 
+// What a light is for, so that its height can be checked against Annex I.
+enum class Role {
+    Masthead,       // forward masthead light(s), including a tug's vertical line of them
+    AfterMasthead,  // the after masthead light, or a trawler's masthead light abaft the fishing lights
+    AllRoundWhite,  // Rule 23(d)(i): instead of masthead and sternlight, under 12 m
+    Sidelight,
+    Stern,
+    Towing,
+    AnchorForward,
+    AnchorAfter,
+    Fishing,  // the two all-round lights of a vessel engaged in fishing
+    Signal,   // other all-round lights of a vertical line (not under command, RAM, draught, pilot, ...)
+    Other     // flashing, tricolour, gear, yard arm and deck lights
+};
+
 struct Light {
     LightColour colour = LightColour::White;
     Arc arc = Arc::AllRound;
@@ -33,9 +48,11 @@ struct Light {
     QString name;
     bool flashing = false;
     bool deck = false;  // deck lights light up the deck together and may overlap each other
+    Role role = Role::Other;
+    int line = 0;  // lights with the same non-zero number are prescribed in one vertical line
 };
 
-enum class ShapeType { Ball, ConeApexUp, ConeApexDown, Diamond, Cylinder, Bicone, Basket };
+enum class ShapeType { Ball, ConeApexUp, ConeApexDown, Diamond, Cylinder, Bicone };
 
 struct Shape {
     ShapeType type = ShapeType::Ball;
@@ -58,6 +75,7 @@ struct Vessel {
     std::optional<Mast> forestay;  // from this mast's top down to the stem
     bool sail = false;             // by day: a sail on the mast at kSailMast
     bool superstructure = true;
+    bool airframe = false;  // a seaplane: fuselage, wing and floats instead of a hull
 };
 
 // One vessel, or a tug and her tow, or a pusher and the vessel she pushes.
@@ -69,7 +87,34 @@ struct VesselGroup {
 
 inline constexpr double kSailMast = 50;
 
+// The vertical scale used to hold the lights to Annex I: 6 px to the metre, heights measured from the deck
+// line (row 140). Lengths along the vessel are not to scale.
+inline constexpr int kPixelsPerMetre = 6;
+
+// A seaplane's airframe, in the same coordinates as a hull: a fuselage along the centreline, a high wing
+// with the sidelights at its tips, a fin at the tail and two floats on the water.
+namespace airframe {
+inline constexpr double kNose = 6;
+inline constexpr double kTail = 112;
+inline constexpr double kWingFront = 36;
+inline constexpr double kWingBack = 54;
+inline constexpr double kWingTip = 68;  // t of the starboard tip; the port tip is at -kWingTip
+inline constexpr int kWingY = 104;
+inline constexpr int kFinTop = 94;
+inline constexpr double kFloatFront = 10;
+inline constexpr double kFloatBack = 92;
+inline constexpr double kFloatT = 24;
+inline constexpr int kFloatTop = 141;
+inline constexpr int kFuselageBottom = 124;
+}  // namespace airframe
+
 VesselGroup displayFor(const PictureDescription& description);
+
+// Holds the lights of one vessel to Annex I: their heights and vertical spacings (section 2(a), (c), (d),
+// (f), (g), (i), (j), (k)) on the vertical scale above, and their places along the hull (section 3(a), (b),
+// (d)); throws BankError naming the paragraph and the lights. A seaplane shows her lights as closely as
+// she can (Rule 31): only their order is checked.
+void checkLightPositions(const PictureDescription& description, const Vessel& vessel);
 
 // Whether a light of this arc shows towards a viewer at this aspect.
 bool visibleFrom(Arc arc, Aspect aspect);

@@ -1,9 +1,9 @@
 #include <QApplication>
 
 #include "app/frm_main.h"
-#include "app/start_up.h"
 #include "app/window_ops.h"
-#include "app/windows.h"
+#include "startup/start_up.h"
+#include "startup/windows.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,16 +1,16 @@
-#include "app/start_up.h"
+#include "startup/start_up.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 
 #include <clocale>
 
-#include "app/frm_alege.h"
 #include "app/boxes.h"
+#include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/window_setup.h"
-#include "app/windows.h"
 #include "learning/frm_inv_colreg.h"
+#include "startup/windows.h"
 #include "store/error.h"
 #include "testing/frm_colreg_proc.h"
 
@@ -32,15 +32,19 @@ void setUpApplication(QApplication& application)
 
 void createWindows(const QString& databaseFolder)
 {
-    new TfrmMain(databaseFolder);
-    new TfrmAlege();
-    new TfrmInv_Colreg();
-    new TfrmColreg_Proc();
+    // The welcome window owns the data and, as their parent, the other three windows.
+    frmMain = new TfrmMain(databaseFolder);
+    frmAlege = new TfrmAlege();
+    frmInv_Colreg = new TfrmInv_Colreg(frmMain->data, frmAlege);
+    frmColreg_Proc = new TfrmColreg_Proc(frmMain->data, frmAlege);
+    frmMain->setMenu(frmAlege);
+    frmAlege->setWindows(frmInv_Colreg, frmColreg_Proc);
 }
 
 void destroyWindows()
 {
     delete frmMain;
+    frmMain = nullptr;
     frmAlege = nullptr;
     frmInv_Colreg = nullptr;
     frmColreg_Proc = nullptr;

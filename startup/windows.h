@@ -1,0 +1,14 @@
+#pragma once
+
+class TfrmMain;
+class TfrmAlege;
+class TfrmInv_Colreg;
+class TfrmColreg_Proc;
+
+// The four windows, each created once at start-up by createWindows. The windows themselves do not
+// reach each other through these: each receives the shared data and the windows it opens when it is
+// built. They remain for the program's start and for tests and benchmarks that drive the windows.
+extern TfrmMain* frmMain;
+extern TfrmAlege* frmAlege;
+extern TfrmInv_Colreg* frmInv_Colreg;
+extern TfrmColreg_Proc* frmColreg_Proc;

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The package as a user meets it: builds the Debian package from the build folder, installs it with apt,
+# and as a fresh unprivileged user under Xvfb and openbox runs the desktop entry's command, goes from the
+# welcome window to the test window and presses "Start"; then checks that the user's own copy of the bank
+# holds the 30 drawn questions, that the installed bank is unchanged and passes the bank check, and that
+# purging the package leaves no file behind. Run as root; the package and the user go at the end, also
+# when a step fails. SHOT_DIR=DIR keeps screenshots of the welcome and test windows.
+set -euo pipefail
+build=$(realpath "${1:-build}")
+cd "$(dirname "$0")/../.."
+
+step() { echo "+ $*"; }
+fail() {
+  echo "FAIL: $*"
+  [ -n "${DISPLAY:-}" ] && [ -n "${SHOT_DIR:-}" ] && import -window root "$SHOT_DIR/failure.png" 2>/dev/null
+  exit 1
+}
+
+user="cadet$$"
+work=$(mktemp -d)
+cleanup() {
+  local rc=$?
+  kill "${app_pid:-}" "${wm_pid:-}" "${x_pid:-}" 2>/dev/null || true
+  wait 2>/dev/null || true
+  if dpkg -s velmaris >/dev/null 2>&1; then
+    DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -q velmaris >/dev/null 2>&1 || true
+  fi
+  id "$user" >/dev/null 2>&1 && userdel -r "$user" 2>/dev/null || true
+  rm -rf "$work"
+  exit "$rc"
+}
+trap cleanup EXIT
+
+step "package"
+rm -f "$build"/velmaris_*.deb
+cmake --build "$build"
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/velmaris_*.deb)
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB"
+
+step "lintian"
+lintian --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges' || true
+lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
+
+step "apt-get install ./$(basename "$deb")"
+dpkg -s velmaris >/dev/null 2>&1 && fail "velmaris is already installed here; remove it first"
+(cd "$build" && DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$(basename "$deb")" >/dev/null)
+dpkg -L velmaris >"$work/files"
+bank=/usr/share/velmaris/Velmaris.mdb
+bank_hash=$(sha256sum "$bank")
+command -v velmaris >/dev/null || fail "velmaris is not on the PATH"
+desktop=/usr/share/applications/ro.velmaris.Velmaris.desktop
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ -n "$exec_line" ] || fail "no Exec line in $desktop"
+
+step "velmaris-bank check $bank"
+velmaris-bank check "$bank" || fail "the installed bank does not pass the check"
+
+step "useradd -m $user"
+useradd -m -s /bin/bash "$user"
+home=$(getent passwd "$user" | cut -d: -f6)
+copy="$home/.local/share/velmaris/Velmaris.mdb"
+
+display=":$((150 + $$ % 50))"
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+x_pid=$!
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+sleep 0.5
+
+wait_for() {  # wait_for NAME -> window id
+  for _ in $(seq 150); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+shot() { [ -n "${SHOT_DIR:-}" ] && import -window root "$SHOT_DIR/$1.png" 2>/dev/null || true; }
+rows() { sqlite3 -cmd ".timeout 5000" "$copy" "SELECT count(*) FROM ManInt"; }
+
+step "as $user: $exec_line"
+runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/local/bin:/usr/bin:/bin \
+  DISPLAY="$display" LANG=ro_RO.UTF-8 sh -c "cd && exec $exec_line" >"$work/app.log" 2>&1 &
+app_pid=$!
+
+welcome=$(wait_for "Aplicație pentru") || fail "no welcome window; the program said: $(cat "$work/app.log")"
+sleep 0.5
+shot welcome
+[ -f "$copy" ] || fail "no copy of the bank in $copy"
+[ "$(stat -c %U "$copy")" = "$user" ] || fail "the copy does not belong to $user"
+
+# The welcome window's "OK" by keyboard: the focus starts in the text, Tab reaches "OK".
+xdotool windowactivate --sync "$welcome" key Tab space
+menu=$(wait_for "Alege din meniu") || fail "OK did not show the menu window"
+# The menu bar has no access keys: a click opens its first drop-down, then the arrows walk to
+# "Testare" and its item "Testare cu apreciere procentuală".
+xdotool windowactivate --sync "$menu"
+xdotool mousemove --window "$menu" 20 10 click 1
+sleep 0.3
+xdotool key Right Right
+sleep 0.3
+xdotool key Return
+test_window=$(wait_for "Testare la COLREG") || fail "the menu did not show the test window"
+[ "$(rows)" = 0 ] || fail "ManInt is not empty before Start"
+
+# "Start" (Panel1 at 16, 8; the button at 12, 10 in it, 130 x 34), then OK on its notice.
+xdotool windowactivate --sync "$test_window"
+xdotool mousemove --window "$test_window" 93 35 click 1
+notice=$(wait_for "^Colreg$") || fail "no notice after Start"
+xdotool windowactivate --sync "$notice" key Return
+for _ in $(seq 100); do [ "$(rows)" = 30 ] && break; sleep 0.1; done
+sleep 0.5
+shot test
+[ "$(rows)" = 30 ] || fail "ManInt holds $(rows) rows in the user's copy after Start, not 30"
+[ "$(sha256sum "$bank")" = "$bank_hash" ] || fail "the installed bank changed"
+[ -z "$(ls -A "$home/.local/share/velmaris" | grep -v '^Velmaris.mdb$' || true)" ] ||
+  fail "stray files beside the copy: $(ls -A "$home/.local/share/velmaris")"
+
+# The welcome window's close ends the program.
+xdotool windowactivate --sync "$welcome" key alt+F4 || true
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end"
+wait "$app_pid" || fail "the program ended with an error: $(cat "$work/app.log")"
+app_pid=
+
+step "velmaris-bank check $bank (after the run)"
+velmaris-bank check "$bank" >/dev/null || fail "the installed bank no longer passes the check"
+
+step "apt-get remove --purge velmaris"
+DEBIAN_FRONTEND=noninteractive apt-get remove --purge -y -q velmaris >/dev/null
+left=$(while read -r f; do [ -e "$f" ] || [ -L "$f" ] && [ ! -d "$f" ] && echo "$f"; done <"$work/files" || true)
+[ -z "$left" ] || fail "files left after purge: $left"
+for d in /usr/share/velmaris /usr/libexec/velmaris /usr/share/doc/velmaris; do
+  [ -e "$d" ] && fail "$d left after purge"
+done
+stray=$(find /usr -iname '*velmaris*' 2>/dev/null || true)
+[ -z "$stray" ] || fail "left under /usr: $stray"
+[ -f "$copy" ] || fail "purging the package must not touch the user's data"
+echo "package install checks: 1 passed, 0 failed"

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "bank_exchange.h"
+#include "gift.h"
+#include "question.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace bank {
+
+// The questions as an Aiken file: the question on one line, "A. " to "C. " before the variants, then
+// "ANSWER: " and the letter. Aiken has no names, categories or escapes.
+TextExport writeAiken(const QList<Question>& questions);
+
+// The questions of an Aiken file. Throws BankError naming the line when the file breaks the format (an answer
+// before any question, a question without its ANSWER line, not UTF-8).
+QList<ImportedQuestion> readAiken(const QByteArray& bytes);
+
+}  // namespace bank

@@ -1,0 +1,369 @@
+#include "bank_print.h"
+
+#include "bank_error.h"
+#include "bank_exchange.h"
+#include "store/error.h"
+#include "testing/question_draw.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <memory>
+
+namespace bank {
+namespace {
+
+constexpr int kDpi = 300;
+const QString kFontFamily = QStringLiteral("Liberation Serif");
+
+constexpr qreal mm(qreal millimetres)
+{
+    return millimetres * kDpi / 25.4;
+}
+
+constexpr qreal kPageWidth = mm(210);
+constexpr qreal kPageHeight = mm(297);
+constexpr qreal kLeft = mm(20);
+constexpr qreal kTop = mm(18);
+constexpr qreal kBottom = kPageHeight - mm(20);
+constexpr qreal kContentWidth = kPageWidth - 2 * kLeft;
+constexpr qreal kGap = mm(4);
+constexpr qreal kMaxPictureWidth = mm(45);
+constexpr qreal kMaxPictureHeight = mm(60);
+
+// Romanian counts: "19 întrebări", "20 de întrebări", "101 întrebări".
+QString counted(qint64 n, const QString& noun)
+{
+    const qint64 lastTwo = n % 100;
+    const bool de = n != 0 && (lastTwo == 0 || lastTwo >= 20);
+    return QString("%1 %2%3").arg(n).arg(de ? "de " : "", noun);
+}
+
+QFont serif(qreal points, bool bold = false)
+{
+    QFont font(kFontFamily);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setStyleStrategy(QFont::PreferOutline);
+    return font;
+}
+
+// A piece of a page: its height, and how it paints itself from a top edge. Blocks are never split.
+struct Block {
+    qreal height = 0;
+    std::function<void(QPainter&, qreal top)> paint;
+    bool newPage = false;  // starts a page of its own
+};
+
+// Lays blocks out on pages, then paints them with "Pagina i din n" at the foot of every page but the first.
+class Document {
+public:
+    // The PDF goes to a temporary file that replaces path only when it is complete.
+    Document(const QString& path, const QString& title) : file_(path), writer_(open(file_))
+    {
+        writer_.setResolution(kDpi);
+        writer_.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        writer_.setTitle(title);
+        writer_.setCreator(QStringLiteral("velmaris-bank"));
+        if (QFontInfo(serif(11)).family() != kFontFamily)
+            throw BankError(QString("the font %1 is not installed (Debian: fonts-liberation2)").arg(kFontFamily));
+    }
+
+    QPaintDevice* device() { return &writer_; }
+
+    void add(Block block) { blocks_.append(std::move(block)); }
+
+    int print()
+    {
+        // Pages first, so that each page knows how many there are.
+        QList<QList<QPair<const Block*, qreal>>> pages(1);
+        qreal y = kTop;
+        for (const Block& b : blocks_) {
+            const bool fits = y + b.height <= kBottom || y == kTop;
+            if ((b.newPage || !fits) && !pages.last().isEmpty()) {
+                pages.append(QList<QPair<const Block*, qreal>>());
+                y = kTop;
+            }
+            pages.last().append({&b, y});
+            y += b.height;
+        }
+        QPainter painter;
+        if (!painter.begin(&writer_))
+            throw BankError(QString("cannot write %1").arg(file_.fileName()));
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.setRenderHint(QPainter::LosslessImageRendering, true);  // JPEG would blur the lights
+        for (qsizetype p = 0; p < pages.size(); ++p) {
+            if (p > 0)
+                writer_.newPage();
+            for (const auto& [block, top] : pages[p])
+                block->paint(painter, top);
+            if (p > 0) {
+                painter.setFont(serif(9));
+                painter.setPen(Qt::black);
+                painter.drawText(QRectF(kLeft, kBottom + mm(6), kContentWidth, mm(6)), Qt::AlignHCenter | Qt::AlignTop,
+                                 QString("Pagina %1 din %2").arg(p + 1).arg(pages.size()));
+            }
+        }
+        if (!painter.end() || !file_.commit())
+            throw BankError(QString("cannot write %1: %2").arg(file_.fileName(), file_.errorString()));
+        return int(pages.size());
+    }
+
+private:
+    static QIODevice* open(QSaveFile& file)
+    {
+        if (!file.open(QIODevice::WriteOnly))
+            throw BankError(QString("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        return &file;
+    }
+
+    QSaveFile file_;
+    QPdfWriter writer_;
+    QList<Block> blocks_;
+};
+
+qreal textHeight(QPaintDevice* device, const QFont& font, qreal width, const QString& text)
+{
+    return QFontMetricsF(font, device).boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, text).height();
+}
+
+Block textBlock(QPaintDevice* device, const QFont& font, const QString& text, qreal after,
+                Qt::Alignment align = Qt::AlignLeft)
+{
+    const qreal h = textHeight(device, font, kContentWidth, text);
+    return {h + after, [=](QPainter& p, qreal top) {
+                p.setFont(font);
+                p.setPen(Qt::black);
+                p.drawText(QRectF(kLeft, top, kContentWidth, h), align | Qt::AlignTop | Qt::TextWordWrap, text);
+            }};
+}
+
+// The picture enlarged by the largest whole multiple that fits its column, pixel for pixel (device pixels are
+// the picture's pixels times the factor), so that no edge is smoothed.
+QImage printedPicture(const Question& q)
+{
+    if (q.picture.isEmpty())
+        return {};
+    const QImage image = questionPicture(q);
+    const int factor = std::max(1, int(std::min(kMaxPictureWidth / image.width(), kMaxPictureHeight / image.height())));
+    return image.scaled(image.width() * factor, image.height() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// One question: its heading, its text and the three variants, the picture to the right of them.
+Block questionBlock(QPaintDevice* device, const QString& heading, const Question& q)
+{
+    const QImage picture = printedPicture(q);
+    const qreal textWidth = picture.isNull() ? kContentWidth : kContentWidth - picture.width() - kGap;
+    const QFont bold = serif(11, true);
+    const QFont body = serif(11);
+    const qreal indent = mm(7);
+    const qreal headingHeight = textHeight(device, bold, textWidth, heading);
+    const qreal stemHeight = textHeight(device, body, textWidth, q.text);
+    const QString variants[] = {q.sol1, q.sol2, q.sol3};
+    QList<qreal> variantHeights;
+    qreal height = headingHeight + mm(1) + stemHeight + mm(1.5);
+    for (const QString& v : variants) {
+        variantHeights << textHeight(device, body, textWidth - indent, v);
+        height += variantHeights.last() + mm(0.8);
+    }
+    height = std::max(height, qreal(picture.height())) + mm(6);
+    return {height, [=](QPainter& p, qreal top) {
+                p.setPen(Qt::black);
+                qreal y = top;
+                p.setFont(bold);
+                p.drawText(QRectF(kLeft, y, textWidth, headingHeight), Qt::TextWordWrap, heading);
+                y += headingHeight + mm(1);
+                p.setFont(body);
+                p.drawText(QRectF(kLeft, y, textWidth, stemHeight), Qt::TextWordWrap, q.text);
+                y += stemHeight + mm(1.5);
+                for (int i = 0; i < 3; ++i) {
+                    p.drawText(QRectF(kLeft + mm(2), y, indent, variantHeights[i]), Qt::AlignLeft,
+                               QString("%1)").arg(QChar('a' + i)));
+                    p.drawText(QRectF(kLeft + indent, y, textWidth - indent, variantHeights[i]), Qt::TextWordWrap,
+                               variants[i]);
+                    y += variantHeights[i] + mm(0.8);
+                }
+                if (!picture.isNull()) {
+                    // Whole device pixels, so that the picture's pixels map onto whole blocks.
+                    const QPoint at(int(kLeft + kContentWidth) - picture.width(), int(top));
+                    p.drawImage(at, picture);
+                }
+            }};
+}
+
+// A grid of cells, row after row, the first row bold; each row is a block, so a long table runs on.
+QList<Block> table(const QStringList& header, const QList<QStringList>& rows, const QList<qreal>& widths)
+{
+    QList<Block> blocks;
+    const qreal rowHeight = mm(6.5);
+    const auto rowBlock = [&](const QStringList& cells, bool bold) {
+        return Block{rowHeight, [=](QPainter& p, qreal top) {
+                         p.setFont(serif(10.5, bold));
+                         p.setPen(QPen(Qt::black, mm(0.2)));
+                         qreal x = kLeft;
+                         for (qsizetype i = 0; i < widths.size(); ++i) {
+                             const QRectF cell(x, top, widths[i], rowHeight);
+                             p.drawRect(cell);
+                             if (i < cells.size())
+                                 p.drawText(cell, Qt::AlignCenter, cells[i]);
+                             x += widths[i];
+                         }
+                     }};
+    };
+    blocks << rowBlock(header, true);
+    for (const QStringList& r : rows)
+        blocks << rowBlock(r, false);
+    return blocks;
+}
+
+}  // namespace
+
+int printBank(const QList<Question>& questions, const QString& path, const PrintProgress& progress)
+{
+    Document doc(path, QStringLiteral("RIPPAM – banca de întrebări"));
+    QPaintDevice* device = doc.device();
+    const qsizetype pictures =
+        std::count_if(questions.begin(), questions.end(), [](const Question& q) { return !q.picture.isEmpty(); });
+
+    Block spacer{mm(60), [](QPainter&, qreal) {}};
+    doc.add(spacer);
+    doc.add(textBlock(device, serif(22, true),
+                      QStringLiteral("Regulamentul internațional pentru prevenirea abordajelor pe mare"), mm(6),
+                      Qt::AlignHCenter));
+    doc.add(
+        textBlock(device, serif(16), QStringLiteral("RIPPAM – banca de întrebări Velmaris"), mm(20), Qt::AlignHCenter));
+    doc.add(
+        textBlock(device, serif(12),
+                  QString("%1, dintre care %2 cu imagine.").arg(counted(questions.size(), "întrebări")).arg(pictures),
+                  mm(4), Qt::AlignHCenter));
+    doc.add(textBlock(device, serif(12),
+                      QStringLiteral("Fiecare întrebare are numărul și regula pe care o verifică; "
+                                     "cheia răspunsurilor este la sfârșit."),
+                      0, Qt::AlignHCenter));
+
+    for (qsizetype i = 0; i < questions.size(); ++i) {
+        const Question& q = questions[i];
+        QString heading = QString("Întrebarea %1").arg(q.number);
+        if (!q.r1.isEmpty())
+            heading += " – " + ruleTitle(q.r1);
+        Block b = questionBlock(device, heading, q);
+        b.newPage = i == 0;
+        doc.add(b);
+        if (progress)
+            progress(int(i + 1), int(questions.size()));
+    }
+
+    Block keyTitle = textBlock(device, serif(14, true), QStringLiteral("Cheia răspunsurilor"), mm(4));
+    keyTitle.newPage = true;
+    doc.add(keyTitle);
+    constexpr int kPairs = 8;
+    QStringList header;
+    QList<qreal> widths;
+    for (int c = 0; c < kPairs; ++c) {
+        header << "Nr."
+               << "Răsp.";
+        widths << kContentWidth / kPairs * 0.55 << kContentWidth / kPairs * 0.45;
+    }
+    QList<QStringList> rows;
+    for (qsizetype i = 0; i < questions.size(); i += kPairs) {
+        QStringList row;
+        for (qsizetype j = i; j < std::min(i + kPairs, questions.size()); ++j)
+            row << QString::number(questions[j].number) << questions[j].rb;
+        rows << row;
+    }
+    for (Block& b : table(header, rows, widths))
+        doc.add(b);
+    return doc.print();
+}
+
+QList<qint64> drawSheet(const QList<Question>& questions, std::uint32_t seed)
+{
+    QHash<qint64, const Question*> byNumber;
+    for (const Question& q : questions)
+        byNumber.insert(q.number, &q);
+    TestColreg_Proc::QuestionDraw generator(seed);
+    TestColreg_Proc::num numere{};
+    TestColreg_Proc::drawDistinct(numere, generator);
+    std::vector<std::int32_t> chosen;
+    try {
+        chosen = TestColreg_Proc::chooseQuestions(
+            numere, [&](std::int32_t n) { return byNumber.contains(n); }, generator);
+    } catch (const store::Error& e) {
+        throw BankError(QString::fromStdString(e.what()));
+    }
+    return QList<qint64>(chosen.begin(), chosen.end());
+}
+
+int printSheet(const QList<Question>& questions, std::uint32_t seed, const QString& path)
+{
+    const QList<qint64> drawn = drawSheet(questions, seed);
+    QHash<qint64, const Question*> byNumber;
+    for (const Question& q : questions)
+        byNumber.insert(q.number, &q);
+
+    Document doc(path, QString("RIPPAM – test, varianta %1").arg(seed));
+    QPaintDevice* device = doc.device();
+    doc.add(textBlock(device, serif(18, true), QStringLiteral("Test RIPPAM"), mm(2), Qt::AlignHCenter));
+    doc.add(textBlock(device, serif(12), QString("Varianta %1 · %2").arg(seed).arg(counted(drawn.size(), "întrebări")),
+                      mm(8), Qt::AlignHCenter));
+    doc.add(textBlock(device, serif(12),
+                      QStringLiteral("Numele și prenumele: ________________________________    "
+                                     "Data: ______________"),
+                      mm(8)));
+    doc.add(textBlock(device, serif(11),
+                      QStringLiteral("Fiecare întrebare are un singur răspuns corect. Marcați cu X, în grila de mai "
+                                     "jos, litera răspunsului ales."),
+                      mm(5)));
+
+    // The answer grid: three columns of ten rows, a box for each letter.
+    constexpr int kRows = 10;
+    const qreal rowHeight = mm(8);
+    const int columns = int((drawn.size() + kRows - 1) / kRows);
+    const int count = int(drawn.size());
+    doc.add(Block{rowHeight * kRows + mm(6), [=](QPainter& p, qreal top) {
+                      const qreal columnWidth = kContentWidth / std::max(columns, 1);
+                      const qreal box = mm(5);
+                      p.setPen(QPen(Qt::black, mm(0.25)));
+                      for (int i = 0; i < count; ++i) {
+                          const qreal x = kLeft + (i / kRows) * columnWidth;
+                          const qreal y = top + (i % kRows) * rowHeight;
+                          p.setFont(serif(11, true));
+                          p.drawText(QRectF(x, y, mm(10), rowHeight), Qt::AlignRight | Qt::AlignVCenter,
+                                     QString("%1.").arg(i + 1));
+                          p.setFont(serif(11));
+                          for (int l = 0; l < 3; ++l) {
+                              const qreal bx = x + mm(14) + l * mm(13);
+                              p.drawText(QRectF(bx, y, mm(4), rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                                         QString(QChar('a' + l)));
+                              p.drawRect(QRectF(bx + mm(4), y + (rowHeight - box) / 2, box, box));
+                          }
+                      }
+                  }});
+
+    for (qsizetype i = 0; i < drawn.size(); ++i)
+        doc.add(questionBlock(device, QString("%1.").arg(i + 1), *byNumber.value(drawn[i])));
+
+    Block keyTitle = textBlock(device, serif(14, true), QString("Cheia testului – varianta %1").arg(seed), mm(4));
+    keyTitle.newPage = true;
+    doc.add(keyTitle);
+    QList<QStringList> rows;
+    for (qsizetype i = 0; i < drawn.size(); ++i) {
+        const Question& q = *byNumber.value(drawn[i]);
+        rows << QStringList{QString::number(i + 1), QString::number(q.number), ruleTitle(q.r1), q.rb};
+    }
+    const QList<qreal> widths = {kContentWidth * 0.15, kContentWidth * 0.2, kContentWidth * 0.45, kContentWidth * 0.2};
+    for (Block& b : table({"Nr. în test", "Întrebarea", "Regula", "Răspuns"}, rows, widths))
+        doc.add(b);
+    return doc.print();
+}
+
+}  // namespace bank

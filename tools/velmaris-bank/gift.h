@@ -1,0 +1,24 @@
+#pragma once
+
+#include "bank_exchange.h"
+#include "question.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace bank {
+
+struct TextExport {
+    QByteArray bytes;
+    QList<qint64> leftOut;  // picture questions, which these text formats cannot carry
+};
+
+// The questions as a GIFT file: a $CATEGORY line before each run of questions of one Part, each question named
+// by its number and Rule, variants one to a line in a) b) c) order, special characters escaped.
+TextExport writeGift(const QList<Question>& questions);
+
+// The questions of a GIFT file. Throws BankError naming the line when the file cannot be read as GIFT (a title
+// or an answer block left open, not UTF-8); questions the bank cannot hold come back with their problem set.
+QList<ImportedQuestion> readGift(const QByteArray& bytes);
+
+}  // namespace bank

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "bank_exchange.h"
+#include "question.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace bank {
+
+// The questions as a Moodle XML quiz file: a category switch before each run of questions of one Part, then one
+// single-answer multichoice question per bank question, variants in a) b) c) order with letters shown and not
+// shuffled, the correct one at fraction 100. Texts are HTML; a picture is embedded as a PNG file of its exact
+// pixels and shown at its natural size.
+QByteArray writeMoodleXml(const QList<Question>& questions);
+
+// The questions of a Moodle XML file. Throws BankError naming the line when the file is not well-formed XML or
+// not a <quiz>; questions the bank cannot hold come back with their problem set.
+QList<ImportedQuestion> readMoodleXml(const QByteArray& bytes);
+
+}  // namespace bank

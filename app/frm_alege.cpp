@@ -8,6 +8,7 @@
 #include "app/boxes.h"
 #include "app/fixed_texts.h"
 #include "app/jpeg_picture.h"
+#include "app/scroll_host.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 
@@ -50,6 +51,7 @@ TfrmAlege::TfrmAlege()
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 1009, 673);
+    Image1->setAccessibleName(QStringLiteral("Navă cu vele"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     app::guarded([this] {
         QFile file(QStringLiteral(":/pictures/menu.jpg"));
@@ -61,6 +63,7 @@ TfrmAlege::TfrmAlege()
     Memo1 = new QPlainTextEdit(client);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(160, 24, 705, 649);
+    Memo1->setAccessibleName(QStringLiteral("Instrucțiuni de operare"));
     Memo1->setFont(app::windowFont(QStringLiteral("Times New Roman"), 19));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -71,6 +74,7 @@ TfrmAlege::TfrmAlege()
     Memo1->hide();
 
     app::setUpOwnedWindow(this, QStringLiteral("Alege din meniu"), QSize(1054, 774 + menuBar()->sizeHint().height()));
+    app::scrollWhenSmaller(this);
 
     connect(erminat1, &QAction::triggered, this, [this] { app::guarded([this] { erminat1Click(); }); });
     connect(Invatare1, &QAction::triggered, this, [this] { app::guarded([this] { Invatare1Click(); }); });

@@ -10,6 +10,7 @@
 #include "app/button_pictures.h"
 #include "app/fixed_texts.h"
 #include "app/jpeg_picture.h"
+#include "app/scroll_host.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/bank_location.h"
@@ -28,6 +29,7 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(80, 84, 753, 481);
+    Image1->setAccessibleName(QStringLiteral("Imagine cu motiv marin"));
     app::guarded([this] {
         QFile file(QStringLiteral(":/pictures/welcome.jpg"));
         file.open(QIODevice::ReadOnly);
@@ -46,6 +48,7 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(839, 84, 322, 481);
+    Memo1->setAccessibleName(QStringLiteral("Textul de bun venit"));
     Memo1->setFont(app::windowFont(QStringLiteral("Times New Roman"), 19));
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -63,6 +66,7 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
     bitbtnOK->setIcon(app::buttonPicture(QStringLiteral("door-open")));
     connect(bitbtnOK, &QPushButton::clicked, this, [this] { app::guarded([this] { bitbtnOKClick(); }); });
 
+    app::scrollWhenSmaller(this);
     setTabOrder(Memo1, bitbtnOK);
     Memo1->setFocus();
 

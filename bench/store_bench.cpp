@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "bench/bench_bank.h"
+#include "tests/support/fixture_db.h"
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/picture.h"
@@ -180,5 +181,42 @@ void BM_PictureFloor_QtDecodeOnly(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PictureFloor_QtDecodeOnly)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+// A question text of 1 MB (a damaged or hand-edited file), shown by a text view bound to the bank
+// cursor as the learning window shows it: the cursor opens on it, the view lays it out and paints.
+// Arg: 0 one paragraph of words, 1 the same in lines of 100 characters. The floor: the cursor alone.
+void BM_ShowMegabyteText(benchmark::State& state)
+{
+    std::string text;
+    while (text.size() < 1024 * 1024)
+        text += "abordaj ";
+    if (state.range(0) == 1)
+        for (std::size_t i = 100; i < text.size(); i += 101)
+            text[i] = '\n';
+    std::vector<fixture::Question> questions = fixture::sampleQuestions(2);
+    questions[0].text = text;
+    fixture::Folder folder;
+    folder.writeDatabase(questions);
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    store::TableCursor cursor("tblIntrebari", "Intrebari");
+    cursor.setConnection(&connection);
+    store::DataSource source("dsIntrebari", cursor);
+    for (auto _ : state) {
+        store::DBMemo memo;
+        memo.resize(500, 150);
+        memo.bind(source, "Intrebare");
+        cursor.Open();
+        QImage canvas(memo.size(), QImage::Format_ARGB32);
+        memo.render(&canvas);
+        benchmark::DoNotOptimize(canvas.constBits());
+        cursor.Close();
+    }
+}
+BENCHMARK(BM_ShowMegabyteText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include "app/boxes.h"
 #include "app/button_pictures.h"
+#include "app/scroll_host.h"
+#include "app/value_displays.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/database.h"
@@ -23,10 +25,12 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at,
     return app::placeLabel(parent, name, text, at, app::windowFont(kTimes, pixels, true), colour);
 }
 
-store::DBMemo* memo(QWidget* parent, store::DataSource& source, const char* name, QRect at, const char* field)
+store::DBMemo* memo(QWidget* parent, store::DataSource& source, const char* name, QRect at, const char* field,
+                    const QString& accessibleName)
 {
     auto* m = new store::DBMemo(parent);
     m->setObjectName(QString::fromLatin1(name));
+    m->setAccessibleName(accessibleName);
     m->setGeometry(at);
     m->setFont(app::windowFont(kTimes, 21));
     app::setTextColour(m, Qt::black);
@@ -62,14 +66,15 @@ TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_
     Varianta_2 = label(this, "Varianta_2", QStringLiteral("b)"), {481, 322}, 19, windowText);
     Varianta_3 = label(this, "Varianta_3", QStringLiteral("c)"), {481, 475}, 19, windowText);
 
-    DBMemo1 = memo(this, data_.dsIntrebari, "DBMemo1", {78, 179, 397, 331}, "Intrebare");
-    DBMemo4 = memo(this, data_.dsIntrebari, "DBMemo4", {497, 109, 588, 160}, "Sol1");
-    DBMemo3 = memo(this, data_.dsIntrebari, "DBMemo3", {497, 262, 588, 166}, "Sol2");
-    DBMemo2 = memo(this, data_.dsIntrebari, "DBMemo2", {496, 426, 589, 157}, "Sol3");
+    DBMemo1 = memo(this, data_.dsIntrebari, "DBMemo1", {78, 179, 397, 331}, "Intrebare", QStringLiteral("Întrebarea"));
+    DBMemo4 = memo(this, data_.dsIntrebari, "DBMemo4", {497, 109, 588, 160}, "Sol1", QStringLiteral("Varianta a)"));
+    DBMemo3 = memo(this, data_.dsIntrebari, "DBMemo3", {497, 262, 588, 166}, "Sol2", QStringLiteral("Varianta b)"));
+    DBMemo2 = memo(this, data_.dsIntrebari, "DBMemo2", {496, 426, 589, 157}, "Sol3", QStringLiteral("Varianta c)"));
 
     DBImage1 = new store::DBImage(this);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(1086, 109, 187, 474);
+    DBImage1->setAccessibleName(QStringLiteral("Imaginea întrebării"));
     app::guarded([this] { DBImage1->bind(data_.dsIntrebari, "Poza"); });
 
     bitbtnVerific = new QPushButton(QStringLiteral("Verificare"), this);
@@ -132,6 +137,8 @@ TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_
                                          "pe Mare (RIPPAM- COLREG)  prin parcurgerea  tuturor întrebărilor și "
                                          "variantelor de răspuns"),
                           QSize(1296, 723));
+    app::announceValues({DBEdit1});
+    app::scrollWhenSmaller(this);
     // The first showing puts the keyboard focus on "Înapoi".
     Inapoi->setFocus();
 }

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/frm_main.h"
+#include "app/structure_check.h"
 #include "app/window_ops.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
@@ -10,6 +11,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     app::setUpApplication(application);
     app::startProgram(QCoreApplication::applicationDirPath());
+    app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
     const int code = app::endRequested() ? 0 : application.exec();
     app::destroyWindows();
     return code;

@@ -11,6 +11,7 @@
 #include "app/boxes.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
+#include "app/keyboard_access.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "learning/frm_inv_colreg.h"
@@ -26,6 +27,7 @@ void setUpApplication(QApplication& application)
     // parsed and printed in the C form from here on, and the decimal separator is asked for by name.
     std::setlocale(LC_NUMERIC, "C");
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    setUpKeyboardAccess(application);
     application.setFont(windowFont(QStringLiteral("Tahoma"), 11));
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/velmaris.png")));
     // Only the welcome window's close or an explicit request ends the program.

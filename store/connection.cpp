@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+
 #include "store/error.h"
 #include "store/statement.h"
 
@@ -27,6 +29,24 @@ std::string connectionStringFor(const std::string& executableFolder)
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "Velmaris.mdb;Persist Security Info=False";
 }
 
+std::string damagedFileText(const std::string& path, const std::string& finding)
+{
+    // The first few findings name the damage; the rest would only fill the screen.
+    std::string found = finding;
+    // quick_check heads its list with the schema's name, which tells the user nothing.
+    const std::string head = "*** in database main ***";
+    if (found.rfind(head, 0) == 0)
+        found.erase(0, head.size() + 1);
+    for (char& c : found)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    if (found.size() > 200)
+        found = found.substr(0, 200) + "...";
+    return "Fișierul bazei de date " + quoted(path) + " este deteriorat (" + found +
+           "). Programul nu scrie nimic în el. Refaceți banca de întrebări din surse cu velmaris-bank "
+           "(velmaris-bank build SURSE -o Velmaris.mdb --force) sau puneți în locul lui o copie bună.";
+}
+
 Connection::~Connection()
 {
     close();
@@ -41,6 +61,46 @@ std::string Connection::dataSource() const
     const auto end = connectionString_.find(';', from);
     return connectionString_.substr(from, end == std::string::npos ? std::string::npos : end - from);
 }
+
+sqlite3* Connection::openFile(const std::string& path, int flags) const
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close(db);
+        throw Error("Cannot open the database " + quoted(path) + ": " + message);
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    // The cursors read every table once at open and keep what they need, pictures included (a few), so a
+    // large page cache would only hold picture pages a second time while the learner pages on. A change is
+    // never written out early to make room: "Start"'s copy, its largest, holds about three megabytes.
+    store::execute(db, "PRAGMA cache_size = -256; PRAGMA cache_spill = OFF");
+    return db;
+}
+
+namespace {
+
+// A file of random bytes opens "OK" and fails at the first statement; find out now, once.
+// Returns SQLITE_ROW when the file reads as a database.
+int probe(sqlite3* db, bool& empty)
+{
+    Statement statement(db, "SELECT count(*) FROM sqlite_master");
+    const bool read = statement.ok() && statement.step() == Statement::Step::Row;
+    empty = read && statement.integer(0) == 0;
+    return read ? SQLITE_ROW : SQLITE_ERROR;
+}
+
+void closeWithoutCheckpoint(sqlite3* db)
+{
+    if (!db)
+        return;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close_v2(db);
+}
+
+}  // namespace
 
 void Connection::open()
 {
@@ -57,40 +117,34 @@ void Connection::open()
     if (!S_ISREG(info.st_mode))
         throw Error(quoted(path) + " is not a database file");
 
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        throw Error("Cannot open the database " + quoted(path) + ": " + message);
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    // The cursors read every table once at open and keep what they need, pictures included (a few), so a
-    // large page cache would only hold picture pages a second time while the learner pages on. A change is
-    // never written out early to make room: "Start"'s copy, its largest, holds about three megabytes.
-    store::execute(db, "PRAGMA cache_size = -256; PRAGMA cache_spill = OFF");
-    sqlite3_extended_result_codes(db, 1);
-
-    // A file of random bytes opens "OK" and fails at the first statement; find out now, once.
-    bool read = false;
+    sqlite3* db = openFile(path, SQLITE_OPEN_READONLY);
     bool empty = false;
-    {
-        Statement probe(db, "SELECT count(*) FROM sqlite_master");
-        read = probe.ok() && probe.step() == Statement::Step::Row;
-        empty = read && probe.integer(0) == 0;
+    int step = probe(db, empty);
+    if (step != SQLITE_ROW && sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK) {
+        // A write that never finished left its journal: SQLite puts the file back as it was before
+        // that write, which takes a read-write connection for a moment.
+        closeWithoutCheckpoint(db);
+        sqlite3* recovery = openFile(path, SQLITE_OPEN_READWRITE);
+        bool ignored = false;
+        probe(recovery, ignored);
+        closeWithoutCheckpoint(recovery);
+        db = openFile(path, SQLITE_OPEN_READONLY);
+        step = probe(db, empty);
     }
-    if (!read) {
+    if (step != SQLITE_ROW) {
         const int code = sqlite3_errcode(db) & 0xff;
         const std::string message = sqlite3_errmsg(db);
-        sqlite3_close(db);
+        closeWithoutCheckpoint(db);
         if (code == SQLITE_NOTADB)
             throw Error(quoted(path) + " is not a Velmaris database (" + message + ")");
+        if (code == SQLITE_CORRUPT)
+            throw Error(damagedFileText(path, message));
         if (code == SQLITE_BUSY)
             throw Error("The database " + quoted(path) + " is locked by another program (" + message + ")");
         throw Error("Cannot read the database " + quoted(path) + ": " + message);
     }
     if (empty) {
-        sqlite3_close(db);
+        closeWithoutCheckpoint(db);
         throw Error("The database file " + quoted(path) + " is empty: it holds no tables");
     }
     db_ = db;
@@ -105,15 +159,120 @@ std::string Connection::engineFailure(const std::string& what) const
         return what + ": the database" + file + " is locked by another program (" + message + ")";
     if (code == SQLITE_READONLY)
         return what + ": the database" + file + " is read-only (" + message + ")";
+    if (code == SQLITE_CORRUPT)
+        return what + ": " + damagedFileText(dataSource(), message);
     return what + ": " + message;
 }
 
 void Connection::close()
 {
-    if (db_) {
+    if (!db_)
+        return;
+    // Only a file that proved sound gets its write-ahead log checkpointed.
+    if (access_ == Access::Writable)
         sqlite3_close_v2(db_);
-        db_ = nullptr;
+    else
+        closeWithoutCheckpoint(db_);
+    db_ = nullptr;
+}
+
+void Connection::refuseWrites()
+{
+    access_ = Access::Refused;
+}
+
+std::string Connection::checkStructure()
+{
+    if (access_ != Access::Unchecked || !db_)
+        return refusal_;
+    std::string finding = missingPages();
+    if (!finding.empty()) {
+        refusal_ = finding;
+        access_ = Access::Refused;
+        return refusal_;
     }
+    bool read = false;
+    {
+        Statement statement(db_, "PRAGMA quick_check");
+        read = statement.ok() && statement.step() == Statement::Step::Row;
+        finding = read ? statement.text(0) : statement.errorMessage();
+    }
+    const int code = sqlite3_errcode(db_) & 0xff;
+    if (!read && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
+        // Not a finding about the file (another program's lock, say): the next write checks again.
+        if (code == SQLITE_BUSY)
+            throw Error("The database " + quoted(dataSource()) + " is locked by another program (" + finding + ")");
+        throw Error("Cannot read the database " + quoted(dataSource()) + ": " + finding);
+    }
+    if (finding != "ok") {
+        refusal_ = finding.empty() ? std::string("quick_check") : finding;
+        access_ = Access::Refused;
+        return refusal_;
+    }
+
+    // Sound: the read-only connection gives way to a read-write one on the same file.
+    if (!sqlite3_get_autocommit(db_))
+        throw Error("The database " + quoted(dataSource()) + " cannot be reopened inside a transaction");
+    sqlite3* writable = openFile(dataSource(), SQLITE_OPEN_READWRITE);
+    closeWithoutCheckpoint(db_);
+    db_ = writable;
+    access_ = Access::Writable;
+    return {};
+}
+
+namespace {
+
+std::int64_t pragmaNumber(sqlite3* db, const char* sql)
+{
+    Statement statement(db, sql);
+    return statement.ok() && statement.step() == Statement::Step::Row ? statement.integer(0) : -1;
+}
+
+}  // namespace
+
+std::string Connection::missingPages() const
+{
+    // SQLite reads pages past the end of a cut file as zeros, and quick_check does not look at the
+    // content of overflow pages: a file that lost its tail passes it. SQLite writes whole pages only.
+    struct stat info {};
+    if (::stat(dataSource().c_str(), &info) != 0)
+        return {};
+    const std::int64_t pageSize = pragmaNumber(db_, "PRAGMA page_size");
+    const std::int64_t pages = pragmaNumber(db_, "PRAGMA page_count");
+    if (pageSize <= 0 || pages < 0)
+        return {};
+    const std::int64_t size = info.st_size;
+    std::string found;
+    if (size % pageSize != 0)
+        found = "fișierul are " + std::to_string(size) + " octeți, nu un număr întreg de pagini de " +
+                std::to_string(pageSize);
+    // With a write-ahead log the newest pages may still be in the log; without one all are in the file.
+    if (found.empty() && !walMode() && size < pages * pageSize)
+        found = "fișierul are " + std::to_string(size / pageSize) + " pagini din " + std::to_string(pages);
+    return found;
+}
+
+bool Connection::walMode() const
+{
+    Statement statement(db_, "PRAGMA journal_mode");
+    return statement.ok() && statement.step() == Statement::Step::Row && statement.text(0) == "wal";
+}
+
+void Connection::ensureWritable()
+{
+    if (access_ == Access::Unchecked)
+        checkStructure();
+    if (access_ == Access::Refused || !db_)
+        failRefused();
+}
+
+void Connection::failRefused() const
+{
+    if (refusal_.empty())
+        throw Error("baza de date " + quoted(dataSource()) +
+                    " nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire");
+    throw Error("baza de date " + quoted(dataSource()) +
+                " nu se modifică în această rulare, pentru că este deteriorată (" + refusal_ + ")");
 }
 
 }  // namespace store

@@ -11,8 +11,16 @@ namespace store {
 // file name back out of it.
 std::string connectionStringFor(const std::string& executableFolder);
 
+// What the user reads about a damaged database file: which file, what was found, and what to do.
+std::string damagedFileText(const std::string& path, const std::string& finding);
+
 // The one database connection. It opens when the first cursor needs it and never creates the file:
 // a missing database is reported, not silently replaced by an empty one.
+//
+// Nothing can write a file before it has proved sound: the connection reads it read-only until its
+// structure check has passed and no table failed to open on it, and only then reopens it read-write.
+// A file that failed either is never written in this run, not even by a checkpoint at close (a
+// write-ahead log beside it may belong to another database).
 class Connection {
 public:
     Connection() = default;
@@ -37,6 +45,17 @@ public:
     // statements would then commit one by one).
     void checkWritable() const;
     bool inTransaction() const { return transaction_ != nullptr; }
+    // A table could not be opened on this file: it is not the database the program expects, and
+    // nothing writes to it for the rest of the run.
+    void refuseWrites();
+    // SQLite's quick_check, once per run: empty when the file is sound, else what it found first.
+    // A failure refuses writes. Call it only when no statement or transaction is open.
+    std::string checkStructure();
+    // Whether the check has run (and how it went); false while the file is still unchecked.
+    bool structureChecked() const { return access_ != Access::Unchecked; }
+    // Before any write: reopens the file read-write once it has proved sound (running the check now
+    // if nobody has yet); throws store::Error when the file must not be written.
+    void ensureWritable();
 
     // How long a write waits for another process's lock before it reports.
     static constexpr int kBusyTimeoutMs = 2000;
@@ -44,9 +63,18 @@ public:
 private:
     friend class Transaction;
 
+    struct TransactionState* transaction_ = nullptr;  // the open transaction's, owned by its outermost guard
+    enum class Access { Unchecked, Writable, Refused };
+    sqlite3* openFile(const std::string& path, int flags) const;
+    [[noreturn]] void failRefused() const;
+    // Empty when the file holds every page the database counts, else what is missing.
+    std::string missingPages() const;
+    bool walMode() const;
+
     std::string connectionString_;
     sqlite3* db_ = nullptr;
-    struct TransactionState* transaction_ = nullptr;  // the open transaction's, owned by its outermost guard
+    Access access_ = Access::Unchecked;
+    std::string refusal_;  // what the check found, or empty when a table failed to open
 };
 
 }  // namespace store

@@ -101,7 +101,8 @@ Header readHeader(const Bytes& b)
         invalid();
     if (h.height < 0)
         h.height = -h.height;  // top-down rows
-    if (h.width <= 0 || h.height == 0 || h.height > INT32_MAX || h.width * h.height > qint64(16384) * 16384)
+    if (h.width <= 0 || h.height == 0 || h.width > kMaxPictureSide || h.height > kMaxPictureSide ||
+        h.width * h.height * 4 > kMaxPictureBytes)
         invalid();
 
     qint64 at = kFileHeader + infoSize;
@@ -210,6 +211,14 @@ QImage decodePicture(const QByteArray& bytes)
         checkRuns(b, header);
     else
         checkRows(b, header);
+
+    // Qt's own ceiling on what a reader may allocate, process-wide: set here rather than left to its
+    // default, a second line behind the limit above (the decoded image plus its ARGB32 copy).
+    static const bool qtLimitSet = [] {
+        QImageReader::setAllocationLimit(int(2 * kMaxPictureBytes / (1024 * 1024)));
+        return true;
+    }();
+    (void)qtLimitSet;
 
     QByteArray copy = file.toByteArray();
     QBuffer buffer(&copy);

@@ -8,6 +8,12 @@ namespace store {
 // The message of every picture that cannot be shown.
 inline constexpr const char* kInvalidBitmap = "Bitmap image is not valid";
 
+// The largest picture a view takes, well above any question picture and any view's size: no side over
+// 4096 pixels and at most 16 MiB as ARGB32. A larger one fails like any undecodable picture, before a
+// byte of it is decoded, however few bytes its file has (run-length data expands).
+inline constexpr int kMaxPictureSide = 4096;
+inline constexpr long long kMaxPictureBytes = 16LL * 1024 * 1024;
+
 // Turns the bytes of a Poza field into the picture a view shows.
 // An optional 8-byte prefix (01 00 00 01, then the 32-bit little-endian count of the bytes after it) is
 // skipped when its count matches; the rest must be a BMP file with a Windows or OS/2 header. No bytes give a

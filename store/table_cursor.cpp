@@ -262,11 +262,17 @@ void TableCursor::Open()
         return;
     if (!connection_)
         fail("Missing Connection or ConnectionString");
-    connection_->open();
-    clearPictures();
-    loadColumns();
-    loadRows();
-    sortRows();
+    try {
+        connection_->open();
+        clearPictures();
+        loadColumns();
+        loadRows();
+        sortRows();
+    } catch (const Error&) {
+        // A file on which a table cannot be opened is not the database the program knows.
+        connection_->refuseWrites();
+        throw;
+    }
     active_ = true;
     state_ = CursorState::Browse;
     modified_ = false;
@@ -309,8 +315,18 @@ void TableCursor::checkBrowseMode()
     notify(Notice::Record);
 }
 
+void TableCursor::ensureWritable(const std::string& what)
+{
+    try {
+        connection_->ensureWritable();
+    } catch (const Error& refused) {
+        fail(what + ": " + refused.what());
+    }
+}
+
 void TableCursor::storePending()
 {
+    ensureWritable("Cannot store the record");
     connection_->checkWritable();
     if (state_ == CursorState::Insert)
         insertPending();
@@ -529,6 +545,7 @@ void TableCursor::Delete()
     if (current_ < 0)
         fail("Cannot perform this operation on an empty dataset");
 
+    ensureWritable("Cannot delete the record");
     connection_->checkWritable();
     Statement remove(connection_->handle(), "DELETE FROM " + quoteIdentifier(tableName_) + " WHERE rowid = ?");
     if (!remove.ok())

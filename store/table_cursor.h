@@ -135,6 +135,7 @@ private:
     enum class Notice { Record, Field, State, Update };
 
     void checkActive() const;
+    void ensureWritable(const std::string& what);
     void checkBrowseMode();  // settle: let views write, then store if modified, else drop
     void storePending();
     void insertPending();

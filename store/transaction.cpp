@@ -62,6 +62,8 @@ Transaction::Transaction(Connection& connection, std::initializer_list<TableCurs
         return;
     }
     connection.open();
+    // A file that has not proved sound is never written, not even inside a transaction.
+    connection.ensureWritable();
     state_ = std::make_unique<TransactionState>();
     remember(*state_, cursors);
     // IMMEDIATE takes the write lock now (waiting as any write does), so that a locked file fails here,

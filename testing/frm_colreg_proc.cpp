@@ -9,6 +9,8 @@
 
 #include "app/boxes.h"
 #include "app/button_pictures.h"
+#include "app/scroll_host.h"
+#include "app/value_displays.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/database.h"
@@ -114,6 +116,8 @@ TfrmColreg_Proc::TfrmColreg_Proc(store::Database& database, QWidget* menu)
     setFont(app::windowFont(kTahoma, 11));
     buildControls(database);
     connectHandlers();
+    app::announceValues({PanTime, PanTime1, edtNrInt, edtRi, EdtRc, edtRp, edtRc1, edtRcRi, edtNota, Edit1, Edit2});
+    app::scrollWhenSmaller(this);
     app::setUpOwnedWindow(this, QStringLiteral("Testare la COLREG. en.   Evaluare procentuală"), QSize(1361, 837));
 
     // The clock runs from creation to the end of the program, shown or hidden.
@@ -190,52 +194,52 @@ void TfrmColreg_Proc::buildControls(store::Database& database)
     // The question, its variants and its picture.
     Label8 = label(this, "Label8", QStringLiteral("Întrebare"), {16, 190}, app::windowFont(kTimes, 21, true), Qt::red);
     dbMIntreb =
-        view(this, database.dsTest, "dbMIntreb", {16, 218, 400, 520}, "Intrebare", QStringLiteral("Întrebarea"));
+        view(this, database.dsTest, "dbMIntreb", {16, 218, 400, 422}, "Intrebare", QStringLiteral("Întrebarea"));
     Label9 = label(this, "Label9", QStringLiteral("Varianta de răspuns:"), {476, 190},
                    app::windowFont(kTimes, 21, true), Qt::blue);
     const QFont letterFont = app::windowFont(kTahoma, 16, true);
-    Label10 = label(this, "Label10", QStringLiteral("a)"), {446, 280}, letterFont);
-    DBMemo1 = view(this, database.dsTest, "DBMemo1", {476, 218, 560, 168}, "Sol1", QStringLiteral("Varianta a)"));
-    Label11 = label(this, "Label11", QStringLiteral("b)"), {446, 456}, letterFont);
+    Label10 = label(this, "Label10", QStringLiteral("a)"), {446, 276}, letterFont);
+    DBMemo1 = view(this, database.dsTest, "DBMemo1", {476, 218, 560, 136}, "Sol1", QStringLiteral("Varianta a)"));
+    Label11 = label(this, "Label11", QStringLiteral("b)"), {446, 419}, letterFont);
     dbMVarRaspB =
-        view(this, database.dsTest, "dbMVarRaspB", {476, 394, 560, 168}, "Sol2", QStringLiteral("Varianta b)"));
-    Label12 = label(this, "Label12", QStringLiteral("c)"), {446, 632}, letterFont);
+        view(this, database.dsTest, "dbMVarRaspB", {476, 361, 560, 136}, "Sol2", QStringLiteral("Varianta b)"));
+    Label12 = label(this, "Label12", QStringLiteral("c)"), {446, 562}, letterFont);
     dbMVarRaspC =
-        view(this, database.dsTest, "dbMVarRaspC", {476, 570, 560, 168}, "Sol3", QStringLiteral("Varianta c)"));
+        view(this, database.dsTest, "dbMVarRaspC", {476, 504, 560, 136}, "Sol3", QStringLiteral("Varianta c)"));
     DBImage1 = new store::DBImage(this);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
-    DBImage1->setGeometry(1100, 218, 187, 474);
+    DBImage1->setGeometry(1100, 190, 187, 474);
     DBImage1->setAccessibleName(QStringLiteral("Imaginea întrebării"));
     app::guarded([this, &database] { DBImage1->bind(database.dsTest, "Poza"); });
 
     // Bottom left: leaving and the grade.
-    Inapoi = button(this, "Inapoi", QStringLiteral("Înapoi"), {16, 752, 104, 32}, app::windowFont(kTimes, 16));
+    Inapoi = button(this, "Inapoi", QStringLiteral("Înapoi"), {16, 652, 104, 32}, app::windowFont(kTimes, 16));
     Inapoi->setIcon(app::buttonPicture(QStringLiteral("hand-left")));
-    Terminat = button(this, "Terminat", QStringLiteral("Terminat"), {128, 752, 120, 32}, app::windowFont(kTimes, 16));
+    Terminat = button(this, "Terminat", QStringLiteral("Terminat"), {128, 652, 120, 32}, app::windowFont(kTimes, 16));
     Terminat->setIcon(app::buttonPicture(QStringLiteral("door-closed")));
-    Button1 = button(this, "Button1", QStringLiteral("Nota"), {256, 752, 80, 32}, letterFont, Qt::red);
+    Button1 = button(this, "Button1", QStringLiteral("Nota"), {256, 652, 80, 32}, letterFont, Qt::red);
     Button1->hide();
     edtNota =
-        box(this, "edtNota", {344, 752, 72, 32}, QStringLiteral("Nota"), app::windowFont(kTimes, 19, true), Qt::red);
+        box(this, "edtNota", {344, 652, 72, 32}, QStringLiteral("Nota"), app::windowFont(kTimes, 19, true), Qt::red);
     edtNota->setText(QStringLiteral("  ?!"));
     edtNota->hide();
 
     // Bottom centre: the review.
     BitBtnVerificareTestare = button(this, "BitBtnVerificareTestare", QStringLiteral("Verificare Test"),
-                                     {476, 752, 150, 32}, app::windowFont(kTimes, 16));
-    BitBtnVerifSus = app::pictureButton(this, "BitBtnVerifSus", {636, 744, 40, 22}, "arrow-up",
+                                     {476, 652, 150, 32}, app::windowFont(kTimes, 16));
+    BitBtnVerifSus = app::pictureButton(this, "BitBtnVerifSus", {636, 644, 40, 22}, "arrow-up",
                                         QStringLiteral("Întrebarea anterioară"));
     BitBtnVerifSus->hide();
-    BitBtnVerifJos = app::pictureButton(this, "BitBtnVerifJos", {636, 768, 40, 22}, "arrow-down",
+    BitBtnVerifJos = app::pictureButton(this, "BitBtnVerifJos", {636, 668, 40, 22}, "arrow-down",
                                         QStringLiteral("Întrebarea următoare"));
     BitBtnVerifJos->hide();
-    lblRb = label(this, "lblRb", QStringLiteral("Răspuns Bun"), {690, 758}, label16, Qt::red);
+    lblRb = label(this, "lblRb", QStringLiteral("Răspuns Bun"), {690, 658}, label16, Qt::red);
     lblRb->hide();
-    Edit1 = box(this, "Edit1", {800, 752, 44, 32}, QStringLiteral("Răspunsul bun"), letterFont, Qt::red);
+    Edit1 = box(this, "Edit1", {800, 652, 44, 32}, QStringLiteral("Răspunsul bun"), letterFont, Qt::red);
     Edit1->hide();
-    lblRR = label(this, "lblRR", QStringLiteral("Răspuns dat"), {860, 758}, label16);
+    lblRR = label(this, "lblRR", QStringLiteral("Răspuns dat"), {860, 658}, label16);
     lblRR->hide();
-    Edit2 = box(this, "Edit2", {966, 752, 44, 32}, QStringLiteral("Răspunsul dat"), letterFont);
+    Edit2 = box(this, "Edit2", {966, 652, 44, 32}, QStringLiteral("Răspunsul dat"), letterFont);
     Edit2->hide();
 }
 

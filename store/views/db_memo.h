@@ -14,9 +14,11 @@ class DBMemo : public QPlainTextEdit, public TextLink {
 public:
     explicit DBMemo(QWidget* parent = nullptr);
 
+    static constexpr qsizetype kLongParagraph = 8192;
+
 protected:
-    void showText(const QString& text) override { setPlainText(text); }
-    QString currentText() const override { return toPlainText(); }
+    void showText(const QString& text) override;
+    QString currentText() const override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -78,6 +78,8 @@ TEST(SourceParser, NamesTheLineAndTheFaultOfAMalformedRecord)
         {"variant before the question", "NR: 1  RULE: 23(a)\na) Una\n", 2, "missing 'Q:' before 'a)'"},
         {"record without its answer", head + "a) Una\nb) Două\nc) Trei\n\n" + numbered(2), 6,
          "record NR 1 ends without 'OK:'"},
+        {"record cut off by the end of the file", head + "a) Una\n", 3, "record NR 1 ends without 'b)'"},
+        {"record cut off without a last line break", head + "a) Una", 3, "record NR 1 ends without 'b)'"},
         {"key without a space", "NR: 1  RULE: 23(a)\nQ:Ce lumini?\n", 2, "'Q:' must be followed by one space"},
         {"number line without RULE", "NR: 1\n", 1, "expected 'NR: <number>  RULE: <paragraph>'"},
         {"RULE on its own line", "NR: 1\nRULE: 23(a)\n", 1, "expected 'NR: <number>  RULE:"},

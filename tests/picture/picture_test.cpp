@@ -129,6 +129,39 @@ QByteArray png()
     return bytes;
 }
 
+// A square of one colour in 8-bit runs: each row is runs of 255 pixels and an end of line.
+QByteArray runLengthSquare(int side)
+{
+    QByteArray row;
+    for (int left = side; left > 0; left -= 255)
+        row.append(char(std::min(left, 255))).append('\0');
+    row.append('\0').append('\0');
+    Bmp b;
+    b.width = side;
+    b.height = side;
+    b.bits = 8;
+    b.compression = 1;
+    b.palette = {kRed};
+    b.coloursUsed = 1;
+    b.pixels = row.repeated(side);
+    b.pixels.chop(2);
+    b.pixels.append('\0').append('\1');
+    return b.bytes();
+}
+
+// A 1-bit picture, all index 0: small files for large sizes.
+QByteArray wideStrip(int width, int height)
+{
+    Bmp b;
+    b.width = width;
+    b.height = height;
+    b.bits = 1;
+    b.palette = {kGreen};
+    b.coloursUsed = 1;
+    b.pixels = QByteArray(qsizetype((width + 31) / 32 * 4) * height, '\0');
+    return b.bytes();
+}
+
 void expectPixels(const QImage& image, const QList<QList<QRgb>>& rows)
 {
     ASSERT_FALSE(image.isNull());
@@ -353,12 +386,33 @@ TEST(DecodePicture, RefusesWhatIsNotACompleteBitmap)
                  "\x03",
                  5);
              return b.bytes();
+         }},  // A few kilobytes of runs that would expand to 5790 x 5790 pixels (128 MiB as ARGB32).
+        {"run-length picture over the size limit", [] { return runLengthSquare(5790); }},
+        {"side just over the limit", [] { return wideStrip(store::kMaxPictureSide + 1, 1); }},
+        {"sides within the limit, pixels over the byte budget",
+         [] {
+             return wideStrip(store::kMaxPictureSide, int(store::kMaxPictureBytes / 4 / store::kMaxPictureSide) + 1);
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         expectInvalid(c.bytes());
     }
+}
+
+TEST(DecodePicture, TakesPicturesUpToTheLimits)
+{
+    const int fullRows = int(store::kMaxPictureBytes / 4 / store::kMaxPictureSide);
+    for (const auto& [width, height] :
+         {std::pair{store::kMaxPictureSide, fullRows}, std::pair{1, store::kMaxPictureSide}}) {
+        const QImage image = store::decodePicture(wideStrip(width, height));
+        EXPECT_EQ(image.size(), QSize(width, height));
+        EXPECT_EQ(image.format(), QImage::Format_ARGB32);
+        EXPECT_EQ(image.pixel(width - 1, height - 1), kGreen);
+    }
+    const QImage runs = store::decodePicture(runLengthSquare(600));
+    EXPECT_EQ(runs.size(), QSize(600, 600));
+    EXPECT_EQ(runs.pixel(599, 599), kRed);
 }
 
 TEST(EncodeBmp, WritesA24BitBottomUpFileWithPaddedRows)

@@ -173,6 +173,8 @@ TEST(Transaction, EndedByTheEngineRefusesFurtherWrites)
 TEST(Transaction, LockedFileFailsAtTheStart)
 {
     Scratch s;
+    // As in the program, the file's structure was checked long before (just after the first paint).
+    ASSERT_EQ(s.connection.checkStructure(), "");
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(s.folder.databasePath().c_str(), &other), SQLITE_OK);
     ASSERT_TRUE(store::execute(other, "BEGIN EXCLUSIVE"));

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QPainter>
 #include <QTest>
+#include <QTextBlock>
 
 #include "store/connection.h"
 #include "store/data_source.h"
@@ -127,6 +128,50 @@ TEST(Views, TypedTextReachesTheFileAtTheNextMoveAndSurvivesReopening)
     EXPECT_EQ(bank.folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 0")[0], "Întrebarea 0 corectată");
     bank.reopen();
     EXPECT_EQ(shown(question), "Întrebarea 0 corectată");
+}
+
+// A text far longer than a view ever shows (a damaged or hand-edited file): a paragraph of a
+// megabyte, one without any blank, short paragraphs, an empty one and a pair of halves of a
+// surrogate pair at a piece boundary. The view lays it out in pieces, and what it writes back after
+// an edit is the stored text plus the edit, not a character lost or added.
+TEST(Views, AMegabyteTextIsShownWholeAndWrittenBackWhole)
+{
+    std::string huge;
+    while (huge.size() < 1024 * 1024)
+        huge += "abordaj în ceață ";
+    std::string solid(3 * store::DBMemo::kLongParagraph, 'x');
+    const std::string emoji = "\xF0\x9F\x9A\xA2";  // a ship, two UTF-16 units
+    solid.replace(store::DBMemo::kLongParagraph - 1, emoji.size(), emoji);
+    const std::string text = huge + "\n\nscurt\n" + solid + "\nsfârșit";
+
+    std::vector<fixture::Question> questions = fixture::sampleQuestions(2);
+    questions[0].text = text;
+    Bank bank(questions);
+    QWidget window;
+    store::DBMemo question(&window);
+    question.resize(400, 120);
+    question.bind(bank.source, "Intrebare");
+    bank.cursor.Open();
+    EXPECT_GT(question.document()->blockCount(), 100) << "laid out in pieces";
+
+    question.moveCursor(QTextCursor::End);
+    type(&question, QStringLiteral("!"));
+    bank.cursor.Next();
+    EXPECT_TRUE(bank.folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 0")[0] == text + "!");
+
+    // Enter typed inside a piece makes a paragraph of its own.
+    bank.cursor.First();
+    QTextCursor at(question.document()->findBlockByNumber(3));
+    at.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, 10);
+    question.setTextCursor(at);
+    // Blocks 1 to 3 continue block 0: their boundaries are no characters of the text.
+    const int position = at.position() - 3;
+    QTest::keyClick(&question, Qt::Key_Return);
+    bank.cursor.Next();
+    const std::string stored = bank.folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 0")[0];
+    EXPECT_EQ(stored.size(), text.size() + 2);
+    EXPECT_EQ(QString::fromStdString(stored).at(position), QLatin1Char('\n'));
+    EXPECT_TRUE(QString::fromStdString(stored).remove(position, 1) == QString::fromStdString(text + "!"));
 }
 
 TEST(Views, EscOrNothingTypedStoresNothing)

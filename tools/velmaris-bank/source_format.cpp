@@ -76,7 +76,7 @@ public:
                 fault("not valid UTF-8");
             take(line);
         }
-        ++lineNo_;
+        // A record cut off by the end of the file is reported at its last line, which exists.
         if (inRecord_)
             finish();
         if (bank_.records.size() > firstRecord) {

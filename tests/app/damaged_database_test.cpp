@@ -1,0 +1,486 @@
+// Damaged and unusual database files, each put through a whole run of the program as a user would
+// make it: start, the learning window, a test started, one answer, "Terminat". For each: what the user
+// reads in the error boxes, and whether the file's bytes survive the run (only a sound file may be
+// written).
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QImage>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "app/frm_alege.h"
+#include "app/frm_main.h"
+#include "startup/start_up.h"
+#include "app/structure_check.h"
+#include "app/window_ops.h"
+#include "startup/windows.h"
+#include "learning/frm_inv_colreg.h"
+#include "store/connection.h"
+#include "store/error.h"
+#include "store/picture.h"
+#include "store/table_cursor.h"
+#include "testing/frm_colreg_proc.h"
+#include "tests/support/box_recorder.h"
+#include "tests/support/fixture_db.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Runs SQL on a file through a connection of its own, read-write: only for making fixtures.
+void execOn(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : "?";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        throw std::runtime_error("fixture: " + message + " in " + sql);
+    }
+    sqlite3_close(db);
+}
+
+// First column of the first row, read without any write (no recovery, no checkpoint).
+std::string readOnlyValue(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    std::string value = "(error)";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        value = text ? text : "";
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return value;
+}
+
+// A hash of every column of every question: the bank must come out of any run as it went in.
+std::string bankDigest(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (sqlite3_prepare_v2(db, "SELECT * FROM Intrebari ORDER BY rowid", -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return "(unreadable)";
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            const int type = sqlite3_column_type(stmt, i);
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+            const QByteArray value(bytes ? bytes : "", sqlite3_column_bytes(stmt, i));
+            hash.addData(QByteArray::number(type) + ':' + QByteArray::number(value.size()) + ':' + value);
+        }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rc == SQLITE_DONE ? hash.result().toHex().toStdString() : "(unreadable)";
+}
+
+// The bank every case starts from: 274 questions, every tenth with a picture, so that the file has
+// overflow pages and the draw of a test finds every number.
+const std::string& pristineBank()
+{
+    static const std::string bytes = [] {
+        std::vector<fixture::Question> questions = fixture::sampleQuestions(274);
+        QImage picture(120, 80, QImage::Format_RGB32);
+        picture.fill(QColor(10, 90, 160));
+        const QByteArray bmp = store::encodeBmp(picture);
+        for (std::size_t i = 0; i < questions.size(); i += 10)
+            questions[i].picture = bmp.toStdString();
+        fixture::Folder folder;
+        folder.writeDatabase(questions);
+        return readFile(folder.databasePath());
+    }();
+    return bytes;
+}
+
+constexpr std::size_t kPage = 4096;
+
+// A child process runs `sql` on the file and dies without committing or closing, as a killed program
+// would: what it leaves beside the file is what the next start finds.
+void dieInTheMiddle(const std::string& path, const std::string& sql)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+struct Outcome {
+    std::vector<std::string> errors;
+    bool firstErrorOverWelcome = false;  // the welcome window was on screen behind the first error box
+};
+
+// One run of the program on `folder`, driven as a user would.
+Outcome runProgram(const fixture::Folder& folder)
+{
+    Outcome outcome;
+    BoxRecorder recorder;
+    recorder.whileOpen = [&](const BoxRecorder::Box& box) {
+        if (box.kind == BoxRecorder::Kind::Error && recorder.errors().size() == 1)
+            outcome.firstErrorOverWelcome = frmMain && frmMain->isVisible();
+    };
+    app::resetEndRequest();
+    app::createWindows(QString::fromStdString(folder.path()));
+    app::showWindow(frmMain);
+    app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
+    // The check runs after the first paint; wait for it as the event loop would.
+    for (int i = 0; i < 50 && frmMain->data.conColreg.handle() && !frmMain->data.conColreg.structureChecked(); ++i)
+        QTest::qWait(10);
+    if (frmMain->data.conColreg.handle()) {
+        EXPECT_TRUE(frmMain->data.conColreg.structureChecked()) << "the check ran after the first paint";
+    }
+
+    frmMain->bitbtnOK->click();
+    frmAlege->Invatare1->trigger();
+    frmInv_Colreg->BitbtnInainte->click();
+    frmInv_Colreg->Inapoi->click();
+    frmAlege->estarecapreciereprocentual1->trigger();
+    frmColreg_Proc->Timer2->stop();
+    frmColreg_Proc->btnStart->click();
+    frmColreg_Proc->rdbtnA->setChecked(true);
+    frmColreg_Proc->bitbtnUrmat->click();
+    frmColreg_Proc->Terminat->click();
+    app::destroyWindows();
+
+    for (const QString& error : recorder.errors())
+        outcome.errors.push_back(error.toStdString());
+    return outcome;
+}
+
+enum class After {
+    Unchanged,       // not a byte of the file changed
+    SoundAndIntact,  // written, and it passes the integrity check with every question as before
+};
+
+struct Damage {
+    const char* name;
+    std::function<void(fixture::Folder&)> make;
+    // What the user reads first, or "" when the run shows no error at all.
+    std::string firstError;
+    After after;
+};
+
+std::string cut(std::size_t length)
+{
+    return pristineBank().substr(0, length);
+}
+
+std::string flipped(std::vector<std::size_t> offsets)
+{
+    std::string bytes = pristineBank();
+    for (std::size_t at : offsets)
+        bytes[at] = static_cast<char>(bytes[at] ^ 0xff);
+    return bytes;
+}
+
+TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
+{
+    const std::size_t size = pristineBank().size();
+    ASSERT_EQ(size % kPage, 0u);
+    ASSERT_GT(size / kPage, 20u);
+    const std::string damaged = "Fișierul bazei de date '";
+    const std::string damagedTable = "tblIntrebari: Cannot read table 'Intrebari': Fișierul bazei de date '";
+    const std::string notFound = "tblIntrebari: Table 'Intrebari' not found";
+
+    const Damage cases[] = {
+        {"zero length", [](fixture::Folder& f) { f.writeBytes(""); }, "The database file '", After::Unchanged},
+        {"a directory", [](fixture::Folder& f) { fs::create_directory(f.databasePath()); }, "'", After::Unchanged},
+        {"cut to one page", [](fixture::Folder& f) { f.writeBytes(cut(kPage)); }, damaged, After::Unchanged},
+        {"cut to half its pages", [size](fixture::Folder& f) { f.writeBytes(cut(size / kPage / 2 * kPage)); }, damaged,
+         After::Unchanged},
+        {"cut short by 1234 bytes", [size](fixture::Folder& f) { f.writeBytes(cut(size - 1234)); }, damaged,
+         After::Unchanged},
+        {"cut inside the first page", [](fixture::Folder& f) { f.writeBytes(cut(1000)); }, damaged, After::Unchanged},
+        {"page size in the header flipped",
+         [](fixture::Folder& f) {
+             f.writeBytes(flipped({16, 17}));
+         },
+         "'", After::Unchanged},
+        {"ten header bytes flipped (page count, free list, schema cookie)",
+         [](fixture::Folder& f) {
+             f.writeBytes(flipped({28, 29, 30, 31, 32, 35, 36, 39, 40, 43}));
+         },
+         damaged, After::Unchanged},
+        // Nothing the program reads goes through the free list: only the structure check finds this.
+        {"free-list count in the header wrong",
+         [](fixture::Folder& f) {
+             std::string bytes = pristineBank();
+             bytes[39] = 5;
+             f.writeBytes(bytes);
+         },
+         damaged, After::Unchanged},
+        {"b-tree page header flipped",
+         [](fixture::Folder& f) {
+             f.writeBytes(flipped({kPage + 3, kPage + 4, kPage + 5}));
+         },
+         damagedTable, After::Unchanged},
+        // The fields after the picture lie beyond it in the chain, so reading the table finds this.
+        {"picture overflow chain broken",
+         [](fixture::Folder& f) {
+             std::string bytes = pristineBank();
+             const std::string pixels = "\xa0\x5a\x0a\xa0\x5a\x0a\xa0\x5a\x0a\xa0\x5a\x0a";
+             std::size_t page = 2;
+             while ((page + 1) * kPage <= bytes.size() && bytes.compare(page * kPage + 4 + 2, 9, pixels, 0, 9) != 0 &&
+                    bytes.compare(page * kPage + 4 + 1, 9, pixels, 0, 9) != 0 &&
+                    bytes.compare(page * kPage + 4, 9, pixels, 0, 9) != 0)
+                 ++page;
+             ASSERT_LT((page + 1) * kPage, bytes.size()) << "no overflow page found";
+             std::fill(bytes.begin() + page * kPage, bytes.begin() + page * kPage + 4, '\x7f');
+             f.writeBytes(bytes);
+         },
+         damagedTable, After::Unchanged},
+        {"schema page smashed",
+         [](fixture::Folder& f) {
+             std::string bytes = pristineBank();
+             std::fill(bytes.begin() + 100, bytes.begin() + kPage, '\x55');
+             f.writeBytes(bytes);
+         },
+         damaged, After::Unchanged},
+        {"picture field holding text",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             f.exec("UPDATE Intrebari SET Poza = CAST('nu este o poză' AS BLOB) WHERE Nr_Intreb = 1");
+         },
+         "Bitmap image is not valid.", After::SoundAndIntact},
+        {"picture with a huge header",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             // 5790 x 5790 run-length pixels promised by a 62-byte file.
+             f.exec(
+                 "UPDATE Intrebari SET Poza = X'424D3E000000000000003E00000028000000A2160000A2160000010008000100"
+                 "0000000000000000000000000000020000000000000000000000FFFFFF00' WHERE Nr_Intreb = 1");
+         },
+         "Bitmap image is not valid.", After::SoundAndIntact},
+        {"Nr_Intreb as text",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             f.exec("UPDATE Intrebari SET Nr_Intreb = 'unu' WHERE Nr_Intreb = 1");
+         },
+         "", After::SoundAndIntact},
+        {"NULLs everywhere",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             f.exec(
+                 "UPDATE Intrebari SET Nr_Intreb = NULL, Intrebare = NULL, Sol1 = NULL, Sol2 = NULL, Sol3 = NULL, "
+                 "Poza = NULL, R1 = NULL, R2 = NULL, R3 = NULL, Rb = NULL");
+         },
+         "Banca de întrebări nu are nicio întrebare numerotată de la 0 la 273;", After::Unchanged},
+        {"wrong columns in ManInt",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             f.exec("DROP TABLE ManInt; CREATE TABLE ManInt(Id INTEGER PRIMARY KEY, Ceva TEXT)");
+         },
+         "tblTest: Field 'Intrebare' not found", After::Unchanged},
+        {"missing table",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             f.exec("DROP TABLE Intrebari");
+         },
+         notFound, After::Unchanged},
+        {"hot journal",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             dieInTheMiddle(f.databasePath(),
+                            "PRAGMA cache_size = 2; BEGIN; UPDATE Intrebari SET Intrebare = hex(randomblob(3000)), "
+                            "Poza = NULL;");
+             ASSERT_TRUE(fs::exists(f.databasePath() + "-journal"));
+         },
+         "", After::SoundAndIntact},
+        {"hot write-ahead log",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             execOn(f.databasePath(), "PRAGMA journal_mode = WAL");
+             dieInTheMiddle(
+                 f.databasePath(),
+                 "PRAGMA wal_autocheckpoint = 0; INSERT INTO ManInt(Nr_Intreb, Rb, Rd) VALUES (5, 'A', '?');");
+             ASSERT_GT(fs::file_size(f.databasePath() + "-wal"), 0u);
+         },
+         "", After::SoundAndIntact},
+        {"foreign write-ahead log",
+         [](fixture::Folder& f) {
+             f.writeBytes(pristineBank());
+             execOn(f.databasePath(), "PRAGMA journal_mode = WAL");
+             const std::string other = f.path() + "/Alta.db";
+             execOn(other, "PRAGMA journal_mode = WAL");
+             dieInTheMiddle(other, "PRAGMA wal_autocheckpoint = 0; CREATE TABLE Alta(x); INSERT INTO Alta VALUES (1);");
+             fs::copy_file(other + "-wal", f.databasePath() + "-wal");
+         },
+         notFound, After::Unchanged},
+    };
+
+    const std::string pristineDigest = [] {
+        fixture::Folder folder;
+        folder.writeBytes(pristineBank());
+        return bankDigest(folder.databasePath());
+    }();
+
+    for (const Damage& c : cases) {
+        SCOPED_TRACE(c.name);
+        fixture::Folder folder;
+        c.make(folder);
+        const std::string path = folder.databasePath();
+        const bool isFile = fs::is_regular_file(path);
+        const std::string before = isFile ? readFile(path) : "";
+        const std::string walBefore = fs::exists(path + "-wal") ? readFile(path + "-wal") : "";
+
+        const Outcome outcome = runProgram(folder);
+
+        std::string seen = outcome.errors.empty() ? "(none)" : outcome.errors.front();
+        if (c.firstError.empty())
+            EXPECT_TRUE(outcome.errors.empty()) << "first error: " << seen;
+        else
+            EXPECT_EQ(seen.substr(0, c.firstError.size()), c.firstError) << seen;
+        std::cout << "| " << c.name << " | " << seen << " | ";
+        if (std::string(c.name).find("free-list") != std::string::npos) {
+            EXPECT_TRUE(outcome.firstErrorOverWelcome) << "found by the check after the welcome window was shown";
+            EXPECT_NE(seen.find("freelist"), std::string::npos) << seen;
+        }
+
+        if (c.after == After::Unchanged) {
+            EXPECT_EQ(fs::is_regular_file(path), isFile);
+            if (isFile) {
+                EXPECT_TRUE(readFile(path) == before) << "the file was written";
+            }
+            if (!walBefore.empty()) {
+                EXPECT_TRUE(readFile(path + "-wal") == walBefore) << "the log beside it was written";
+            }
+            std::cout << (!isFile || readFile(path) == before ? "unchanged" : "CHANGED") << " |\n";
+        } else {
+            EXPECT_EQ(readOnlyValue(path, "PRAGMA integrity_check"), "ok");
+            if (std::string(c.name).find("journal") != std::string::npos ||
+                std::string(c.name).find("log") != std::string::npos) {
+                EXPECT_EQ(bankDigest(path), pristineDigest) << "every question as it was";
+            }
+            if (outcome.errors.empty()) {
+                EXPECT_EQ(readOnlyValue(path, "SELECT count(*) FROM ManInt"), "0") << "Terminat emptied the test";
+            }
+            std::cout << (readFile(path) == before ? "unchanged" : "written, sound") << " |\n";
+        }
+    }
+}
+
+// A file that failed its check refuses every write with a message that says why, and a file that
+// failed to open a table refuses them too; a sound file is written.
+TEST(DamagedDatabase, WritesAreRefusedWithAReason)
+{
+    fixture::Folder folder;
+    folder.writeBytes(pristineBank());
+    const std::string path = folder.databasePath();
+    {
+        store::Connection connection;
+        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        store::TableCursor test("tblTest", "ManInt");
+        test.setConnection(&connection);
+        test.Open();
+        test.Append();
+        test.FieldByName("Rd").setAsString("?");
+        test.Post();
+        EXPECT_TRUE(connection.structureChecked());
+        EXPECT_EQ(connection.checkStructure(), "");
+    }
+    EXPECT_EQ(readOnlyValue(path, "SELECT count(*) FROM ManInt"), "1");
+
+    writeFile(path, pristineBank().substr(0, pristineBank().size() - 1234));
+    const std::string before = readFile(path);
+    {
+        store::Connection connection;
+        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        store::TableCursor test("tblTest", "ManInt");
+        test.setConnection(&connection);
+        test.Open();
+        test.Append();
+        test.FieldByName("Rd").setAsString("?");
+        try {
+            test.Post();
+            ADD_FAILURE() << "a damaged file was written";
+        } catch (const store::Error& error) {
+            EXPECT_EQ(std::string(error.what())
+                          .rfind("tblTest: Cannot store the record: baza de date '" + path +
+                                     "' nu se modifică în această rulare, pentru că este "
+                                     "deteriorată (",
+                                 0),
+                      0u)
+                << error.what();
+        }
+        EXPECT_EQ(test.State(), store::CursorState::Insert) << "the record stays pending";
+    }
+    EXPECT_TRUE(readFile(path) == before);
+
+    writeFile(path, pristineBank());
+    execOn(path, "DROP TABLE Studenti; INSERT INTO ManInt(Nr_Intreb, Rb, Rd) VALUES (1, 'A', '?')");
+    const std::string withoutStudents = readFile(path);
+    {
+        store::Connection connection;
+        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        store::TableCursor test("tblTest", "ManInt");
+        store::TableCursor students("tblStudenti", "Studenti");
+        test.setConnection(&connection);
+        students.setConnection(&connection);
+        test.Open();
+        EXPECT_THROW(students.Open(), store::Error);
+        test.First();
+        try {
+            test.Delete();
+            ADD_FAILURE() << "deleted from a file that failed to open a table";
+        } catch (const store::Error& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "tblTest: Cannot delete the record: baza de date '" + path +
+                          "' nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire");
+        }
+    }
+    EXPECT_TRUE(readFile(path) == withoutStudents);
+}
+
+TEST(DamagedDatabase, TheErrorTextNamesTheFileAndTheWayOut)
+{
+    const std::string text = store::damagedFileText(
+        "/opt/velmaris/Velmaris.mdb",
+        "*** in database main ***\nPage 7: btreeInitPage() returns error code 11\nPage 9: never used");
+    EXPECT_EQ(text,
+              "Fișierul bazei de date '/opt/velmaris/Velmaris.mdb' este deteriorat ("
+              "Page 7: btreeInitPage() returns error code 11 Page 9: never used). Programul nu scrie nimic în el. "
+              "Refaceți banca de "
+              "întrebări din surse cu velmaris-bank (velmaris-bank build SURSE -o Velmaris.mdb --force) sau "
+              "puneți în locul lui o copie bună.");
+}
+
+}  // namespace

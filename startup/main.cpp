@@ -10,7 +10,8 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     app::setUpApplication(application);
-    app::startProgram(QCoreApplication::applicationDirPath());
+    app::createWindows(QCoreApplication::applicationDirPath());
+    app::showWindow(frmMain);
     app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
     const int code = app::endRequested() ? 0 : application.exec();
     app::destroyWindows();

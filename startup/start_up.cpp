@@ -1,10 +1,7 @@
 #include "startup/start_up.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QPointer>
 #include <QStyleFactory>
-#include <QTimer>
 
 #include <clocale>
 
@@ -12,7 +9,6 @@
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/keyboard_access.h"
-#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/windows.h"
@@ -36,12 +32,10 @@ void setUpApplication(QApplication& application)
     store::setFailureReporter(&reportFailure);
 }
 
-namespace {
-
-void createHiddenWindows()
+void createWindows(const QString& databaseFolder)
 {
-    if (frmAlege)
-        return;
+    // The welcome window owns the data and, as their parent, the other three windows.
+    frmMain = new TfrmMain(databaseFolder);
     frmAlege = new TfrmAlege();
     frmInv_Colreg = new TfrmInv_Colreg(frmMain->data, frmAlege);
     frmColreg_Proc = new TfrmColreg_Proc(frmMain->data, frmAlege);
@@ -49,81 +43,8 @@ void createHiddenWindows()
     frmAlege->setWindows(frmInv_Colreg, frmColreg_Proc);
 }
 
-// Events by which the user acts on a window: the hidden windows must exist before one is handled.
-bool isUserEvent(QEvent::Type type)
-{
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::NonClientAreaMouseButtonPress:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::InputMethod:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TabletPress:
-        case QEvent::DragEnter:
-        case QEvent::Drop:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Watches every event of the application until the hidden windows are built: the welcome window's first
-// paint schedules them for the next turn of the event loop, once the picture is on its way to the
-// screen; a user event builds them at once, before it is handled.
-class HiddenWindowsBuilder : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (isUserEvent(event->type()))
-            build();
-        else if (event->type() == QEvent::Paint && watched == frmMain && !scheduled_) {
-            scheduled_ = true;
-            QTimer::singleShot(0, this, &HiddenWindowsBuilder::build);
-        }
-        return false;
-    }
-
-    void build()
-    {
-        QCoreApplication::instance()->removeEventFilter(this);
-        createHiddenWindows();
-        deleteLater();
-    }
-
-private:
-    bool scheduled_ = false;
-};
-
-QPointer<HiddenWindowsBuilder> builder;
-
-}  // namespace
-
-void createWindows(const QString& databaseFolder)
-{
-    // The welcome window owns the data and, as their parent, the other three windows.
-    frmMain = new TfrmMain(databaseFolder);
-    createHiddenWindows();
-}
-
-void startProgram(const QString& databaseFolder)
-{
-    frmMain = new TfrmMain(databaseFolder);
-    builder = new HiddenWindowsBuilder;
-    QCoreApplication::instance()->installEventFilter(builder);
-    showWindow(frmMain);
-}
-
 void destroyWindows()
 {
-    delete builder;
     delete frmMain;
     frmMain = nullptr;
     frmAlege = nullptr;

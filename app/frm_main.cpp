@@ -33,10 +33,16 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
     app::guarded([this] {
         QFile file(QStringLiteral(":/pictures/welcome.jpg"));
         file.open(QIODevice::ReadOnly);
-        // Decoded no larger than needed, then stretched to the box without keeping the aspect ratio.
-        const QImage picture = app::decodeJpeg(file.readAll(), Image1->size());
-        Image1->setPixmap(
-            QPixmap::fromImage(picture.scaled(Image1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        // Decoded at the size the screen needs, which the picture's own size serves exactly on ordinary
+        // and double-density screens; stretched to the box, without keeping the aspect ratio, only
+        // where the decoder's scaling cannot reach it.
+        const qreal ratio = devicePixelRatioF();
+        const QSize needed = Image1->size() * ratio;
+        QImage picture = app::decodeJpeg(file.readAll(), needed);
+        if (picture.size() != needed)
+            picture = picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        picture.setDevicePixelRatio(ratio);
+        Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
     });
 
     Memo1 = new QPlainTextEdit(this);

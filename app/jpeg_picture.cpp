@@ -2,6 +2,8 @@
 
 #include <turbojpeg.h>
 
+#include <QSysInfo>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -41,13 +43,15 @@ QImage decodeJpeg(const QByteArray& data, QSize atLeast)
         }
     }
 
+    // Format_RGB32 holds each pixel as the 32-bit word 0xffRRGGBB; the decoder writes 0xff into its X byte.
+    const int pixelFormat = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TJPF_BGRX : TJPF_XRGB;
     // The fast transforms cost nothing visible at these sizes and shorten the start.
-    QImage image(outWidth, outHeight, QImage::Format_RGB888);
+    QImage image(outWidth, outHeight, QImage::Format_RGB32);
     if (image.isNull())
         throw std::runtime_error("Not enough memory for the JPEG image");
     const int rc =
         tjDecompress2(handle.get(), bytes, size, image.bits(), outWidth, static_cast<int>(image.bytesPerLine()),
-                      outHeight, TJPF_RGB, TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE);
+                      outHeight, pixelFormat, TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE);
     // A truncated file decodes as far as it goes with only a warning; only a fatal error is a failure.
     if (rc != 0 && tjGetErrorCode(handle.get()) == TJERR_FATAL)
         throw std::runtime_error(std::string("JPEG image is not valid: ") + tjGetErrorStr2(handle.get()));

@@ -1,11 +1,78 @@
 #include "bench/bench_bank.h"
 
+#include <sqlite3.h>
+
 #include <QImage>
 #include <QPainter>
 
+#include <cstdlib>
+#include <stdexcept>
+
 #include "store/picture.h"
+#include "store/schema.h"
+#include "store/statement.h"
 
 namespace bench {
+
+namespace {
+
+struct Db {
+    explicit Db(const std::string& path)
+    {
+        if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
+            throw std::runtime_error("cannot open " + path);
+    }
+    ~Db() { sqlite3_close(db); }
+    void exec(const std::string& sql)
+    {
+        if (!store::execute(db, sql))
+            throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in " + sql);
+    }
+    sqlite3* db = nullptr;
+};
+
+std::string quoted(const std::string& path)
+{
+    std::string out = "'";
+    for (char c : path)
+        out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+std::unique_ptr<ShippedBank> shippedBank(int times)
+{
+    const char* shipped = std::getenv("VELMARIS_BENCH_BANK");
+    if (!shipped || !*shipped)
+        return nullptr;
+    auto bank = std::make_unique<ShippedBank>();
+    {
+        Db db(bank->folder.databasePath());
+        db.exec(std::string(store::schemaSql()));
+        db.exec("ATTACH " + quoted(shipped) + " AS shipped");
+        db.exec("BEGIN");
+        for (int k = 0; k < times; ++k)
+            db.exec(
+                "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
+                "SELECT Nr_Intreb + " +
+                std::to_string(274 * k) +
+                ", Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb FROM shipped.Intrebari ORDER BY rowid");
+        db.exec("COMMIT");
+    }
+    Db twin(bank->noPictures.databasePath());
+    twin.exec("ATTACH " + quoted(bank->folder.databasePath()) + " AS bank");
+    for (const char* table : {"Intrebari", "ManInt", "Rezultate", "Studenti"}) {
+        std::string columns;
+        store::Statement info(twin.db, std::string("PRAGMA bank.table_info(") + table + ")");
+        while (info.step() == store::Statement::Step::Row)
+            if (info.text(1) != "Poza")
+                columns += (columns.empty() ? "\"" : ", \"") + info.text(1) + "\"";
+        twin.exec(std::string("CREATE TABLE ") + table + " AS SELECT " + columns + " FROM bank." + table +
+                  " ORDER BY rowid");
+    }
+    return bank;
+}
 
 const std::string& questionPicture()
 {

@@ -14,4 +14,13 @@ std::unique_ptr<fixture::Folder> makeBank();
 // The picture bytes the bank's pictures carry.
 const std::string& questionPicture();
 
+// The shipped bank (the file VELMARIS_BENCH_BANK names; run-bench builds it from bank/) copied `times`
+// times over, numbers shifted by 274 each time, in the layout of the program's schema; and a twin of it
+// that holds the same rows without the picture column. Null when VELMARIS_BENCH_BANK is not set.
+struct ShippedBank {
+    fixture::Folder folder;
+    fixture::Folder noPictures;
+};
+std::unique_ptr<ShippedBank> shippedBank(int times);
+
 }  // namespace bench

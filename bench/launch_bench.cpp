@@ -1,9 +1,10 @@
 // Launch to first paint, whole process, under an Xvfb of its own: Velmaris's welcome window (its
-// picture painted) against a bare Qt window (its red painted), and the peak memory of both. Given a
-// bank, also the program as installed (no bank beside it): for a new user, whose copy of the bank is
-// made first, and for a user whose copy is already there.
+// picture painted) against two bare Qt windows (their red painted), one empty and one that shows a label
+// of text, run in turn; and the peak memory of each. Given a bank, also the program as installed (no
+// bank beside it): for a new user, whose copy of the bank is made first, and for a user whose copy is
+// already there.
 //
-//   launch_bench VELMARIS BARE_WINDOW RUNS [BANK]
+//   launch_bench VELMARIS BARE_WINDOW BARE_TEXT_WINDOW [RUNS [BANK]]
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -140,12 +141,13 @@ double median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s VELMARIS BARE_WINDOW [RUNS [BANK]]\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s VELMARIS BARE_WINDOW BARE_TEXT_WINDOW [RUNS [BANK]]\n", argv[0]);
         return 2;
     }
-    const std::string velmaris = argv[1], bare = argv[2];
-    const int runs = argc > 3 ? std::atoi(argv[3]) : 10;
+    const std::string velmaris = argv[1], bare = argv[2], text = argv[3];
+    const int runs = argc > 4 ? std::atoi(argv[4]) : 10;
+    const char* bank = argc > 5 ? argv[5] : nullptr;
 
     const std::string name = ":" + std::to_string(90 + getpid() % 100);
     const pid_t xvfb = spawn({"/usr/bin/Xvfb", name, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"}, name);
@@ -162,19 +164,24 @@ int main(int argc, char** argv)
     XSetErrorHandler(ignoreXErrors);
 
     // The middle of the welcome picture (753 x 481 at 80, 84): painted once it is neither unpainted
-    // black nor the window's own background.
+    // black nor the window's own background. A bare window paints its text in the same pass as its red.
     const auto pictureShown = [](long c) { return c != 0 && c != 0xefefef && c != 0xf0f0f0; };
     const auto redShown = [](long c) { return c == 0xff0000; };
-    std::vector<double> velmarisMs, bareMs;
-    long velmarisKiB = 0, bareKiB = 0;
-    measure(display, bare, name, 456, 324, redShown);  // warm the file cache
+    std::vector<double> velmarisMs, bareMs, textMs;
+    long velmarisKiB = 0, bareKiB = 0, textKiB = 0;
+    // Warm the file cache.
+    measure(display, bare, name, 456, 324, redShown);
+    measure(display, text, name, 456, 324, redShown);
     measure(display, velmaris, name, 456, 324, pictureShown);
     for (int i = 0; i < runs; ++i) {
         const Run b = measure(display, bare, name, 456, 324, redShown);
+        const Run t = measure(display, text, name, 456, 324, redShown);
         const Run v = measure(display, velmaris, name, 456, 324, pictureShown);
         bareMs.push_back(b.ms);
+        textMs.push_back(t.ms);
         velmarisMs.push_back(v.ms);
         bareKiB = std::max(bareKiB, b.kib);
+        textKiB = std::max(textKiB, t.kib);
         velmarisKiB = std::max(velmarisKiB, v.kib);
     }
 
@@ -182,13 +189,13 @@ int main(int argc, char** argv)
     // data in <root>/home.
     std::vector<double> newUserMs, copyThereMs;
     std::filesystem::path root;
-    if (argc > 4) {
+    if (bank) {
         char pattern[] = "/tmp/launch_bench.XXXXXX";
         root = mkdtemp(pattern);
         std::filesystem::create_directories(root / "libexec/velmaris");
         std::filesystem::create_directories(root / "share/velmaris");
         std::filesystem::copy_file(velmaris, root / "libexec/velmaris/Velmaris");
-        std::filesystem::copy_file(argv[4], root / "share/velmaris/Velmaris.mdb");
+        std::filesystem::copy_file(bank, root / "share/velmaris/Velmaris.mdb");
         const std::string installed = root / "libexec/velmaris/Velmaris", home = root / "home";
         measure(display, installed, name, 456, 324, pictureShown, home);
         for (int i = 0; i < runs; ++i) {
@@ -201,20 +208,25 @@ int main(int argc, char** argv)
     kill(xvfb, SIGTERM);
     waitpid(xvfb, nullptr, 0);
 
-    const double v = median(velmarisMs), b = median(bareMs);
-    std::printf("launch to first paint (median of %d): Velmaris %.1f ms, bare Qt window %.1f ms, ratio %.2f\n", runs, v,
-                b, b > 0 ? v / b : 0);
-    std::printf("peak memory (VmHWM): Velmaris %ld KiB, bare Qt window %ld KiB, ratio %.2f\n", velmarisKiB, bareKiB,
-                bareKiB > 0 ? double(velmarisKiB) / bareKiB : 0);
+    const double v = median(velmarisMs), b = median(bareMs), t = median(textMs);
+    const auto ratio = [](double x, double y) { return y > 0 ? x / y : 0; };
+    std::printf(
+        "launch to first paint (median of %d): Velmaris %.1f ms; bare Qt window with text %.1f ms, ratio "
+        "%.2f; bare Qt window %.1f ms, ratio %.2f\n",
+        runs, v, t, ratio(v, t), b, ratio(v, b));
+    std::printf(
+        "peak memory (VmHWM): Velmaris %ld KiB; bare Qt window with text %ld KiB, ratio %.2f; bare Qt "
+        "window %ld KiB, ratio %.2f\n",
+        velmarisKiB, textKiB, ratio(velmarisKiB, textKiB), bareKiB, ratio(velmarisKiB, bareKiB));
     if (!root.empty()) {
         const double n = median(newUserMs), c = median(copyThereMs);
         std::printf(
             "installed, launch to first paint (median of %d): new user (copy of a %.1f MB bank made) %.1f ms, "
             "copy already there %.1f ms, difference %.1f ms\n",
-            runs, double(std::filesystem::file_size(argv[4])) / 1e6, n, c, n - c);
+            runs, double(std::filesystem::file_size(bank)) / 1e6, n, c, n - c);
         std::filesystem::remove_all(root);
         if (n <= 0 || c <= 0)
             return 1;
     }
-    return v > 0 && b > 0 ? 0 : 1;
+    return v > 0 && b > 0 && t > 0 ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <QImage>
+#include <vector>
 #include <QWidget>
 
 #include "bench/bench_bank.h"
@@ -127,6 +128,37 @@ void BM_PageStepFloor_RawRowAndQtDecode(benchmark::State& state)
     sqlite3_close(db);
 }
 BENCHMARK(BM_PageStepFloor_RawRowAndQtDecode)->Unit(benchmark::kMicrosecond);
+
+// A picture shown again after the cursor has let it go: read from the file, decoded and placed by the
+// picture view. Twenty of the shipped bank's pictures in turn, more than the cursor keeps, so every one
+// is read again.
+void BM_PictureShownAgain(benchmark::State& state)
+{
+    const auto bank = bench::shippedBank(1);
+    if (!bank) {
+        state.SkipWithError("VELMARIS_BENCH_BANK is not set");
+        return;
+    }
+    std::vector<int> withPicture;
+    for (const auto& n : bank->folder.column("SELECT Nr_Intreb FROM Intrebari WHERE Poza IS NOT NULL LIMIT 20"))
+        withPicture.push_back(std::stoi(n));
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(bank->folder.path()));
+    store::TableCursor cursor("tblIntrebari", "Intrebari");
+    cursor.setConnection(&connection);
+    store::DataSource source("dsIntrebari", cursor);
+    QWidget window;
+    store::DBImage picture(&window);
+    picture.setGeometry(0, 0, 187, 474);
+    picture.bind(source, "Poza");
+    cursor.Open();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        cursor.Locate("Nr_Intreb", withPicture[next]);
+        next = (next + 1) % withPicture.size();
+    }
+}
+BENCHMARK(BM_PictureShownAgain)->Unit(benchmark::kMicrosecond);
 
 // Decoding (checked, converted to ARGB32) and placing one question picture.
 void BM_PictureDecodeAndPlace(benchmark::State& state)

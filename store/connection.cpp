@@ -74,6 +74,10 @@ sqlite3* Connection::openFile(const std::string& path, int flags) const
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
+    // The cursors read every table once at open and keep what they need, pictures included (a few), so a
+    // large page cache would only hold picture pages a second time while the learner pages on. A change is
+    // never written out early to make room: "Start"'s copy, its largest, holds about three megabytes.
+    store::execute(db, "PRAGMA cache_size = -256; PRAGMA cache_spill = OFF");
     return db;
 }
 

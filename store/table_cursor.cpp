@@ -6,10 +6,12 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <utility>
 
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/error.h"
+#include "store/schema.h"
 #include "store/statement.h"
 
 namespace store {
@@ -179,7 +181,21 @@ void TableCursor::loadColumns()
         failEngine("Cannot read table '" + tableName_ + "'");
     if (columns.empty())
         fail("Table '" + tableName_ + "' not found in the database '" + connection_->dataSource() + "'");
-    columns_ = std::move(columns);
+    // Fields the program knows come in its order; any other keeps its place in the file, after them.
+    const auto& order = presentedFieldOrder(tableName_);
+    const auto rank = [&order, &columns](const Column& column) {
+        for (std::size_t i = 0; i < order.size(); ++i)
+            if (upper(std::string(order[i])) == upper(column.name))
+                return i;
+        return order.size() + static_cast<std::size_t>(&column - columns.data());
+    };
+    std::vector<std::pair<std::size_t, Column>> ranked;
+    for (const Column& column : columns)
+        ranked.emplace_back(rank(column), column);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    columns_.clear();
+    for (auto& [r, column] : ranked)
+        columns_.push_back(std::move(column));
 }
 
 void TableCursor::loadRows()
@@ -188,7 +204,8 @@ void TableCursor::loadRows()
         fail("Table '" + tableName_ + "' has more fields than the program can hold");
     std::string sql = "SELECT rowid";
     for (const Column& column : columns_)
-        sql += column.kind == ColumnKind::Blob ? ", " + quoteIdentifier(column.name) + " IS NOT NULL"
+        // typeof() learns whether a picture is there from the row's header, without reading its bytes.
+        sql += column.kind == ColumnKind::Blob ? ", typeof(" + quoteIdentifier(column.name) + ") <> 'null'"
                                                : ", " + quoteIdentifier(column.name);
     sql += " FROM " + quoteIdentifier(tableName_) + " ORDER BY rowid";
     Statement select(connection_->handle(), sql);
@@ -247,6 +264,7 @@ void TableCursor::Open()
         fail("Missing Connection or ConnectionString");
     try {
         connection_->open();
+        clearPictures();
         loadColumns();
         loadRows();
         sortRows();
@@ -273,6 +291,7 @@ void TableCursor::Close()
     state_ = CursorState::Browse;
     modified_ = false;
     rows_.clear();
+    clearPictures();
     current_ = -1;
     bof_ = eof_ = false;
     notify(Notice::Record);
@@ -375,6 +394,7 @@ void TableCursor::insertPending()
                 pending_.values[i] = key.value(0);
         }
     rows_.push_back(std::move(pending_));
+    parkPictures(rows_.back());
     current_ = static_cast<int>(rows_.size()) - 1;
     bof_ = eof_ = false;
 }
@@ -400,6 +420,7 @@ void TableCursor::updatePending()
             fail("Row cannot be located for updating. Some values may have been changed since it was last read");
     }
     rows_[current_] = std::move(pending_);
+    parkPictures(rows_[current_]);
 }
 
 void TableCursor::dropPending()
@@ -538,6 +559,8 @@ void TableCursor::Delete()
     pending_ = Row{};
     state_ = CursorState::Browse;
     modified_ = false;
+    // SQLite may give the number of a deleted row to the next one added.
+    forgetPictures(rows_[current_].rowid);
     rows_.erase(rows_.begin() + current_);
     if (rows_.empty()) {
         current_ = -1;
@@ -571,6 +594,8 @@ TableCursor::Saved TableCursor::save() const
 
 void TableCursor::restore(Saved saved)
 {
+    // The file went back too: what the cache holds may be bytes the rollback undid.
+    clearPictures();
     active_ = saved.active;
     columns_ = std::move(saved.columns);
     rows_ = std::move(saved.rows);
@@ -670,18 +695,67 @@ Field TableCursor::Fields(int index)
     return Field(*this, index);
 }
 
-void TableCursor::readDeferred(Row& row, int index)
+const std::string& TableCursor::picture(std::int64_t rowid, int index)
 {
+    for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
+        if (it->rowid == rowid && it->field == index) {
+            pictures_.splice(pictures_.begin(), pictures_, it);
+            return pictures_.front().bytes;
+        }
     Statement select(connection_->handle(), "SELECT " + quoteIdentifier(columns_[index].name) + " FROM " +
                                                 quoteIdentifier(tableName_) + " WHERE rowid = ?");
     if (!select.ok())
         failEngine("Cannot read table '" + tableName_ + "'");
-    select.bindInteger(1, row.rowid);
+    select.bindInteger(1, rowid);
     const Statement::Step step = select.step();
     if (step == Statement::Step::Failed)
         failEngine("Cannot read table '" + tableName_ + "'");
-    row.values[index] = step == Statement::Step::Row ? select.value(0) : std::nullopt;
-    row.unread &= ~(std::uint64_t{1} << index);
+    keepPicture(rowid, index, step == Statement::Step::Row ? select.text(0) : std::string());
+    return pictures_.front().bytes;
+}
+
+void TableCursor::keepPicture(std::int64_t rowid, int index, std::string bytes)
+{
+    for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
+        if (it->rowid == rowid && it->field == index) {
+            pictureBytes_ -= it->bytes.size();
+            pictures_.erase(it);
+            break;
+        }
+    pictureBytes_ += bytes.size();
+    pictures_.push_front({rowid, index, std::move(bytes)});
+    // The newest always stays, however large.
+    while (pictureBytes_ > kPictureBytesKept && pictures_.size() > 1) {
+        pictureBytes_ -= pictures_.back().bytes.size();
+        pictures_.pop_back();
+    }
+}
+
+void TableCursor::parkPictures(Row& row)
+{
+    for (int i = 0; i < FieldCount(); ++i)
+        if (columns_[i].kind == ColumnKind::Blob && row.values[i]) {
+            keepPicture(row.rowid, i, std::move(*row.values[i]));
+            row.values[i].reset();
+            row.unread |= std::uint64_t{1} << i;
+        }
+}
+
+void TableCursor::forgetPictures(std::int64_t rowid)
+{
+    for (auto it = pictures_.begin(); it != pictures_.end();)
+        if (it->rowid == rowid) {
+            pictureBytes_ -= it->bytes.size();
+            it = pictures_.erase(it);
+        } else {
+            ++it;
+        }
+}
+
+void TableCursor::clearPictures()
+{
+    pictures_.clear();
+    pictureBytes_ = 0;
 }
 
 std::string TableCursor::fieldText(int index)
@@ -689,25 +763,13 @@ std::string TableCursor::fieldText(int index)
     checkActive();
     if (index < 0 || index >= FieldCount())
         return {};
-    const std::uint64_t bit = std::uint64_t{1} << index;
-    Row* row = nullptr;
-    if (state_ != CursorState::Browse) {
-        row = &pending_;
-        // The stored record learns the value too, so that storing the edit sees it unchanged.
-        if ((row->unread & bit) && state_ == CursorState::Edit && current_ >= 0) {
-            Row& stored = rows_[current_];
-            if (stored.unread & bit)
-                readDeferred(stored, index);
-            row->values[index] = stored.values[index];
-            row->unread &= ~bit;
-        }
-    } else if (current_ >= 0) {
-        row = &rows_[current_];
-    }
+    // In edit and insert state the pending record; a value it has not been given lies in the file, under
+    // the stored record's number.
+    const Row* row = state_ != CursorState::Browse ? &pending_ : current_ >= 0 ? &rows_[current_] : nullptr;
     if (!row)
         return {};
-    if (row->unread & bit)
-        readDeferred(*row, index);
+    if (row->unread & (std::uint64_t{1} << index))
+        return picture(row->rowid, index);
     return row->values[index] ? *row->values[index] : std::string();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,13 +91,25 @@ public:
     void attach(DataSource* source);
     void detach(DataSource* source);
 
+    // Picture bytes a cursor keeps in memory, the most recently used first; an older picture is read from
+    // the file again when it is asked for. The picture of a record being edited or added is held apart and
+    // never dropped.
+    static constexpr std::size_t kPictureBytesKept = 512 * 1024;
+    std::size_t pictureBytesKept() const { return pictureBytes_; }
+
 private:
     struct Row {
         std::int64_t rowid = 0;
         std::vector<std::optional<std::string>> values;
-        // Pictures are read from the file when first asked for, not at Open: a bank holds megabytes of
-        // them and a learner looks at a few. A set bit marks a value still in the file.
+        // Pictures are read from the file when asked for, not at Open: a bank holds megabytes of them and
+        // a learner looks at a few. A set bit marks a value that lies in the file (and perhaps in the
+        // picture cache) rather than in `values`.
         std::uint64_t unread = 0;
+    };
+    struct CachedPicture {
+        std::int64_t rowid;
+        int field;
+        std::string bytes;
     };
 
 public:
@@ -136,7 +150,13 @@ private:
     [[noreturn]] void fail(const std::string& message) const;
     [[noreturn]] void failEngine(const std::string& what) const;
     void notify(Notice notice, int field = -1);
-    void readDeferred(Row& row, int index);
+    // The bytes of a value that lies in the file, from the cache or read again.
+    const std::string& picture(std::int64_t rowid, int index);
+    void keepPicture(std::int64_t rowid, int index, std::string bytes);
+    // Moves the picture values of a stored row into the cache, leaving the row pointing at the file.
+    void parkPictures(Row& row);
+    void forgetPictures(std::int64_t rowid);
+    void clearPictures();
 
     std::string name_;
     std::string tableName_;
@@ -156,6 +176,8 @@ private:
     bool bofBeforeInsert_ = false;
     bool eofBeforeInsert_ = false;
     std::string indexFieldNames_;
+    std::list<CachedPicture> pictures_;  // most recently used first
+    std::size_t pictureBytes_ = 0;
 };
 
 }  // namespace store

@@ -6,6 +6,7 @@
 #include "store/data_source.h"
 #include "store/error.h"
 #include "store/table_cursor.h"
+#include "store/transaction.h"
 #include "tests/support/fixture_db.h"
 
 using store::CursorState;
@@ -459,6 +460,181 @@ TEST(CursorPictures, AreReadWhenAskedAndStoredOnlyWhenAssigned)
     EXPECT_EQ(folder.column("SELECT Poza FROM Intrebari WHERE Nr_Intreb = 0")[0], "nou");
     EXPECT_EQ(folder.column("SELECT length(Poza) FROM Intrebari WHERE Nr_Intreb = 1")[0], "70000");
 }
+
+// Pictures large enough that the cursor keeps only three of them at a time.
+std::vector<fixture::Question> questionsWithLargePictures(int count)
+{
+    auto questions = fixture::sampleQuestions(count);
+    for (auto& q : questions)
+        q.picture = std::string(TableCursor::kPictureBytesKept / 3 - 100, static_cast<char>('a' + q.number)) + q.text;
+    return questions;
+}
+
+TEST(CursorPictures, KeepABoundedFewAndAreReadAgainWhenShownAgain)
+{
+    const auto questions = questionsWithLargePictures(8);
+    Opened db(questions);
+    TableCursor& c = db.cursor;
+    for (int i = 0; i < 8; ++i, c.Next()) {
+        EXPECT_EQ(c.FieldByName("Poza").AsString(), questions[i].picture) << i;
+        EXPECT_LE(c.pictureBytesKept(), TableCursor::kPictureBytesKept);
+    }
+    for (int i = 7; i >= 0; --i, c.Prior())
+        EXPECT_EQ(c.FieldByName("Poza").AsString(), questions[i].picture) << "shown again: " << i;
+    EXPECT_LE(c.pictureBytesKept(), TableCursor::kPictureBytesKept);
+
+    // Walked to the end, the first pictures are no longer held: showing one again reads the file.
+    for (c.First(); !c.Eof(); c.Next())
+        c.FieldByName("Poza").AsString();
+    db.folder.exec("UPDATE Intrebari SET Poza = 'din fisier' WHERE Nr_Intreb = 0");
+    c.First();
+    EXPECT_EQ(c.FieldByName("Poza").AsString(), "din fisier");
+}
+
+// A picture held in memory belongs to one record: never shown for another record that SQLite gives the
+// same number, nor after a rollback returns the file to an older picture.
+TEST(CursorPictures, AHeldPictureNeverOutlivesItsRecord)
+{
+    auto questions = fixture::sampleQuestions(3);
+    questions[2].picture = "vechi";
+    Opened db(questions);
+    TableCursor& c = db.cursor;
+    c.Last();
+    ASSERT_EQ(c.FieldByName("Poza").AsString(), "vechi");
+    c.Delete();
+    c.Append();
+    c.FieldByName("Intrebare").setAsString("nou");
+    c.Post();
+    ASSERT_EQ(db.folder.column("SELECT rowid FROM Intrebari WHERE Intrebare = 'nou'")[0], "3")
+        << "the fixture's premise: the number of the deleted record is given again";
+    EXPECT_EQ(c.FieldByName("Poza").AsString(), "");
+
+    c.Edit();
+    c.FieldByName("Poza").setAsString("inainte");
+    c.Post();
+    {
+        store::Transaction transaction(db.connection, {&c});
+        c.Edit();
+        c.FieldByName("Poza").setAsString("anulat");
+        c.Post();
+        EXPECT_EQ(c.FieldByName("Poza").AsString(), "anulat");
+    }  // no commit: rolled back
+    EXPECT_EQ(c.FieldByName("Poza").AsString(), "inainte");
+    EXPECT_EQ(db.folder.column("SELECT Poza FROM Intrebari WHERE rowid = 3")[0], "inainte");
+}
+
+// Records whose pictures the cursor no longer holds are edited like any other: a change pending on them
+// is stored whole, a picture not assigned is not written, and one assigned replaces the held one.
+TEST(CursorPictures, AChangePendingOnARecordWhosePictureWasDroppedIsStoredWhole)
+{
+    const auto questions = questionsWithLargePictures(6);
+    Opened db(questions);
+    TableCursor& bank = db.cursor;
+    TableCursor test("tblTest", "ManInt");
+    test.setConnection(&db.connection);
+    test.Open();
+    db.folder.exec(
+        "CREATE TABLE Writes(n); CREATE TRIGGER Counted AFTER UPDATE OF Poza ON ManInt "
+        "BEGIN INSERT INTO Writes VALUES (1); END");
+    // The start's copy: each new record's picture pushes an older one out.
+    for (bank.First(); !bank.Eof(); bank.Next()) {
+        test.Append();
+        for (int i = 1; i <= 10; ++i)
+            test.Fields(i).setAsString(bank.Fields(i - 1).AsString());
+        test.Fields(11).setAsString("?");
+        test.Post();
+    }
+    test.First();
+    test.Edit();
+    test.FieldByName("Rd").setAsString("A");
+    EXPECT_EQ(test.FieldByName("Poza").AsString(), questions[0].picture) << "read during the edit";
+    test.Next();
+    EXPECT_EQ(db.folder.column("SELECT Rd FROM ManInt ORDER BY Id")[0], "A");
+    EXPECT_EQ(db.folder.count("Writes"), 0) << "a picture read again is no change";
+
+    // A picture assigned while the record's old one may still be held: the new one is shown and stored.
+    test.First();
+    test.FieldByName("Poza").AsString();
+    test.Edit();
+    test.FieldByName("Poza").setAsString(questions[5].picture);
+    for (bank.Last(); !bank.Bof(); bank.Prior())  // the bank's pictures come and go meanwhile
+        bank.FieldByName("Poza").AsString();
+    EXPECT_EQ(test.FieldByName("Poza").AsString(), questions[5].picture) << "pending";
+    test.Last();
+    test.First();
+    EXPECT_EQ(test.FieldByName("Poza").AsString(), questions[5].picture) << "stored";
+    EXPECT_EQ(db.folder.column("SELECT Poza FROM ManInt ORDER BY Id")[0], questions[5].picture);
+}
+
+// The order in which the cursor presents its fields, which the start's copy by position relies on, is the
+// program's whatever the order of the columns in the file.
+struct LayoutCase {
+    const char* name;
+    const char* schema;  // null: the program's own
+};
+
+const char* const kBankNames[] = {"Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3", "Poza", "R1", "R2", "R3", "Rb"};
+const char* const kScratchNames[] = {"Id",   "Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3",
+                                     "Poza", "R1",        "R2",        "R3",   "Rb",   "Rd"};
+
+class FieldLayouts : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(FieldLayouts, PresentTheProgramsOrderAndCopyByPositionIntoTheRightColumns)
+{
+    auto questions = fixture::sampleQuestions(2);
+    for (auto& q : questions) {
+        q.picture = "poza " + std::to_string(q.number);
+        q.r2 = "r2 " + std::to_string(q.number);
+        q.r3 = "r3 " + std::to_string(q.number);
+    }
+    fixture::Folder folder;
+    folder.writeDatabase(questions, 0, GetParam().schema ? GetParam().schema : "");
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    TableCursor bank("tblIntrebari", "Intrebari"), test("tblTest", "ManInt");
+    bank.setConnection(&connection);
+    test.setConnection(&connection);
+    bank.Open();
+    test.Open();
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(bank.Fields(i).FieldName(), kBankNames[i]) << i;
+    ASSERT_EQ(test.FieldCount(), 12);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(test.Fields(i).FieldName(), kScratchNames[i]) << i;
+
+    for (; !bank.Eof(); bank.Next()) {
+        test.Append();
+        for (int i = 0; i < 10; ++i)
+            test.Fields(i + 1).setAsString(bank.FieldByName(kBankNames[i]).AsString());
+        test.Fields(11).setAsString("?");
+        test.Post();
+    }
+    const std::string columns = "Nr_Intreb || Intrebare || Sol1 || Sol2 || Sol3 || Poza || R1 || R2 || R3 || Rb";
+    EXPECT_EQ(folder.column("SELECT " + columns + " || Rd FROM ManInt ORDER BY Id"),
+              (std::vector<std::string>{folder.column("SELECT " + columns + " || '?' FROM Intrebari")}));
+    test.Close();
+    test.Open();
+    EXPECT_EQ(test.Fields(6).AsString(), "poza 0");
+    EXPECT_EQ(test.Fields(8).AsString(), "r2 0");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, FieldLayouts,
+    ::testing::Values(
+        LayoutCase{"PictureLast", nullptr},
+        LayoutCase{"PictureAmongTheTexts",
+                   "CREATE TABLE Intrebari(Nr_Intreb INTEGER, Intrebare TEXT, Sol1 TEXT, Sol2 TEXT, Sol3 TEXT, "
+                   "Poza BLOB, R1 TEXT, R2 TEXT, R3 TEXT, Rb VARCHAR(1));"
+                   "CREATE TABLE ManInt(Id INTEGER PRIMARY KEY AUTOINCREMENT, Nr_Intreb INTEGER, Intrebare TEXT, "
+                   "Sol1 TEXT, Sol2 TEXT, Sol3 TEXT, Poza BLOB, R1 TEXT, R2 TEXT, R3 TEXT, Rb VARCHAR(1), "
+                   "Rd VARCHAR(1));"},
+        LayoutCase{"ShuffledWithAColumnOfItsOwn",
+                   "CREATE TABLE Intrebari(Poza BLOB, Rb VARCHAR(1), R3 TEXT, Nota TEXT, R2 TEXT, R1 TEXT, "
+                   "Sol3 TEXT, Sol2 TEXT, Sol1 TEXT, Intrebare TEXT, Nr_Intreb INTEGER);"
+                   "CREATE TABLE ManInt(Rd VARCHAR(1), Poza BLOB, Rb VARCHAR(1), R3 TEXT, R2 TEXT, R1 TEXT, "
+                   "Sol3 TEXT, Sol2 TEXT, Sol1 TEXT, Intrebare TEXT, Nr_Intreb INTEGER, "
+                   "Id INTEGER PRIMARY KEY AUTOINCREMENT);"}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 

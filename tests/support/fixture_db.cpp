@@ -46,10 +46,10 @@ Folder::Folder()
         throw std::runtime_error("fixture: no temporary folder");
 }
 
-void Folder::writeDatabase(const std::vector<Question>& questions, int scratchRows)
+void Folder::writeDatabase(const std::vector<Question>& questions, int scratchRows, std::string_view schema)
 {
     Db db(databasePath());
-    db.exec(std::string(store::schemaSql()));
+    db.exec(std::string(schema.empty() ? store::schemaSql() : schema));
     db.exec("BEGIN");
     store::Statement insert(db.db,
                             "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fixture {
@@ -24,8 +25,9 @@ public:
     std::string path() const { return dir_.path().toStdString(); }
     std::string databasePath() const { return path() + "/Velmaris.mdb"; }
 
-    // Velmaris.mdb with the program's schema, the given questions and `scratchRows` rows in ManInt.
-    void writeDatabase(const std::vector<Question>& questions, int scratchRows = 0);
+    // Velmaris.mdb with the program's schema (or the one given), the given questions and `scratchRows` rows
+    // in ManInt.
+    void writeDatabase(const std::vector<Question>& questions, int scratchRows = 0, std::string_view schema = {});
     // Runs SQL on the database file directly (outside any cursor).
     void exec(const std::string& sql);
     // The first column of every row a query returns, as text ("" for NULL).

@@ -66,7 +66,10 @@ int main(int argc, char** argv)
     }
 
     bool ok = true;
-    ok &= writeJpeg(art::paintWelcome(), out.filePath("pictures/welcome.jpg"), 88);
+    // The welcome picture is shown stretched to 753 x 481: shipped at twice that, the decoder's own
+    // scaling gives both ordinary and double-density screens their exact size.
+    ok &= writeJpeg(art::paintWelcome().scaled(1506, 962, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                    out.filePath("pictures/welcome.jpg"), 88);
     ok &= writeJpeg(art::paintMenu(), out.filePath("pictures/menu.jpg"), 88);
 
     ok &= writePng(art::paintAppIcon(256), out.filePath("icons/velmaris.png"));

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+namespace bench {
+
+// Counts the reads SQLite makes from database files, whatever connection makes them: installs itself as
+// the default VFS, wrapping the one that was. Every read of a page (or of the file header) is one call,
+// including the overflow pages SQLite copies straight past its page cache.
+class PageReads {
+public:
+    static void install();
+    static std::int64_t count();
+};
+
+}  // namespace bench

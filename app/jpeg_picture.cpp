@@ -1,8 +1,8 @@
 #include "app/jpeg_picture.h"
 
-#include <turbojpeg.h>
-
 #include <QSysInfo>
+
+#include <turbojpeg.h>
 
 #include <memory>
 #include <stdexcept>

@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include "app/button_pictures.h"
-
 #include "app/window_ops.h"
 
 namespace app {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-#include <QColor>
 #include <QString>
 
 class QWidget;

@@ -4,9 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sqlite3.h>
-
 #include <QTemporaryDir>
+
+#include <sqlite3.h>
 
 #include <filesystem>
 

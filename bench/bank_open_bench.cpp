@@ -4,6 +4,7 @@
 //
 
 #include <benchmark/benchmark.h>
+
 #include <sqlite3.h>
 
 #include <map>

@@ -1,9 +1,9 @@
 #include "bench/bench_bank.h"
 
-#include <sqlite3.h>
-
 #include <QImage>
 #include <QPainter>
+
+#include <sqlite3.h>
 
 #include <cstdlib>
 #include <stdexcept>

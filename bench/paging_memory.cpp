@@ -6,11 +6,11 @@
 //
 // The bank is made first and paged in a fresh process, so that making it does not count.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QWidget>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,13 +2,14 @@
 // same committed inserts and deletes on the same file.
 
 #include <benchmark/benchmark.h>
+
 #include <sqlite3.h>
 
 #include "app/boxes.h"
 #include "app/frm_main.h"
+#include "bench/bench_bank.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
-#include "bench/bench_bank.h"
 #include "testing/frm_colreg_proc.h"
 #include "testing/test_session.h"
 

@@ -1,14 +1,15 @@
 // The store's costs beside what SQLite and Qt alone need for the same rows and pictures.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <QImage>
-#include <vector>
 #include <QWidget>
 
+#include <sqlite3.h>
+
+#include <vector>
+
 #include "bench/bench_bank.h"
-#include "tests/support/fixture_db.h"
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/picture.h"
@@ -17,6 +18,7 @@
 #include "store/views/db_image.h"
 #include "store/views/db_memo.h"
 #include "store/views/picture_placement.h"
+#include "tests/support/fixture_db.h"
 
 namespace {
 

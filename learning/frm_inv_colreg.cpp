@@ -1,9 +1,9 @@
 #include "learning/frm_inv_colreg.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 #include <algorithm>
-#include <QPushButton>
 
 #include "app/boxes.h"
 #include "app/button_pictures.h"

@@ -1,8 +1,8 @@
 #include "store/connection.h"
 
-#include <sqlite3.h>
-
 #include <QFileInfo>
+
+#include <sqlite3.h>
 
 #include <cstdint>
 

@@ -1,13 +1,13 @@
 #include "store/picture.h"
 
-#include "store/error.h"
-
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cstdint>
+
+#include "store/error.h"
 
 namespace store {
 namespace {

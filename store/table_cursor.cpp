@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdlib>
 #include <utility>
 
@@ -12,22 +11,12 @@
 #include "store/data_source.h"
 #include "store/error.h"
 #include "store/schema.h"
+#include "store/sql_text.h"
 #include "store/statement.h"
 
 namespace store {
 
 namespace {
-
-std::string quoteIdentifier(const std::string& name)
-{
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
-}
 
 std::string upper(std::string text)
 {
@@ -57,28 +46,6 @@ TableCursor::Column columnFromDeclaration(std::string name, const std::string& d
     if (column.kind == TableCursor::ColumnKind::Text && open != std::string::npos)
         column.size = std::atoi(type.c_str() + open + 1);
     return column;
-}
-
-std::optional<std::int64_t> parseInteger(const std::string& text)
-{
-    std::int64_t value = 0;
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
-    if (begin != end && *begin == '+')
-        ++begin;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || begin == end)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseReal(const std::string& text)
-{
-    double value = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
 }
 
 // The first `count` characters of UTF-8 text.
@@ -315,114 +282,6 @@ void TableCursor::checkBrowseMode()
     notify(Notice::Record);
 }
 
-void TableCursor::ensureWritable(const std::string& what)
-{
-    try {
-        connection_->ensureWritable();
-    } catch (const Error& refused) {
-        fail(what + ": " + refused.what());
-    }
-}
-
-void TableCursor::storePending()
-{
-    ensureWritable("Cannot store the record");
-    connection_->checkWritable();
-    if (state_ == CursorState::Insert)
-        insertPending();
-    else
-        updatePending();
-    pending_ = Row{};
-    state_ = CursorState::Browse;
-    modified_ = false;
-}
-
-int TableCursor::bindFields(Statement& statement, const std::vector<int>& fields) const
-{
-    int slot = 1;
-    for (const int i : fields) {
-        const auto& value = pending_.values[i];
-        if (!value)
-            statement.bindNull(slot);
-        else if (columns_[i].kind == ColumnKind::Integer)
-            statement.bindInteger(slot, *parseInteger(*value));
-        else if (columns_[i].kind == ColumnKind::Real)
-            statement.bindReal(slot, *parseReal(*value));
-        else if (columns_[i].kind == ColumnKind::Text)
-            statement.bindText(slot, *value);
-        else
-            statement.bindBlob(slot, *value);
-        ++slot;
-    }
-    return slot;
-}
-
-void TableCursor::insertPending()
-{
-    std::vector<int> assigned;
-    for (int i = 0; i < FieldCount(); ++i)
-        if (pending_.values[i])
-            assigned.push_back(i);
-    std::string sql = "INSERT INTO " + quoteIdentifier(tableName_);
-    if (assigned.empty()) {
-        sql += " DEFAULT VALUES";
-    } else {
-        std::string names, marks;
-        for (const int i : assigned) {
-            names += (names.empty() ? "" : ", ") + quoteIdentifier(columns_[i].name);
-            marks += marks.empty() ? "?" : ", ?";
-        }
-        sql += " (" + names + ") VALUES (" + marks + ")";
-    }
-    sqlite3* db = connection_->handle();
-    Statement insert(db, sql);
-    if (!insert.ok())
-        failEngine("Cannot store the record");
-    bindFields(insert, assigned);
-    if (insert.step() != Statement::Step::Done)
-        failEngine("Cannot store the record");
-    pending_.rowid = sqlite3_last_insert_rowid(db);
-    // An INTEGER PRIMARY KEY is the rowid: show the number the file gave it.
-    for (int i = 0; i < FieldCount(); ++i)
-        if (columns_[i].kind == ColumnKind::Integer && !pending_.values[i]) {
-            Statement key(db, "SELECT " + quoteIdentifier(columns_[i].name) + " FROM " + quoteIdentifier(tableName_) +
-                                  " WHERE rowid = ?");
-            if (!key.ok())
-                continue;
-            key.bindInteger(1, pending_.rowid);
-            if (key.step() == Statement::Step::Row)
-                pending_.values[i] = key.value(0);
-        }
-    rows_.push_back(std::move(pending_));
-    parkPictures(rows_.back());
-    current_ = static_cast<int>(rows_.size()) - 1;
-    bof_ = eof_ = false;
-}
-
-void TableCursor::updatePending()
-{
-    const Row& stored = rows_[current_];
-    std::vector<int> changed;
-    std::string sql = "UPDATE " + quoteIdentifier(tableName_) + " SET ";
-    for (int i = 0; i < FieldCount(); ++i)
-        if (pending_.values[i] != stored.values[i] || ((pending_.unread ^ stored.unread) & (std::uint64_t{1} << i))) {
-            sql += (changed.empty() ? "" : ", ") + quoteIdentifier(columns_[i].name) + " = ?";
-            changed.push_back(i);
-        }
-    if (!changed.empty()) {
-        Statement update(connection_->handle(), sql + " WHERE rowid = ?");
-        if (!update.ok())
-            failEngine("Cannot store the record");
-        update.bindInteger(bindFields(update, changed), stored.rowid);
-        if (update.step() != Statement::Step::Done)
-            failEngine("Cannot store the record");
-        if (sqlite3_changes(connection_->handle()) == 0)
-            fail("Row cannot be located for updating. Some values may have been changed since it was last read");
-    }
-    rows_[current_] = std::move(pending_);
-    parkPictures(rows_[current_]);
-}
-
 void TableCursor::dropPending()
 {
     // A dropped new record vanishes: the cursor is where it was before the record was begun.
@@ -530,47 +389,6 @@ void TableCursor::Post()
     notify(Notice::Update);
     storePending();
     notify(Notice::State);
-    notify(Notice::Record);
-}
-
-void TableCursor::Delete()
-{
-    checkActive();
-    if (state_ == CursorState::Insert) {
-        dropPending();
-        notify(Notice::State);
-        notify(Notice::Record);
-        return;
-    }
-    if (current_ < 0)
-        fail("Cannot perform this operation on an empty dataset");
-
-    ensureWritable("Cannot delete the record");
-    connection_->checkWritable();
-    Statement remove(connection_->handle(), "DELETE FROM " + quoteIdentifier(tableName_) + " WHERE rowid = ?");
-    if (!remove.ok())
-        failEngine("Cannot delete the record");
-    remove.bindInteger(1, rows_[current_].rowid);
-    if (remove.step() != Statement::Step::Done)
-        failEngine("Cannot delete the record");
-
-    // An edit in progress goes with the record.
-    const bool wasEditing = state_ != CursorState::Browse;
-    pending_ = Row{};
-    state_ = CursorState::Browse;
-    modified_ = false;
-    // SQLite may give the number of a deleted row to the next one added.
-    forgetPictures(rows_[current_].rowid);
-    rows_.erase(rows_.begin() + current_);
-    if (rows_.empty()) {
-        current_ = -1;
-        bof_ = eof_ = true;
-    } else {
-        current_ = std::min(current_, static_cast<int>(rows_.size()) - 1);
-        bof_ = eof_ = false;
-    }
-    if (wasEditing)
-        notify(Notice::State);
     notify(Notice::Record);
 }
 
@@ -693,69 +511,6 @@ Field TableCursor::Fields(int index)
     if (index < 0 || index >= FieldCount())
         throw Error("List index out of bounds (" + std::to_string(index) + ")");
     return Field(*this, index);
-}
-
-const std::string& TableCursor::picture(std::int64_t rowid, int index)
-{
-    for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
-        if (it->rowid == rowid && it->field == index) {
-            pictures_.splice(pictures_.begin(), pictures_, it);
-            return pictures_.front().bytes;
-        }
-    Statement select(connection_->handle(), "SELECT " + quoteIdentifier(columns_[index].name) + " FROM " +
-                                                quoteIdentifier(tableName_) + " WHERE rowid = ?");
-    if (!select.ok())
-        failEngine("Cannot read table '" + tableName_ + "'");
-    select.bindInteger(1, rowid);
-    const Statement::Step step = select.step();
-    if (step == Statement::Step::Failed)
-        failEngine("Cannot read table '" + tableName_ + "'");
-    keepPicture(rowid, index, step == Statement::Step::Row ? select.text(0) : std::string());
-    return pictures_.front().bytes;
-}
-
-void TableCursor::keepPicture(std::int64_t rowid, int index, std::string bytes)
-{
-    for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
-        if (it->rowid == rowid && it->field == index) {
-            pictureBytes_ -= it->bytes.size();
-            pictures_.erase(it);
-            break;
-        }
-    pictureBytes_ += bytes.size();
-    pictures_.push_front({rowid, index, std::move(bytes)});
-    // The newest always stays, however large.
-    while (pictureBytes_ > kPictureBytesKept && pictures_.size() > 1) {
-        pictureBytes_ -= pictures_.back().bytes.size();
-        pictures_.pop_back();
-    }
-}
-
-void TableCursor::parkPictures(Row& row)
-{
-    for (int i = 0; i < FieldCount(); ++i)
-        if (columns_[i].kind == ColumnKind::Blob && row.values[i]) {
-            keepPicture(row.rowid, i, std::move(*row.values[i]));
-            row.values[i].reset();
-            row.unread |= std::uint64_t{1} << i;
-        }
-}
-
-void TableCursor::forgetPictures(std::int64_t rowid)
-{
-    for (auto it = pictures_.begin(); it != pictures_.end();)
-        if (it->rowid == rowid) {
-            pictureBytes_ -= it->bytes.size();
-            it = pictures_.erase(it);
-        } else {
-            ++it;
-        }
-}
-
-void TableCursor::clearPictures()
-{
-    pictures_.clear();
-    pictureBytes_ = 0;
 }
 
 std::string TableCursor::fieldText(int index)

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <random>
-#include <array>
 #include <vector>
 
 namespace TestColreg_Proc {

@@ -16,10 +16,10 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "startup/windows.h"
 #include "learning/frm_inv_colreg.h"
+#include "startup/start_up.h"
+#include "startup/windows.h"
 #include "store/views/db_edit.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/app_title.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -24,11 +24,11 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "startup/start_up.h"
 #include "app/structure_check.h"
 #include "app/window_ops.h"
-#include "startup/windows.h"
 #include "learning/frm_inv_colreg.h"
+#include "startup/start_up.h"
+#include "startup/windows.h"
 #include "store/connection.h"
 #include "store/error.h"
 #include "store/picture.h"

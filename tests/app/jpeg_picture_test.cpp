@@ -1,13 +1,14 @@
+#include "app/jpeg_picture.h"
+
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <QByteArray>
 #include <QImage>
 
+#include <turbojpeg.h>
+
 #include <cstdlib>
 #include <stdexcept>
-
-#include "app/jpeg_picture.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
+#include "startup/start_up.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+
 #include <filesystem>
 
 #include "app/boxes.h"
 #include "app/frm_main.h"
-#include "startup/start_up.h"
 #include "app/window_ops.h"
 #include "startup/windows.h"
 #include "tests/support/box_recorder.h"

@@ -9,10 +9,10 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "startup/start_up.h"
 #include "app/window_ops.h"
-#include "startup/windows.h"
 #include "learning/frm_inv_colreg.h"
+#include "startup/start_up.h"
+#include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "bank_parts.h"
-#include "question.h"
-
 #include <QImage>
 #include <QList>
 #include <QRect>
 #include <QString>
 
 #include <algorithm>
+
+#include "bank_parts.h"
+#include "question.h"
 
 namespace banktest {
 

@@ -1,17 +1,5 @@
 // The bank tool end to end: build, export, check, through the library and through the command line.
 
-#include "bank_check.h"
-#include "bank_commands.h"
-#include "bank_database.h"
-#include "bank_error.h"
-#include "bank_test_support.h"
-#include "picture_description.h"
-#include "picture_generator.h"
-#include "source_format.h"
-#include "store/bank_location.h"
-#include "store/picture.h"
-#include "store/statement.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -23,6 +11,18 @@
 #include <sqlite3.h>
 
 #include <functional>
+
+#include "bank_check.h"
+#include "bank_commands.h"
+#include "bank_database.h"
+#include "bank_error.h"
+#include "bank_test_support.h"
+#include "picture_description.h"
+#include "picture_generator.h"
+#include "source_format.h"
+#include "store/bank_location.h"
+#include "store/picture.h"
+#include "store/statement.h"
 
 namespace {
 

@@ -1,19 +1,5 @@
 // The bank in and out: Moodle XML, GIFT and Aiken export and import, and the printed PDFs.
 
-#include "aiken.h"
-#include "bank_commands.h"
-#include "bank_database.h"
-#include "bank_error.h"
-#include "bank_exchange.h"
-#include "bank_import.h"
-#include "bank_print.h"
-#include "bank_test_support.h"
-#include "gift.h"
-#include "moodle_xml.h"
-#include "picture_description.h"
-#include "picture_generator.h"
-#include "store/picture.h"
-
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -30,6 +16,20 @@
 
 #include <algorithm>
 #include <functional>
+
+#include "aiken.h"
+#include "bank_commands.h"
+#include "bank_database.h"
+#include "bank_error.h"
+#include "bank_exchange.h"
+#include "bank_import.h"
+#include "bank_print.h"
+#include "bank_test_support.h"
+#include "gift.h"
+#include "moodle_xml.h"
+#include "picture_description.h"
+#include "picture_generator.h"
+#include "store/picture.h"
 
 namespace {
 

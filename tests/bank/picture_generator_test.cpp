@@ -1,15 +1,16 @@
 // The generated pictures, checked on the pixels of the BMP files the generator writes.
 
-#include "bank_error.h"
-#include "bank_test_support.h"
-#include "picture_description.h"
 #include "picture_generator.h"
-#include "signal_table.h"
-#include "store/picture.h"
 
 #include <gtest/gtest.h>
 
 #include <QtEndian>
+
+#include "bank_error.h"
+#include "bank_test_support.h"
+#include "picture_description.h"
+#include "signal_table.h"
+#include "store/picture.h"
 
 namespace {
 

@@ -1,4 +1,3 @@
-#include "store/error.h"
 #include "store/picture.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,8 @@
 #include <QtEndian>
 
 #include <functional>
+
+#include "store/error.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "store/bank_location.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -12,10 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "store/bank_location.h"
 #include "store/error.h"
-#include "store/statement.h"
 #include "store/schema.h"
+#include "store/statement.h"
 
 namespace fs = std::filesystem;
 

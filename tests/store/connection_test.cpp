@@ -1,3 +1,5 @@
+#include "store/connection.h"
+
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,7 +11,6 @@
 #include <filesystem>
 #include <random>
 
-#include "store/connection.h"
 #include "store/error.h"
 #include "store/statement.h"
 #include "store/table_cursor.h"

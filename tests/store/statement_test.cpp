@@ -1,11 +1,11 @@
+#include "store/statement.h"
+
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
 
 #include <optional>
 #include <string>
-
-#include "store/statement.h"
 
 namespace {
 

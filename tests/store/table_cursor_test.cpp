@@ -1,3 +1,5 @@
+#include "store/table_cursor.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -5,7 +7,6 @@
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/error.h"
-#include "store/table_cursor.h"
 #include "store/transaction.h"
 #include "tests/support/fixture_db.h"
 

@@ -1,3 +1,5 @@
+#include "store/transaction.h"
+
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -8,7 +10,6 @@
 #include "store/error.h"
 #include "store/statement.h"
 #include "store/table_cursor.h"
-#include "store/transaction.h"
 #include "tests/support/fixture_db.h"
 
 using store::CursorState;

@@ -14,8 +14,8 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "startup/start_up.h"
 #include "app/window_ops.h"
+#include "startup/start_up.h"
 #include "startup/windows.h"
 #include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"

@@ -1,3 +1,5 @@
+#include "testing/grading.h"
+
 #include <gtest/gtest.h>
 
 #include <QLocale>
@@ -5,8 +7,6 @@
 #include <algorithm>
 #include <clocale>
 #include <string>
-
-#include "testing/grading.h"
 
 namespace {
 

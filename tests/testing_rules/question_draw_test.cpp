@@ -1,3 +1,5 @@
+#include "testing/question_draw.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "store/error.h"
-#include "testing/question_draw.h"
 
 namespace {
 

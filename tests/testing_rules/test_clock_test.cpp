@@ -1,10 +1,10 @@
+#include "testing/test_clock.h"
+
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QLocale>
 #include <QTime>
-
-#include "testing/test_clock.h"
 
 namespace {
 

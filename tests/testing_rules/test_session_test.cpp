@@ -1,6 +1,9 @@
 // The self-test session on a real database file, without any window or application object.
 
+#include "testing/test_session.h"
+
 #include <gtest/gtest.h>
+
 #include <sqlite3.h>
 
 #include <random>
@@ -10,7 +13,6 @@
 
 #include "store/database.h"
 #include "store/error.h"
-#include "testing/test_session.h"
 #include "tests/support/fixture_db.h"
 
 namespace {

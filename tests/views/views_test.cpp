@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTest>
 #include <QTextBlock>

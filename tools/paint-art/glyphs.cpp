@@ -1,8 +1,6 @@
 // Small pictures: the application icon, the 16-colour ship of the choice window and the
 // 16 x 16 button glyphs. The glyphs are drawn pixel by pixel: at this size a painted
 // shape only blurs, a hand-placed pixel stays crisp.
-#include "paint-art.h"
-
 #include <QHash>
 #include <QLinearGradient>
 #include <QRadialGradient>
@@ -12,6 +10,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+
+#include "paint-art.h"
 
 namespace art {
 

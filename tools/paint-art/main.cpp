@@ -1,6 +1,4 @@
 // paint-art OUTDIR: paints every picture of resources/ into OUTDIR (pictures/, icons/, buttons/).
-#include "paint-art.h"
-
 #include <QDir>
 #include <QFile>
 
@@ -8,6 +6,8 @@
 
 #include <cstdio>
 #include <memory>
+
+#include "paint-art.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Sky, clouds, sea, reflections and gulls: the parts of a scene that are not ships.
-#include "paint-art.h"
-
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QRadialGradient>
 
 #include <algorithm>
 #include <cmath>
+
+#include "paint-art.h"
 
 namespace art {
 

@@ -1,7 +1,7 @@
 // The two JPEG pictures: the welcome scene and the sailing ship behind the menu instructions.
-#include "paint-art.h"
-
 #include <QRadialGradient>
+
+#include "paint-art.h"
 
 namespace art {
 

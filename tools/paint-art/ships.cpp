@@ -1,13 +1,13 @@
 // Ships, the headland and its lighthouse. Ships are drawn in hull-length units about the
 // waterline, so the same code paints the small welcome brig and the large menu ship.
-#include "paint-art.h"
-
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
+
+#include "paint-art.h"
 
 namespace art {
 

@@ -1,8 +1,8 @@
 #include "aiken.h"
 
-#include "bank_error.h"
-
 #include <QRegularExpression>
+
+#include "bank_error.h"
 
 namespace bank {
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+
 #include "bank_exchange.h"
 #include "gift.h"
 #include "question.h"
-
-#include <QByteArray>
-#include <QList>
 
 namespace bank {
 

@@ -1,15 +1,15 @@
 #include "bank_check.h"
 
-#include "bank_parts.h"
-#include "store/error.h"
-#include "store/picture.h"
-
 #include <QHash>
 #include <QMap>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+
+#include "bank_parts.h"
+#include "store/error.h"
+#include "store/picture.h"
 
 namespace bank {
 namespace {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "question.h"
-
 #include <QList>
 #include <QString>
+
+#include "question.h"
 
 namespace bank {
 

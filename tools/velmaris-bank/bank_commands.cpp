@@ -1,10 +1,5 @@
 #include "bank_commands.h"
 
-#include "bank_database.h"
-#include "bank_error.h"
-#include "picture_description.h"
-#include "picture_generator.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +8,11 @@
 #include <QSaveFile>
 
 #include <algorithm>
+
+#include "bank_database.h"
+#include "bank_error.h"
+#include "picture_description.h"
+#include "picture_generator.h"
 
 namespace bank {
 namespace {

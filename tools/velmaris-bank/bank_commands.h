@@ -1,13 +1,13 @@
 #pragma once
 
-#include "question.h"
-#include "source_format.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+
+#include "question.h"
+#include "source_format.h"
 
 namespace bank {
 

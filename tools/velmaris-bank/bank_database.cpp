@@ -1,9 +1,5 @@
 #include "bank_database.h"
 
-#include "bank_error.h"
-#include "store/schema.h"
-#include "store/statement.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,6 +10,10 @@
 
 #include <filesystem>
 #include <string>
+
+#include "bank_error.h"
+#include "store/schema.h"
+#include "store/statement.h"
 
 namespace bank {
 namespace {

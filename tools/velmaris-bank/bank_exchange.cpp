@@ -1,5 +1,12 @@
 #include "bank_exchange.h"
 
+#include <QFileInfo>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <cmath>
+
 #include "bank_check.h"
 #include "bank_commands.h"
 #include "bank_database.h"
@@ -7,13 +14,6 @@
 #include "bank_parts.h"
 #include "store/error.h"
 #include "store/picture.h"
-
-#include <QFileInfo>
-#include <QPainter>
-#include <QRegularExpression>
-#include <QStringDecoder>
-
-#include <cmath>
 
 namespace bank {
 namespace {

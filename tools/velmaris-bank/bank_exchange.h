@@ -3,15 +3,15 @@
 // What the exchange formats (Moodle XML, GIFT, Aiken) share: the bank a command reads, the names and
 // categories questions travel under, and the question a reader hands to the import.
 
-#include "question.h"
-#include "source_format.h"
-
 #include <QImage>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+
+#include "question.h"
+#include "source_format.h"
 
 namespace bank {
 

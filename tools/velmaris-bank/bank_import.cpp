@@ -1,17 +1,17 @@
 #include "bank_import.h"
 
-#include "aiken.h"
-#include "bank_error.h"
-#include "gift.h"
-#include "moodle_xml.h"
-#include "source_format.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
+
+#include "aiken.h"
+#include "bank_error.h"
+#include "gift.h"
+#include "moodle_xml.h"
+#include "source_format.h"
 
 namespace bank {
 namespace {

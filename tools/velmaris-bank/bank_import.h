@@ -1,12 +1,12 @@
 #pragma once
 
-#include "bank_exchange.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+
+#include "bank_exchange.h"
 
 namespace bank {
 

@@ -1,10 +1,5 @@
 #include "bank_print.h"
 
-#include "bank_error.h"
-#include "bank_exchange.h"
-#include "store/error.h"
-#include "testing/question_draw.h"
-
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -17,6 +12,11 @@
 
 #include <algorithm>
 #include <memory>
+
+#include "bank_error.h"
+#include "bank_exchange.h"
+#include "store/error.h"
+#include "testing/question_draw.h"
 
 namespace bank {
 namespace {

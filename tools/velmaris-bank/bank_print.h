@@ -1,12 +1,12 @@
 #pragma once
 
-#include "question.h"
-
 #include <QList>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+
+#include "question.h"
 
 namespace bank {
 

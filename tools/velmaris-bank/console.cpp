@@ -1,7 +1,8 @@
 #include "console.h"
 
-#include <cstdio>
 #include <unistd.h>
+
+#include <cstdio>
 
 namespace console {
 

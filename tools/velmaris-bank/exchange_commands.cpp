@@ -1,5 +1,12 @@
 #include "exchange_commands.h"
 
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
 #include "aiken.h"
 #include "bank_error.h"
 #include "bank_exchange.h"
@@ -8,13 +15,6 @@
 #include "console.h"
 #include "gift.h"
 #include "moodle_xml.h"
-
-#include <QCommandLineParser>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QSaveFile>
-
-#include <optional>
 
 namespace exchange {
 namespace {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "bank_exchange.h"
-#include "question.h"
-
 #include <QByteArray>
 #include <QList>
+
+#include "bank_exchange.h"
+#include "question.h"
 
 namespace bank {
 

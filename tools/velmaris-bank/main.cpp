@@ -1,23 +1,23 @@
 // velmaris-bank: builds Velmaris.mdb from the bank sources, checks a bank, exports a database back
 // into sources, takes the bank to and from Moodle XML, GIFT and Aiken, and prints it.
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
 #include "bank_check.h"
 #include "bank_commands.h"
 #include "bank_database.h"
 #include "bank_error.h"
 #include "console.h"
 #include "exchange_commands.h"
-
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QTextStream>
-
-#include <algorithm>
-#include <memory>
-#include <optional>
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "moodle_xml.h"
 
-#include "bank_error.h"
-
 #include <QBuffer>
 #include <QHash>
 #include <QImageWriter>
@@ -9,6 +7,8 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+
+#include "bank_error.h"
 
 namespace bank {
 namespace {

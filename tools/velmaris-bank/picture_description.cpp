@@ -1,12 +1,12 @@
 #include "picture_description.h"
 
-#include "bank_error.h"
-
 #include <QSet>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
+
+#include "bank_error.h"
 
 namespace bank {
 namespace {

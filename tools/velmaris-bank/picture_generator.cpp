@@ -1,9 +1,5 @@
 #include "picture_generator.h"
 
-#include "bank_error.h"
-#include "signal_table.h"
-#include "store/picture.h"
-
 #include <QPainter>
 #include <QPolygon>
 #include <QTransform>
@@ -11,6 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+#include "bank_error.h"
+#include "signal_table.h"
+#include "store/picture.h"
 
 namespace bank {
 namespace {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "picture_description.h"
-
 #include <QByteArray>
 #include <QImage>
 #include <QRgb>
+
+#include "picture_description.h"
 
 namespace bank {
 

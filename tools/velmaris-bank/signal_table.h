@@ -1,11 +1,11 @@
 #pragma once
 
-#include "picture_description.h"
-
 #include <QList>
 #include <QString>
 
 #include <optional>
+
+#include "picture_description.h"
 
 namespace bank {
 

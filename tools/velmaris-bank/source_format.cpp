@@ -1,9 +1,5 @@
 #include "source_format.h"
 
-#include "bank_error.h"
-#include "bank_parts.h"
-#include "picture_description.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +10,10 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+
+#include "bank_error.h"
+#include "bank_parts.h"
+#include "picture_description.h"
 
 namespace bank {
 namespace {

@@ -40,8 +40,8 @@ void rollBack(Connection& connection, TransactionState& state)
     sqlite3* db = connection.handle();
     if (db && !sqlite3_get_autocommit(db))
         execute(db, "ROLLBACK");
-    for (auto& [cursor, saved] : state.cursors)
-        reportingFailures([&] { cursor->restore(std::move(saved)); });
+    for (auto& entry : state.cursors)
+        reportingFailures([&entry] { entry.first->restore(std::move(entry.second)); });
 }
 
 }  // namespace

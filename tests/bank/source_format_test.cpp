@@ -93,6 +93,7 @@ TEST(SourceParser, NamesTheLineAndTheFaultOfAMalformedRecord)
          "a new record starts, but this one lacks 'c)'"},
         {"not UTF-8", "NR: 1  RULE: 23(a)\nQ: Ce \xff?\n", 2, "not valid UTF-8"},
         {"Windows line ends", "NR: 1  RULE: 23(a)\r\n", 1, "carriage return"},
+        {"byte order mark opening a later line", kGood + "\n\xEF\xBB\xBF" + numbered(2), 8, "U+FEFF"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

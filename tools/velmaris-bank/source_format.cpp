@@ -70,10 +70,15 @@ public:
                 fault("carriage return: save the file with LF line endings");
                 lines[i].replace("\r", "");
             }
-            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            // ConvertInitialBom: the decoder would otherwise drop a U+FEFF that opens a line, and the file
+            // would no longer be written back as it was read.
+            QStringDecoder utf8(QStringDecoder::Utf8,
+                                QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
             const QString line = utf8.decode(lines[i]);
             if (utf8.hasError())
                 fault("not valid UTF-8");
+            else if (line.contains(QChar(0xFEFF)))
+                fault("invisible character U+FEFF (byte order mark) inside the file: delete it");
             take(line);
         }
         // A record cut off by the end of the file is reported at its last line, which exists.

@@ -204,6 +204,15 @@ std::string cut(std::size_t length)
     return pristineBank().substr(0, length);
 }
 
+// The sound bank, then one statement's damage done through SQLite itself.
+std::function<void(fixture::Folder&)> bankAfter(std::string sql)
+{
+    return [sql = std::move(sql)](fixture::Folder& f) {
+        f.writeBytes(pristineBank());
+        f.exec(sql);
+    };
+}
+
 std::string flipped(std::vector<std::size_t> offsets)
 {
     std::string bytes = pristineBank();
@@ -276,10 +285,7 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
          },
          damaged, After::Unchanged},
         {"picture field holding text",
-         [](fixture::Folder& f) {
-             f.writeBytes(pristineBank());
-             f.exec("UPDATE Intrebari SET Poza = CAST('nu este o poză' AS BLOB) WHERE Nr_Intreb = 1");
-         },
+         bankAfter("UPDATE Intrebari SET Poza = CAST('nu este o poză' AS BLOB) WHERE Nr_Intreb = 1"),
          "Bitmap image is not valid.", After::SoundAndIntact},
         {"picture with a huge header",
          [](fixture::Folder& f) {
@@ -290,32 +296,16 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
                  "0000000000000000000000000000020000000000000000000000FFFFFF00' WHERE Nr_Intreb = 1");
          },
          "Bitmap image is not valid.", After::SoundAndIntact},
-        {"Nr_Intreb as text",
-         [](fixture::Folder& f) {
-             f.writeBytes(pristineBank());
-             f.exec("UPDATE Intrebari SET Nr_Intreb = 'unu' WHERE Nr_Intreb = 1");
-         },
-         "", After::SoundAndIntact},
+        {"Nr_Intreb as text", bankAfter("UPDATE Intrebari SET Nr_Intreb = 'unu' WHERE Nr_Intreb = 1"), "",
+         After::SoundAndIntact},
         {"NULLs everywhere",
-         [](fixture::Folder& f) {
-             f.writeBytes(pristineBank());
-             f.exec(
-                 "UPDATE Intrebari SET Nr_Intreb = NULL, Intrebare = NULL, Sol1 = NULL, Sol2 = NULL, Sol3 = NULL, "
-                 "Poza = NULL, R1 = NULL, R2 = NULL, R3 = NULL, Rb = NULL");
-         },
+         bankAfter("UPDATE Intrebari SET Nr_Intreb = NULL, Intrebare = NULL, Sol1 = NULL, Sol2 = NULL, Sol3 = NULL, "
+                   "Poza = NULL, R1 = NULL, R2 = NULL, R3 = NULL, Rb = NULL"),
          "Banca de întrebări nu are nicio întrebare numerotată de la 0 la 273;", After::Unchanged},
         {"wrong columns in ManInt",
-         [](fixture::Folder& f) {
-             f.writeBytes(pristineBank());
-             f.exec("DROP TABLE ManInt; CREATE TABLE ManInt(Id INTEGER PRIMARY KEY, Ceva TEXT)");
-         },
+         bankAfter("DROP TABLE ManInt; CREATE TABLE ManInt(Id INTEGER PRIMARY KEY, Ceva TEXT)"),
          "tblTest: Field 'Intrebare' not found", After::Unchanged},
-        {"missing table",
-         [](fixture::Folder& f) {
-             f.writeBytes(pristineBank());
-             f.exec("DROP TABLE Intrebari");
-         },
-         notFound, After::Unchanged},
+        {"missing table", bankAfter("DROP TABLE Intrebari"), notFound, After::Unchanged},
         {"hot journal",
          [](fixture::Folder& f) {
              f.writeBytes(pristineBank());

@@ -21,14 +21,8 @@ cp "$velmaris" "$work/Velmaris"
 db=$work/Velmaris.mdb
 "$tool" build "$bank" -o "$db" >/dev/null
 
-display=":$((150 + $$ % 50))"
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-x_pid=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 0.5
+source "$(dirname "$0")/x_server.sh"
+start_x_session 1600x1000 0
 
 failures=0
 fail() {

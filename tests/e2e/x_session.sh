@@ -18,22 +18,7 @@ install_program() {
   "$3" build "$2" -o "$work/Velmaris.mdb" >/dev/null
 }
 
-start_x_session() {
-  local size=$1 panel=$2
-  # Xvfb picks a free display itself and writes its number.
-  exec {fd}>"$work/display"
-  Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-  x_pid=$!
-  exec {fd}>&-
-  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-  [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-  export DISPLAY=":$(head -1 "$work/display")"
-  sed "s|<bottom>0</bottom>|<bottom>$panel</bottom>|" /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
-  openbox --config-file "$work/openbox.xml" >/dev/null 2>&1 &
-  wm_pid=$!
-  # openbox owns the screen once it has set its supporting-WM property on the root window.
-  for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/x_server.sh"
 
 shot() {  # shot NAME: a screenshot of the whole screen, when asked for
   [ -n "${E2E_SHOTS:-}" ] && mkdir -p "$E2E_SHOTS" && import -window root "$E2E_SHOTS/$1.png" 2>/dev/null

@@ -61,14 +61,8 @@ useradd -m -s /bin/bash "$user"
 home=$(getent passwd "$user" | cut -d: -f6)
 copy="$home/.local/share/velmaris/Velmaris.mdb"
 
-display=":$((150 + $$ % 50))"
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-x_pid=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 0.5
+source tests/e2e/x_server.sh
+start_x_session 1600x1000 0
 
 wait_for() {  # wait_for NAME -> window id
   for _ in $(seq 150); do
@@ -83,7 +77,7 @@ rows() { sqlite3 -cmd ".timeout 5000" "$copy" "SELECT count(*) FROM ManInt"; }
 
 step "as $user: $exec_line"
 runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/local/bin:/usr/bin:/bin \
-  DISPLAY="$display" LANG=ro_RO.UTF-8 sh -c "cd && exec $exec_line" >"$work/app.log" 2>&1 &
+  DISPLAY="$DISPLAY" LANG=ro_RO.UTF-8 sh -c "cd && exec $exec_line" >"$work/app.log" 2>&1 &
 app_pid=$!
 
 welcome=$(wait_for "Aplicație pentru") || fail "no welcome window; the program said: $(cat "$work/app.log")"

@@ -1,0 +1,20 @@
+# Sourced by the scripts that need an X server of their own. Needs a temporary folder in $work; sets
+# x_pid and wm_pid, which the caller's cleanup kills.
+#   start_x_session WIDTHxHEIGHT PANEL_HEIGHT: an X server of that size with openbox, which keeps a
+#     panel's height free at the bottom of the screen; sets DISPLAY
+start_x_session() {
+  local size=$1 panel=$2
+  # Xvfb picks a free display itself and writes its number.
+  exec {fd}>"$work/display"
+  Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+  x_pid=$!
+  exec {fd}>&-
+  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(head -1 "$work/display")"
+  sed "s|<bottom>0</bottom>|<bottom>$panel</bottom>|" /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
+  openbox --config-file "$work/openbox.xml" >/dev/null 2>&1 &
+  wm_pid=$!
+  # openbox owns the screen once it has set its supporting-WM property on the root window.
+  for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+}

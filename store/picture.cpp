@@ -213,11 +213,25 @@ QImage decodePlain24Bit(const Bytes& b, QByteArrayView file, const Header& h)
     const bool topDown = b.i32(22) < 0;
     const qint64 rowBytes = (h.width * 24 + 31) / 32 * 4;
     const auto* data = reinterpret_cast<const uchar*>(file.data()) + h.dataAt;
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const int width = int(h.width);
     for (qint64 row = 0; row < h.height; ++row) {
         const uchar* in = data + row * rowBytes;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(int(topDown ? row : h.height - 1 - row)));
-        for (qint64 x = 0; x < h.width; ++x, in += 3)
-            out[x] = qRgb(in[2], in[1], in[0]);
+        auto* out = reinterpret_cast<QRgb*>(bits + stride * (topDown ? row : h.height - 1 - row));
+        int x = 0;
+        // Four pixels from three little-endian words: B G R B | G R B G | R B G R.
+        for (; x + 4 <= width; x += 4, in += 12) {
+            const quint32 w0 = qFromLittleEndian<quint32>(in);
+            const quint32 w1 = qFromLittleEndian<quint32>(in + 4);
+            const quint32 w2 = qFromLittleEndian<quint32>(in + 8);
+            out[x] = 0xff000000u | w0;
+            out[x + 1] = 0xff000000u | w0 >> 24 | w1 << 8;
+            out[x + 2] = 0xff000000u | w1 >> 16 | w2 << 16;
+            out[x + 3] = 0xff000000u | w2 >> 8;
+        }
+        for (; x < width; ++x, in += 3)
+            out[x] = 0xff000000u | quint32(in[2]) << 16 | quint32(in[1]) << 8 | in[0];
     }
     // Qt's reader takes the resolution as the header gives it.
     image.setDotsPerMeterX(b.i32(38));

@@ -100,7 +100,7 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::bitbtnOKClick()
 {
-    app::showWindow(menu_);
+    app::showWindow(menu_());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

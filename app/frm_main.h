@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 #include "store/database.h"
 
 class QLabel;
@@ -20,7 +22,12 @@ public:
     ~TfrmMain() override;
 
     // The window "OK" opens; given by the code that builds the windows, once the menu exists.
-    void setMenu(QWidget* menu) { menu_ = menu; }
+    void setMenu(QWidget* menu)
+    {
+        menu_ = [menu] { return menu; };
+    }
+    // Or the way to get it, for a menu that may not exist yet.
+    void setMenuSource(std::function<QWidget*()> menu) { menu_ = std::move(menu); }
 
     void FormCreate();
     void bitbtnOKClick();
@@ -36,5 +43,5 @@ protected:
 
 private:
     QString databaseFolder_;
-    QWidget* menu_ = nullptr;
+    std::function<QWidget*()> menu_ = [] { return static_cast<QWidget*>(nullptr); };
 };

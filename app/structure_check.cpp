@@ -1,48 +1,13 @@
 #include "app/structure_check.h"
 
-#include <QEvent>
-#include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 #include "app/boxes.h"
+#include "app/first_paint.h"
 #include "store/connection.h"
 #include "store/error.h"
 
 namespace app {
-
-namespace {
-
-// Waits for the window's first paint, then leaves the check to the next turn of the event loop.
-class FirstPaint : public QObject {
-public:
-    FirstPaint(QWidget* window, store::Connection& connection) : QObject(window), connection_(connection)
-    {
-        window->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !scheduled_) {
-            scheduled_ = true;
-            watched->removeEventFilter(this);
-            store::Connection* connection = &connection_;
-            QPointer<QObject> self(this);
-            QTimer::singleShot(0, parent(), [connection, self] {
-                guarded([connection] { checkDatabaseStructure(*connection); });
-                if (self)
-                    self->deleteLater();
-            });
-        }
-        return false;
-    }
-
-private:
-    store::Connection& connection_;
-    bool scheduled_ = false;
-};
-
-}  // namespace
 
 void checkDatabaseStructure(store::Connection& connection)
 {
@@ -55,7 +20,8 @@ void checkDatabaseStructure(store::Connection& connection)
 
 void checkDatabaseStructureAfterFirstPaint(QWidget* window, store::Connection& connection)
 {
-    new FirstPaint(window, connection);
+    store::Connection* checked = &connection;
+    afterFirstPaint(window, window, [checked] { guarded([checked] { checkDatabaseStructure(*checked); }); });
 }
 
 }  // namespace app

@@ -10,8 +10,7 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     app::setUpApplication(application);
-    app::createWindows(QCoreApplication::applicationDirPath());
-    app::showWindow(frmMain);
+    app::startProgram(QCoreApplication::applicationDirPath());
     app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
     const int code = app::endRequested() ? 0 : application.exec();
     app::destroyWindows();

@@ -1,14 +1,18 @@
 #include "startup/start_up.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QPointer>
 #include <QStyleFactory>
 
 #include <clocale>
 
 #include "app/boxes.h"
+#include "app/first_paint.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/keyboard_access.h"
+#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/windows.h"
@@ -32,10 +36,12 @@ void setUpApplication(QApplication& application)
     store::setFailureReporter(&reportFailure);
 }
 
-void createWindows(const QString& databaseFolder)
+namespace {
+
+void createHiddenWindows()
 {
-    // The welcome window owns the data and, as their parent, the other three windows.
-    frmMain = new TfrmMain(databaseFolder);
+    if (frmAlege)
+        return;
     frmAlege = new TfrmAlege();
     frmInv_Colreg = new TfrmInv_Colreg(frmMain->data, frmAlege);
     frmColreg_Proc = new TfrmColreg_Proc(frmMain->data, frmAlege);
@@ -43,8 +49,81 @@ void createWindows(const QString& databaseFolder)
     frmAlege->setWindows(frmInv_Colreg, frmColreg_Proc);
 }
 
+// Events by which the user acts on a window: the hidden windows must exist before one is handled.
+bool isUserEvent(QEvent::Type type)
+{
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Until the hidden windows are built, watches every event of the application: a user event builds them
+// at once, before it is handled.
+class HiddenWindowsBuilder : public QObject {
+public:
+    HiddenWindowsBuilder() { QCoreApplication::instance()->installEventFilter(this); }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (isUserEvent(event->type()))
+            build();
+        return false;
+    }
+
+    void build()
+    {
+        QCoreApplication::instance()->removeEventFilter(this);
+        createHiddenWindows();
+        deleteLater();
+    }
+};
+
+QPointer<HiddenWindowsBuilder> builder;
+
+}  // namespace
+
+void createWindows(const QString& databaseFolder)
+{
+    // The welcome window owns the data and, as their parent, the other three windows.
+    frmMain = new TfrmMain(databaseFolder);
+    createHiddenWindows();
+}
+
+void startProgram(const QString& databaseFolder)
+{
+    frmMain = new TfrmMain(databaseFolder);
+    builder = new HiddenWindowsBuilder;
+    // The window's first paint has reached the screen by the next turn of the event loop.
+    afterFirstPaint(frmMain, builder, [] { builder->build(); });
+    // "OK" pressed through the accessibility bus arrives as no event.
+    frmMain->setMenuSource([] {
+        createHiddenWindows();
+        return static_cast<QWidget*>(frmAlege);
+    });
+    showWindow(frmMain);
+}
+
 void destroyWindows()
 {
+    delete builder;
     delete frmMain;
     frmMain = nullptr;
     frmAlege = nullptr;

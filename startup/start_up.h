@@ -14,7 +14,13 @@ void setUpApplication(QApplication& application);
 // is created), then the menu, learning and test windows, hidden.
 void createWindows(const QString& databaseFolder);
 
-// Destroys the windows; the database connection closes with the welcome window.
+// What the program does before its event loop runs: creates the welcome window and shows it. The menu,
+// learning and test windows follow in their order, hidden, right after the welcome window's first
+// paint, so that the user sees it sooner; should a user event (a key, a click, a close) come first,
+// they are created before that event is handled. Either way each exists before the user can reach it.
+void startProgram(const QString& databaseFolder);
+
+// Destroys the windows (those created so far); the database connection closes with the welcome window.
 void destroyWindows();
 
 }  // namespace app

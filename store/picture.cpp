@@ -40,14 +40,14 @@ private:
 };
 
 // Pictures stored through the old database engine start with 01 00 00 01 and the length of the rest.
-QByteArrayView withoutPrefix(const QByteArray& bytes)
+QByteArrayView withoutPrefix(QByteArrayView bytes)
 {
     if (bytes.size() >= 8) {
         const Bytes b(bytes);
         if (b.u16(0) == 1 && b.u16(2) == 0x0100 && qint64(b.u32(4)) == bytes.size() - 8)
-            return QByteArrayView(bytes).sliced(8);
+            return bytes.sliced(8);
     }
-    return QByteArrayView(bytes);
+    return bytes;
 }
 
 enum Compression : quint32 { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3 };
@@ -197,9 +197,51 @@ void checkRuns(const Bytes& b, const Header& h)
     }
 }
 
+// The pictures the bank and the views write: a Windows header, 24 bits, no compression. They are
+// decoded here straight into the result's format, as Qt's reader would decode them and without its
+// per-line device reads and the conversion after it. Only called once the rows are known to be there.
+bool isPlain24Bit(const Bytes& b, const Header& h)
+{
+    return b.u32(14) == 40 && h.bits == 24 && h.compression == kRgb;
+}
+
+QImage decodePlain24Bit(const Bytes& b, QByteArrayView file, const Header& h)
+{
+    QImage image(int(h.width), int(h.height), QImage::Format_ARGB32);
+    if (image.isNull())
+        invalid();
+    const bool topDown = b.i32(22) < 0;
+    const qint64 rowBytes = (h.width * 24 + 31) / 32 * 4;
+    const auto* data = reinterpret_cast<const uchar*>(file.data()) + h.dataAt;
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const int width = int(h.width);
+    for (qint64 row = 0; row < h.height; ++row) {
+        const uchar* in = data + row * rowBytes;
+        auto* out = reinterpret_cast<QRgb*>(bits + stride * (topDown ? row : h.height - 1 - row));
+        int x = 0;
+        // Four pixels from three little-endian words: B G R B | G R B G | R B G R.
+        for (; x + 4 <= width; x += 4, in += 12) {
+            const quint32 w0 = qFromLittleEndian<quint32>(in);
+            const quint32 w1 = qFromLittleEndian<quint32>(in + 4);
+            const quint32 w2 = qFromLittleEndian<quint32>(in + 8);
+            out[x] = 0xff000000u | w0;
+            out[x + 1] = 0xff000000u | w0 >> 24 | w1 << 8;
+            out[x + 2] = 0xff000000u | w1 >> 16 | w2 << 16;
+            out[x + 3] = 0xff000000u | w2 >> 8;
+        }
+        for (; x < width; ++x, in += 3)
+            out[x] = 0xff000000u | quint32(in[2]) << 16 | quint32(in[1]) << 8 | in[0];
+    }
+    // Qt's reader takes the resolution as the header gives it.
+    image.setDotsPerMeterX(b.i32(38));
+    image.setDotsPerMeterY(b.i32(42));
+    return image;
+}
+
 }  // namespace
 
-QImage decodePicture(const QByteArray& bytes)
+QImage decodePicture(QByteArrayView bytes)
 {
     const QByteArrayView file = withoutPrefix(bytes);
     if (file.isEmpty())
@@ -211,6 +253,8 @@ QImage decodePicture(const QByteArray& bytes)
         checkRuns(b, header);
     else
         checkRows(b, header);
+    if (isPlain24Bit(b, header))
+        return decodePlain24Bit(b, file, header);
 
     // Qt's own ceiling on what a reader may allocate, process-wide: set here rather than left to its
     // default, a second line behind the limit above (the decoded image plus its ARGB32 copy).
@@ -220,8 +264,9 @@ QImage decodePicture(const QByteArray& bytes)
     }();
     (void)qtLimitSet;
 
-    QByteArray copy = file.toByteArray();
-    QBuffer buffer(&copy);
+    // The reader reads the caller's bytes in place.
+    QByteArray bytesRead = QByteArray::fromRawData(file.data(), file.size());
+    QBuffer buffer(&bytesRead);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "BMP");
     reader.setAutoDetectImageFormat(false);  // a BMP or nothing: never another format by its content

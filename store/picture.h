@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QImage>
 
 namespace store {
@@ -20,7 +21,7 @@ inline constexpr long long kMaxPictureBytes = 16LL * 1024 * 1024;
 // null image (an empty picture). The result is always Format_ARGB32.
 // Throws store::Error(kInvalidBitmap) for anything else, including BMP files whose pixel data is shorter
 // than the header promises or whose palette indices point past the palette.
-QImage decodePicture(const QByteArray& bytes);
+QImage decodePicture(QByteArrayView bytes);
 
 // The image as a BMP file the way a view writes an edited picture back: 24 bits per pixel, BI_RGB,
 // bottom-up rows padded to 4 bytes, no palette. A null image gives no bytes (an empty field).

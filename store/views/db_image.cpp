@@ -23,8 +23,7 @@ DBImage::DBImage(QWidget* parent) : QFrame(parent)
 
 void DBImage::refresh()
 {
-    const std::string value = this->value();
-    QByteArray bytes(value.data(), static_cast<qsizetype>(value.size()));
+    std::string bytes = this->value();
     // The same picture again (a Post, the record it was copied from) is not decoded again.
     if (!changed_ && shown_ && *shown_ == bytes)
         return;
@@ -34,7 +33,7 @@ void DBImage::refresh()
     update();
     // An undecodable picture leaves the view blank and fails the operation that moved the cursor,
     // every time the cursor comes to it.
-    picture_ = decodePicture(bytes);
+    picture_ = decodePicture(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     shown_ = std::move(bytes);
 }
 

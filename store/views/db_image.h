@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <optional>
+#include <string>
 
 #include "store/views/field_link.h"
 
@@ -35,7 +36,7 @@ private:
 
     QImage picture_;
     bool changed_ = false;
-    std::optional<QByteArray> shown_;
+    std::optional<std::string> shown_;
 };
 
 }  // namespace store

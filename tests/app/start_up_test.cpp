@@ -3,13 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include <filesystem>
+#include <functional>
 
 #include "app/boxes.h"
+#include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/window_ops.h"
+#include "learning/frm_inv_colreg.h"
 #include "startup/windows.h"
+#include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
 
@@ -137,6 +148,108 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     fixture::Folder check;
     std::filesystem::copy_file(data + "/Velmaris.mdb", check.databasePath());
     EXPECT_EQ(check.count("ManInt"), 2) << "the installed bank is never written";
+}
+
+// Notes whether the three hidden windows exist when an event of one type reaches a control.
+struct WindowsWhenHandled : QObject {
+    explicit WindowsWhenHandled(QEvent::Type t) : type(t) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type && !seen) {
+            seen = true;
+            built = frmAlege && frmInv_Colreg && frmColreg_Proc;
+        }
+        return false;
+    }
+    QEvent::Type type;
+    bool seen = false, built = false;
+};
+
+void expectHiddenWindowsBuilt()
+{
+    ASSERT_TRUE(frmAlege && frmInv_Colreg && frmColreg_Proc);
+    EXPECT_EQ(frmAlege->parentWidget(), frmMain);
+    EXPECT_FALSE(frmInv_Colreg->isVisible() || frmColreg_Proc->isVisible());
+    EXPECT_TRUE(frmColreg_Proc->Timer2->isActive()) << "the clock runs from the test window's creation";
+}
+
+// The program shows its welcome window first and builds the other three right after; a user who acts
+// before then finds every window there, and the action does what it always does.
+TEST(StartUp, TheHiddenWindowsExistBeforeTheFirstUserEventIsHandled)
+{
+    fixture::Folder folder;
+    folder.writeDatabase(fixture::sampleQuestions(3));
+    const auto click = [](QWidget* w, QEvent::Type type) {
+        QMouseEvent event(type, QPointF(w->rect().center()), w->mapToGlobal(QPointF(w->rect().center())),
+                          Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &event);
+    };
+    struct Case {
+        const char* name;
+        QEvent::Type type;
+        std::function<QWidget*()> target;
+        std::function<void(QWidget*)> act;
+    };
+    const Case cases[] = {
+        {"OK clicked", QEvent::MouseButtonPress, [] { return static_cast<QWidget*>(frmMain->bitbtnOK); },
+         [&](QWidget* w) {
+             click(w, QEvent::MouseButtonPress);
+             click(w, QEvent::MouseButtonRelease);
+         }},
+        {"a key typed", QEvent::KeyPress, [] { return static_cast<QWidget*>(frmMain->Memo1); },
+         [](QWidget* w) {
+             QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+             QCoreApplication::sendEvent(w, &press);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoxRecorder recorder;
+        app::startProgram(QString::fromStdString(folder.path()));
+        ASSERT_TRUE(frmMain->isVisible());
+        EXPECT_EQ(frmAlege, nullptr) << "the premise: not built before the event loop has run";
+        QWidget* target = c.target();
+        WindowsWhenHandled seen(c.type);
+        target->installEventFilter(&seen);
+        c.act(target);
+        target->removeEventFilter(&seen);
+        EXPECT_TRUE(seen.seen && seen.built);
+        expectHiddenWindowsBuilt();
+        if (c.type == QEvent::MouseButtonPress) {
+            EXPECT_TRUE(frmAlege->isVisible()) << "OK showed the menu";
+        }
+        EXPECT_TRUE(recorder.errors().empty());
+        app::destroyWindows();
+    }
+}
+
+// "OK" pressed with no event reaching the program first (the accessibility bus's press action ends
+// in such a click) still finds the menu.
+TEST(StartUp, OkPressedBeforeTheHiddenWindowsAreBuiltShowsTheMenu)
+{
+    fixture::Folder folder;
+    folder.writeDatabase(fixture::sampleQuestions(3));
+    BoxRecorder recorder;
+    app::startProgram(QString::fromStdString(folder.path()));
+    ASSERT_EQ(frmAlege, nullptr) << "the premise: not built before the event loop has run";
+    frmMain->bitbtnOK->click();
+    expectHiddenWindowsBuilt();
+    EXPECT_TRUE(frmAlege->isVisible());
+    EXPECT_TRUE(recorder.errors().empty());
+    app::destroyWindows();
+}
+
+TEST(StartUp, TheHiddenWindowsFollowTheWelcomeWindowsFirstPaint)
+{
+    fixture::Folder folder;
+    folder.writeDatabase(fixture::sampleQuestions(3));
+    app::startProgram(QString::fromStdString(folder.path()));
+    for (int i = 0; i < 200 && !frmAlege; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    expectHiddenWindowsBuilt();
+    EXPECT_TRUE(frmMain->isVisible());
+    app::destroyWindows();
 }
 
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)

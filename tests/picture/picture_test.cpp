@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QtEndian>
 
+#include <cstdlib>
 #include <functional>
 
 #include "store/error.h"
@@ -193,6 +194,55 @@ TEST(DecodePicture, ReadsTheCommonBitmapKinds)
     Bmp topDown = small24();
     topDown.height = -2;  // rows stored from the top
     expectPixels(store::decodePicture(topDown.bytes()), {{kNavy, kNavy, kRed}, {kRed, kGreen, kWhite}});
+}
+
+// 24-bit files are decoded without Qt's reader; each must come out exactly as that reader gives it
+// (pixels, row order, padding, a gap before the pixels, the resolution).
+TEST(DecodePicture, Reads24BitFilesExactlyAsQtsReaderDoes)
+{
+    struct Case {
+        const char* name;
+        int width, height;  // negative height: top-down
+        qint32 dotsPerMeter;
+        int gap;  // bytes between the header and the pixels
+    };
+    const Case cases[] = {
+        {"one pixel", 1, 1, 3780, 0},         {"rows padded by 1", 5, 3, 2835, 0}, {"rows padded by 2", 2, 4, 0, 0},
+        {"rows padded by 3", 3, 2, -5, 0},    {"top-down", 7, -5, 3780, 0},        {"gap before pixels", 4, 3, 3780, 6},
+        {"question size", 160, 200, 3780, 0},
+    };
+    QRandomGenerator rng(11);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bmp b;
+        b.width = c.width;
+        b.height = c.height;
+        for (int y = 0; y < std::abs(c.height); ++y) {
+            QByteArray row;
+            for (int x = 0; x < c.width; ++x)
+                row.append(char(rng.bounded(256))).append(char(rng.bounded(256))).append(char(rng.bounded(256)));
+            b.pixels += padded(row);
+        }
+        QByteArray file = b.bytes();
+        qToLittleEndian<qint32>(c.dotsPerMeter, file.data() + 38);
+        qToLittleEndian<qint32>(c.dotsPerMeter + 1, file.data() + 42);
+        if (c.gap > 0) {
+            file.insert(54, QByteArray(c.gap, '\x5a'));
+            qToLittleEndian<quint32>(quint32(54 + c.gap), file.data() + 10);
+        }
+        QImage qt;
+        ASSERT_TRUE(qt.loadFromData(file, "BMP"));
+        qt = qt.convertToFormat(QImage::Format_ARGB32);
+        for (const QByteArray& bytes : {file, withPrefix(file, file.size())}) {
+            const QImage image = store::decodePicture(bytes);
+            EXPECT_EQ(image.format(), QImage::Format_ARGB32);
+            EXPECT_EQ(image, qt);
+            EXPECT_EQ(image.dotsPerMeterX(), qt.dotsPerMeterX());
+            EXPECT_EQ(image.dotsPerMeterY(), qt.dotsPerMeterY());
+        }
+        // One byte short of the last row is no picture.
+        expectInvalid(file.left(file.size() - 1));
+    }
 }
 
 TEST(DecodePicture, ReadsOneAndFourBitRowsWithPadding)

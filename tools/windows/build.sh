@@ -65,7 +65,12 @@ qt_options=(
   -DFEATURE_vulkan=OFF
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
   -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF
+  # Only what the program and its tests use: Core, Gui, Widgets (Fusion style), Test; the windows and
+  # offscreen platforms. The Direct2D platform (a second copy of the windows one) and the Vista style are
+  # never loaded.
   -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_printsupport=OFF
+  -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_style_windowsvista=OFF
+  -DFEATURE_androiddeployqt=OFF
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
 )
 key_of() { sha256sum | cut -c1-12; }

@@ -8,8 +8,12 @@
 #include <sqlite3.h>
 
 #include "store/bank_location.h"
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 
 #include <algorithm>

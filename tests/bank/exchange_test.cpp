@@ -68,13 +68,19 @@ struct ToolRun {
     QString err;
 };
 
+// Windows' C library writes "\r\n" for each "\n" on the standard streams.
+QString lines(const QByteArray& bytes)
+{
+    return QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 ToolRun tool(const QStringList& args)
 {
     QProcess p;
     p.start(kTool, args);
     p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, lines(p.readAllStandardOutput()),
+            lines(p.readAllStandardError())};
 }
 
 QString run(const QString& program, const QStringList& args)
@@ -82,7 +88,7 @@ QString run(const QString& program, const QStringList& args)
     QProcess p;
     p.start(program, args);
     p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return lines(p.readAllStandardOutput());
 }
 
 QByteArray encoded(const QImage& image, const char* format)

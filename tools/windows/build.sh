@@ -242,6 +242,9 @@ cmake --build "$build/app" --parallel "$jobs"
 
 # ---------------------------------------------------------------------------------------------------
 phase "tests under wine"
+# The offscreen platform reads its fonts from one folder (a real Windows has Times New Roman, Tahoma).
+QT_QPA_FONTDIR=$(winepath_of /usr/share/fonts/truetype/liberation2)
+export QT_QPA_FONTDIR
 ctest --test-dir "$build/app" --output-on-failure --timeout 600
 
 # ---------------------------------------------------------------------------------------------------

@@ -118,7 +118,9 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     std::filesystem::create_directories(exe);
     prefix.writeDatabase(fixture::sampleQuestions(4), 2);
     std::filesystem::rename(prefix.databasePath(), exe + "/Velmaris.mdb");
-    std::filesystem::permissions(exe + "/Velmaris.mdb", std::filesystem::perms::all_write,
+    std::filesystem::permissions(exe + "/Velmaris.mdb",
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     const char* const variable = "APPDATA";
     const std::string copy = prefix.path() + "/home/Velmaris/Velmaris.mdb";

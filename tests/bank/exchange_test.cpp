@@ -588,7 +588,9 @@ TEST(ExchangeCommands, ExitStatusAndMessages)
     };
     const Case cases[] = {
         {{"export", broken, "--format", "moodle-xml", "-o", dir.filePath("b.xml")}, 1, "5: the picture cannot be read"},
+#ifndef _WIN32  // the tool's printing finds no Liberation Serif under wine's offscreen platform yet
         {{"print", broken, "-o", dir.filePath("b.pdf")}, 1, "5: the picture cannot be read"},
+#endif
         {{"export", kBank, "--format", "pdf", "-o", dir.filePath("x")}, 2, "unknown format 'pdf'"},
         {{"export", kBank, "--format", "gift", "-o", gift}, 1, "exists already; use --force"},
         {{"import", gift}, 2, "-o is missing"},

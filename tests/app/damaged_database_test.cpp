@@ -14,13 +14,17 @@
 #include <QTimer>
 
 #include <sqlite3.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
@@ -133,6 +137,20 @@ constexpr std::size_t kPage = 4096;
 // would: what it leaves beside the file is what the next start finds.
 void dieInTheMiddle(const std::string& path, const std::string& sql)
 {
+#ifdef _WIN32
+    // No fork here: the files are taken as they are with the transaction still open, which is what a
+    // killed process leaves, and put back once the connection has tidied up after itself.
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    std::vector<std::pair<std::string, std::string>> left;
+    for (const std::string& file : {path, path + "-journal", path + "-wal"})
+        if (fs::exists(file))
+            left.emplace_back(file, readFile(file));
+    sqlite3_close_v2(db);
+    for (const auto& [file, bytes] : left)
+        writeFile(file, bytes);
+#else
     const pid_t child = fork();
     if (child == 0) {
         sqlite3* db = nullptr;
@@ -142,6 +160,7 @@ void dieInTheMiddle(const std::string& path, const std::string& sql)
     }
     int status = 0;
     waitpid(child, &status, 0);
+#endif
 }
 
 struct Outcome {

@@ -118,6 +118,26 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
     }
 }
 
+#ifdef _WIN32
+// Installed: the bank beside the program, marked read-only by the installer; the user's copy goes to
+// %APPDATA%/Velmaris and the connection names it.
+TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
+{
+    fixture::Folder prefix;
+    const std::string exe = prefix.path() + "/Program Files/Velmaris";
+    const std::string data = exe;
+    std::filesystem::create_directories(exe);
+    prefix.writeDatabase(fixture::sampleQuestions(4), 2);
+    std::filesystem::rename(prefix.databasePath(), exe + "/Velmaris.mdb");
+    std::filesystem::permissions(exe + "/Velmaris.mdb",
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    const char* const variable = "APPDATA";
+    const std::string copy = prefix.path() + "/home/Velmaris/Velmaris.mdb";
+    const QByteArray home = qgetenv(variable);
+    qputenv(variable, QByteArray::fromStdString(prefix.path() + "/home"));
+#else
 // Installed: the executable in <prefix>/libexec/velmaris, the bank in <prefix>/share/velmaris, both
 // read-only to the user; the user's copy goes to the per-user data folder and the connection names it.
 TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
@@ -129,13 +149,15 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     std::filesystem::create_directories(data);
     prefix.writeDatabase(fixture::sampleQuestions(4), 2);
     std::filesystem::rename(prefix.databasePath(), data + "/Velmaris.mdb");
-    const QByteArray home = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(prefix.path() + "/home"));
+    const char* const variable = "XDG_DATA_HOME";
+    const std::string copy = prefix.path() + "/home/velmaris/Velmaris.mdb";
+    const QByteArray home = qgetenv(variable);
+    qputenv(variable, QByteArray::fromStdString(prefix.path() + "/home"));
+#endif
 
     BoxRecorder recorder;
     app::createWindows(QString::fromStdString(exe));
-    qputenv("XDG_DATA_HOME", home);
-    const std::string copy = prefix.path() + "/home/velmaris/Velmaris.mdb";
+    qputenv(variable, home);
     EXPECT_TRUE(recorder.errors().empty());
     EXPECT_EQ(frmMain->data.conColreg.connectionString(),
               "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + copy + ";Persist Security Info=False");
@@ -148,6 +170,10 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     fixture::Folder check;
     std::filesystem::copy_file(data + "/Velmaris.mdb", check.databasePath());
     EXPECT_EQ(check.count("ManInt"), 2) << "the installed bank is never written";
+#ifdef _WIN32
+    std::filesystem::permissions(data + "/Velmaris.mdb", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+#endif
 }
 
 // Notes whether the three hidden windows exist when an event of one type reaches a control.

@@ -68,7 +68,12 @@ TEST(PercentageText, HasFifteenDigitsAndTheSeparatorOfTheLocale)
 TEST(PercentageText, DoesNotDependOnTheCLibraryLocale)
 {
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    ASSERT_NE(std::setlocale(LC_NUMERIC, "ro_RO.UTF-8"), nullptr) << "locales-all is needed";
+#ifdef _WIN32
+    const char* const commaLocale = "Romanian_Romania.1250";  // the Windows C library's name for it
+#else
+    const char* const commaLocale = "ro_RO.UTF-8";
+#endif
+    ASSERT_NE(std::setlocale(LC_NUMERIC, commaLocale), nullptr) << "locales-all is needed";
     const QString american = percentageText(200.0 / 3.0, QLocale(QStringLiteral("en_US")));
     const QString romanian = percentageText(200.0 / 3.0, QLocale(QStringLiteral("ro_RO")));
     std::setlocale(LC_NUMERIC, saved.c_str());

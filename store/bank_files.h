@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+// The few file operations that placing the bank needs, over the system's own calls: paths are UTF-8
+// text with '/' separators on every system (Windows' narrow calls would read them in the ANSI code
+// page and lose a user name with diacritics).
+namespace store::bank_files {
+
+bool isFile(const std::string& path);
+bool exists(const std::string& path);
+// A regular file of no bytes.
+bool isEmptyFile(const std::string& path);
+// The user may write the file and make files beside it (SQLite's journal).
+bool userMayWrite(const std::string& file, const std::string& folder);
+bool userMayWriteIn(const std::string& folder);
+// Makes the folder and its missing parents; false when it cannot be written afterwards.
+bool makeWritableFolder(const std::string& folder);
+// Copies source to target through a temporary file in the target's folder and a rename: either the whole
+// file arrives or nothing does. The copy is the user's: writable whatever the source's permissions. Its
+// bytes reach the disk in the background, so that the first paint does not wait for the disk. Returns an
+// empty text on success, else why it failed.
+std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder);
+// A second name for an existing file (a hard link); false when the file system has none.
+bool addName(const std::string& existing, const std::string& name);
+void remove(const std::string& path);
+
+}  // namespace store::bank_files

@@ -1,0 +1,158 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "store/bank_files.h"
+
+namespace store::bank_files {
+
+namespace {
+
+std::string inFolder(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string systemMessage(int error)
+{
+    return std::strerror(error);
+}
+
+// Makes the copy's bytes and its name durable. It runs beside the start-up; a crash before it ends can
+// leave only an empty copy, which the next start makes again.
+void syncInBackground(int file, const std::string& folder)
+{
+    std::thread([file, folder] {
+        ::fdatasync(file);
+        ::close(file);
+        const int directory = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (directory >= 0) {
+            ::fsync(directory);
+            ::close(directory);
+        }
+    }).detach();
+}
+
+// Copies every byte of `in` to `out`; in the kernel where it can.
+std::string copyBytes(int in, int out)
+{
+    for (bool kernel = true;;) {
+        ssize_t moved = -1;
+        if (kernel) {
+            moved = ::copy_file_range(in, nullptr, out, nullptr, 1 << 24, 0);
+            if (moved < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                kernel = false;
+                continue;
+            }
+        } else {
+            static thread_local std::vector<char> buffer(1 << 20);
+            moved = ::read(in, buffer.data(), buffer.size());
+            for (ssize_t written = 0; moved > 0 && written < moved;) {
+                const ssize_t put = ::write(out, buffer.data() + written, static_cast<std::size_t>(moved - written));
+                if (put < 0 && errno != EINTR)
+                    return systemMessage(errno);
+                written += std::max<ssize_t>(put, 0);
+            }
+        }
+        if (moved < 0 && errno == EINTR)
+            continue;
+        if (moved < 0)
+            return systemMessage(errno);
+        if (moved == 0)
+            return {};
+    }
+}
+
+}  // namespace
+
+bool isFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool exists(const std::string& path)
+{
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+bool isEmptyFile(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
+}
+
+bool userMayWrite(const std::string& file, const std::string& folder)
+{
+    return ::access(file.c_str(), R_OK | W_OK) == 0 && userMayWriteIn(folder);
+}
+
+bool userMayWriteIn(const std::string& folder)
+{
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool makeWritableFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return false;
+    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
+    return isFolder(folder) && userMayWriteIn(folder);
+}
+
+std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return "cannot read '" + source + "': " + systemMessage(errno);
+    std::string temporary = inFolder(targetFolder, ".Velmaris.mdb.XXXXXX");
+    std::vector<char> name(temporary.begin(), temporary.end());
+    name.push_back('\0');
+    const int out = ::mkostemp(name.data(), O_CLOEXEC);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return "cannot write in '" + targetFolder + "': " + systemMessage(error);
+    }
+    temporary = name.data();
+
+    std::string failure = copyBytes(in, out);
+    if (!failure.empty())
+        failure = "cannot copy '" + source + "' to '" + temporary + "': " + failure;
+    ::close(in);
+    if (failure.empty() && ::rename(temporary.c_str(), target.c_str()) != 0)
+        failure = "cannot rename '" + temporary + "' to '" + target + "': " + systemMessage(errno);
+    if (!failure.empty()) {
+        ::close(out);
+        ::unlink(temporary.c_str());
+        return failure;
+    }
+    syncInBackground(out, targetFolder);
+    return {};
+}
+
+bool addName(const std::string& existing, const std::string& name)
+{
+    return ::link(existing.c_str(), name.c_str()) == 0;
+}
+
+void remove(const std::string& path)
+{
+    ::unlink(path.c_str());
+}
+
+}  // namespace store::bank_files

@@ -12,9 +12,7 @@
 
 #include "bench/bench_bank.h"
 #include "bench/page_reads.h"
-#include "store/connection.h"
 #include "store/statement.h"
-#include "store/table_cursor.h"
 
 namespace {
 
@@ -40,14 +38,9 @@ bench::ShippedBank* bank(int times)
     return slot.get();
 }
 
-void reportReads(benchmark::State& state, std::int64_t before)
-{
-    state.counters["reads"] =
-        benchmark::Counter(static_cast<double>(bench::PageReads::count() - before), benchmark::Counter::kAvgIterations);
-}
-
-// Opening the four cursors on a fresh connection, as start-up does.
-void BM_BankOpen(benchmark::State& state)
+// Runs `read` on the bank `times` the benchmark's argument, counting the database pages it reads.
+template <class Read>
+void measureReads(benchmark::State& state, Read read)
 {
     bench::PageReads::install();
     bench::ShippedBank* b = bank(static_cast<int>(state.range(0)));
@@ -56,20 +49,17 @@ void BM_BankOpen(benchmark::State& state)
         return;
     }
     const auto before = bench::PageReads::count();
-    for (auto _ : state) {
-        store::Connection connection;
-        connection.setConnectionString(store::connectionStringFor(b->folder.path()));
-        store::TableCursor cursors[] = {{"tblIntrebari", "Intrebari"},
-                                        {"tblTest", "ManInt"},
-                                        {"tblRezultate", "Rezultate"},
-                                        {"tblStudenti", "Studenti"}};
-        for (auto& c : cursors) {
-            c.setConnection(&connection);
-            c.Open();
-        }
-        benchmark::DoNotOptimize(cursors[0].RecordCount());
-    }
-    reportReads(state, before);
+    for (auto _ : state)
+        read(*b);
+    state.counters["reads"] =
+        benchmark::Counter(static_cast<double>(bench::PageReads::count() - before), benchmark::Counter::kAvgIterations);
+}
+
+// Opening the four cursors on a fresh connection, as start-up does.
+void BM_BankOpen(benchmark::State& state)
+{
+    measureReads(state,
+                 [](bench::ShippedBank& b) { benchmark::DoNotOptimize(bench::openFourCursors(b.folder.path())); });
 }
 BENCHMARK(BM_BankOpen)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 
@@ -99,32 +89,14 @@ void plainRead(const std::string& path, bool wholeRows)
 // Floor: SQLite alone reading every non-picture column of the four tables of the same file.
 void BM_BankOpenFloor_PlainNonPictureRead(benchmark::State& state)
 {
-    bench::PageReads::install();
-    bench::ShippedBank* b = bank(static_cast<int>(state.range(0)));
-    if (!b) {
-        state.SkipWithError("VELMARIS_BENCH_BANK is not set");
-        return;
-    }
-    const auto before = bench::PageReads::count();
-    for (auto _ : state)
-        plainRead(b->folder.databasePath(), false);
-    reportReads(state, before);
+    measureReads(state, [](bench::ShippedBank& b) { plainRead(b.folder.databasePath(), false); });
 }
 BENCHMARK(BM_BankOpenFloor_PlainNonPictureRead)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 
 // Lower floor: the same read from a file that holds no pictures at all.
 void BM_BankOpenFloor_FileWithoutPictures(benchmark::State& state)
 {
-    bench::PageReads::install();
-    bench::ShippedBank* b = bank(static_cast<int>(state.range(0)));
-    if (!b) {
-        state.SkipWithError("VELMARIS_BENCH_BANK is not set");
-        return;
-    }
-    const auto before = bench::PageReads::count();
-    for (auto _ : state)
-        plainRead(b->noPictures.databasePath(), true);
-    reportReads(state, before);
+    measureReads(state, [](bench::ShippedBank& b) { plainRead(b.noPictures.databasePath(), true); });
 }
 BENCHMARK(BM_BankOpenFloor_FileWithoutPictures)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 

@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "store/connection.h"
 #include "store/picture.h"
 #include "store/schema.h"
 #include "store/statement.h"
+#include "store/table_cursor.h"
 
 namespace bench {
 
@@ -40,6 +42,21 @@ std::string quoted(const std::string& path)
 }
 
 }  // namespace
+
+int openFourCursors(const std::string& folder)
+{
+    store::Connection connection;
+    connection.setConnectionString(store::connectionStringFor(folder));
+    store::TableCursor cursors[] = {{"tblIntrebari", "Intrebari"},
+                                    {"tblTest", "ManInt"},
+                                    {"tblRezultate", "Rezultate"},
+                                    {"tblStudenti", "Studenti"}};
+    for (auto& c : cursors) {
+        c.setConnection(&connection);
+        c.Open();
+    }
+    return cursors[0].RecordCount();
+}
 
 std::unique_ptr<ShippedBank> shippedBank(int times)
 {

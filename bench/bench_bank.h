@@ -14,6 +14,10 @@ std::unique_ptr<fixture::Folder> makeBank();
 // The picture bytes the bank's pictures carry.
 const std::string& questionPicture();
 
+// Opens the four cursors on a fresh connection to the bank in `folder`, as start-up does, and closes them
+// again; returns the number of questions.
+int openFourCursors(const std::string& folder);
+
 // The shipped bank (the file VELMARIS_BENCH_BANK names; run-bench builds it from bank/) copied `times`
 // times over, numbers shifted by 274 each time, in the layout of the program's schema; and a twin of it
 // that holds the same rows without the picture column. Null when VELMARIS_BENCH_BANK is not set.

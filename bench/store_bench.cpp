@@ -26,19 +26,8 @@ namespace {
 void BM_OpenFourCursors(benchmark::State& state)
 {
     const auto bank = bench::makeBank();
-    for (auto _ : state) {
-        store::Connection connection;
-        connection.setConnectionString(store::connectionStringFor(bank->path()));
-        store::TableCursor cursors[] = {{"tblIntrebari", "Intrebari"},
-                                        {"tblTest", "ManInt"},
-                                        {"tblRezultate", "Rezultate"},
-                                        {"tblStudenti", "Studenti"}};
-        for (auto& c : cursors) {
-            c.setConnection(&connection);
-            c.Open();
-        }
-        benchmark::DoNotOptimize(cursors[0].RecordCount());
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bench::openFourCursors(bank->path()));
 }
 BENCHMARK(BM_OpenFourCursors)->Unit(benchmark::kMicrosecond);
 

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QList>
+#include <QProcess>
 #include <QRect>
 #include <QString>
 
@@ -11,6 +17,42 @@
 #include "question.h"
 
 namespace banktest {
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Windows' C library writes "\r\n" for each "\n" on the standard streams.
+inline QString lines(const QByteArray& bytes)
+{
+    return QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// The velmaris-bank executable run with these arguments; status -1 when it crashed or hung.
+inline ToolRun tool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VELMARIS_BANK_EXE), args);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, lines(p.readAllStandardOutput()),
+            lines(p.readAllStandardError())};
+}
 
 // A connected patch of one exact colour in a picture.
 struct Blob {

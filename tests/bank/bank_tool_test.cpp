@@ -27,21 +27,11 @@
 namespace {
 
 const QString kFixtures = QStringLiteral(BANK_FIXTURES);
-const QString kTool = QStringLiteral(VELMARIS_BANK_EXE);
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using banktest::readAll;
+using banktest::tool;
+using banktest::ToolRun;
+using banktest::writeAll;
 
 // Relative path -> bytes of every file under a folder.
 QMap<QString, QByteArray> filesUnder(const QString& folder)
@@ -109,21 +99,6 @@ const bank::Question* find(const QList<bank::Question>& questions, int number)
         if (q.number == number)
             return &q;
     return nullptr;
-}
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(kTool, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
 }
 
 TEST(BuildExport, RoundTripGivesTheSameSources)

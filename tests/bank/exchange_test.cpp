@@ -33,24 +33,15 @@
 
 namespace {
 
-const QString kTool = QStringLiteral(VELMARIS_BANK_EXE);
 const QString kBank = QStringLiteral(BANK_SOURCES);
+
+using banktest::lines;
+using banktest::readAll;
+using banktest::tool;
+using banktest::ToolRun;
+using banktest::writeAll;
 const QString kPdfToText = QStringLiteral(PDFTOTEXT);
 const QString kPdfImages = QStringLiteral(PDFIMAGES);
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QStringList filesUnder(const QString& folder)
 {
@@ -60,27 +51,6 @@ QStringList filesUnder(const QString& folder)
         files << QDir(folder).relativeFilePath(it.next());
     files.sort();
     return files;
-}
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// Windows' C library writes "\r\n" for each "\n" on the standard streams.
-QString lines(const QByteArray& bytes)
-{
-    return QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-ToolRun tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(kTool, args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, lines(p.readAllStandardOutput()),
-            lines(p.readAllStandardError())};
 }
 
 QString run(const QString& program, const QStringList& args)

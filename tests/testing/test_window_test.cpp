@@ -22,26 +22,14 @@
 #include "testing/question_draw.h"
 #include "testing/test_session.h"
 #include "tests/support/box_recorder.h"
+#include "tests/support/fixed_draw.h"
 #include "tests/support/fixture_db.h"
 
 using namespace TestColreg_Proc;
 
 namespace {
 
-// A draw that the test can repeat: "seeding from the clock" always starts the same sequence.
-class FixedDraw : public Generator {
-public:
-    explicit FixedDraw(std::uint32_t seed) : seed_(seed), engine_(seed) {}
-    void seedFromClock() override { engine_.seed(seed_); }
-    std::int32_t between(std::int32_t low, std::int32_t high) override
-    {
-        return std::uniform_int_distribution<std::int32_t>(low, high)(engine_);
-    }
-
-private:
-    std::uint32_t seed_;
-    std::mt19937 engine_;
-};
+using fixture::FixedDraw;
 
 QString text(const char* utf8)
 {

@@ -13,26 +13,14 @@
 
 #include "store/database.h"
 #include "store/error.h"
+#include "tests/support/fixed_draw.h"
 #include "tests/support/fixture_db.h"
 
 namespace {
 
 using namespace TestColreg_Proc;
 
-// "Seeding from the clock" always starts the same sequence, so a test can repeat a draw.
-class FixedDraw : public Generator {
-public:
-    explicit FixedDraw(std::uint32_t seed) : seed_(seed), engine_(seed) {}
-    void seedFromClock() override { engine_.seed(seed_); }
-    std::int32_t between(std::int32_t low, std::int32_t high) override
-    {
-        return std::uniform_int_distribution<std::int32_t>(low, high)(engine_);
-    }
-
-private:
-    std::uint32_t seed_;
-    std::mt19937 engine_;
-};
+using fixture::FixedDraw;
 
 class Session : public ::testing::Test {
 protected:

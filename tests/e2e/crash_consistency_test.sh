@@ -47,14 +47,8 @@ broken_rows() {
            AND q.R1 IS m.R1 AND q.Rb IS m.Rb)"
 }
 
-wait_for() {  # wait_for NAME -> window id (a sanitizer build on a busy machine takes seconds to start)
-  for _ in $(seq 400); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
+# A sanitizer build on a busy machine takes seconds to start.
+WAIT_TRIES=400
 
 # A click at a control's centre, in the client area of a window (positions as the window places them).
 click_in() {  # click_in WINDOW X Y

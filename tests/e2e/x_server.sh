@@ -2,6 +2,8 @@
 # x_pid and wm_pid, which the caller's cleanup kills.
 #   start_x_session WIDTHxHEIGHT PANEL_HEIGHT: an X server of that size with openbox, which keeps a
 #     panel's height free at the bottom of the screen; sets DISPLAY
+#   wait_for REGEX: the id of a visible window whose name matches, waiting up to WAIT_TRIES x 0.05 s
+#     (default 200: 10 s)
 start_x_session() {
   local size=$1 panel=$2
   # Xvfb picks a free display itself and writes its number.
@@ -17,4 +19,13 @@ start_x_session() {
   wm_pid=$!
   # openbox owns the screen once it has set its supporting-WM property on the root window.
   for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+}
+
+wait_for() {
+  for _ in $(seq "${WAIT_TRIES:-200}"); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  return 1
 }

@@ -29,14 +29,6 @@ fail() {
   shot failure
   exit 1
 }
-wait_for() {  # wait_for REGEX -> id of a visible window whose whole name matches
-  for _ in $(seq 200); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
 wait_gone() {  # wait_gone REGEX: until no visible window's name matches
   for _ in $(seq 200); do
     xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0

@@ -64,14 +64,7 @@ copy="$home/.local/share/velmaris/Velmaris.mdb"
 source tests/e2e/x_server.sh
 start_x_session 1600x1000 0
 
-wait_for() {  # wait_for NAME -> window id
-  for _ in $(seq 150); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+WAIT_TRIES=300
 shot() { [ -n "${SHOT_DIR:-}" ] && import -window root "$SHOT_DIR/$1.png" 2>/dev/null || true; }
 rows() { sqlite3 -cmd ".timeout 5000" "$copy" "SELECT count(*) FROM ManInt"; }
 

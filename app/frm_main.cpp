@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <future>
+
 #include "app/boxes.h"
 #include "app/button_pictures.h"
 #include "app/fixed_texts.h"
@@ -30,20 +32,23 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(80, 84, 753, 481);
     Image1->setAccessibleName(QStringLiteral("Imagine cu motiv marin"));
-    app::guarded([this] {
-        QFile file(QStringLiteral(":/pictures/welcome.jpg"));
-        file.open(QIODevice::ReadOnly);
-        // Decoded at the size the screen needs, which the picture's own size serves exactly on ordinary
-        // and double-density screens; stretched to the box, without keeping the aspect ratio, only
-        // where the decoder's scaling cannot reach it.
-        const qreal ratio = devicePixelRatioF();
-        const QSize needed = Image1->size() * ratio;
-        QImage picture = app::decodeJpeg(file.readAll(), needed);
-        if (picture.size() != needed)
-            picture = picture.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        picture.setDevicePixelRatio(ratio);
-        Image1->setPixmap(QPixmap::fromImage(std::move(picture)));
-    });
+    // The picture is decoded on a second core while the controls below are built (the first of them
+    // loads the fonts), and placed before the bank is opened, as if decoded here; where no thread can
+    // be had, it is decoded at that point.
+    const qreal ratio = devicePixelRatioF();
+    std::future<QImage> picture =
+        std::async(std::launch::async | std::launch::deferred, [needed = Image1->size() * ratio, ratio] {
+            QFile file(QStringLiteral(":/pictures/welcome.jpg"));
+            file.open(QIODevice::ReadOnly);
+            // Decoded at the size the screen needs, which the picture's own size serves exactly on ordinary
+            // and double-density screens; stretched to the box, without keeping the aspect ratio, only
+            // where the decoder's scaling cannot reach it.
+            QImage image = app::decodeJpeg(file.readAll(), needed);
+            if (image.size() != needed)
+                image = image.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            image.setDevicePixelRatio(ratio);
+            return image;
+        });
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -70,6 +75,7 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
     setTabOrder(Memo1, bitbtnOK);
     Memo1->setFocus();
 
+    app::guarded([&] { Image1->setPixmap(QPixmap::fromImage(picture.get())); });
     app::guarded([this] { FormCreate(); });
 }
 

@@ -14,6 +14,9 @@ QFont windowFont(const QString& family, int pixelHeight, bool bold)
     QFont font(family);
     font.setPixelSize(pixelHeight);
     font.setBold(bold);
+    // Romanian needs no shaping: without it a paragraph lays out in a third of the time (most of a
+    // page step), and the letters stand as the classic edit controls draw them, unkerned.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

@@ -11,6 +11,7 @@ QFont font(const QString& family, int pixelHeight)
 {
     QFont f(family);
     f.setPixelSize(pixelHeight);
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "app/window_setup.h"
 #include "bench/bench_bank.h"
 #include "store/connection.h"
 #include "store/data_source.h"
@@ -59,7 +60,8 @@ void BM_OpenFloor_RawRead(benchmark::State& state)
 }
 BENCHMARK(BM_OpenFloor_RawRead)->Unit(benchmark::kMicrosecond);
 
-// One page step of the learning window: Next, and the six views of the bank refreshed.
+// One page step of the learning window: Next, and the six views of the bank refreshed, the text views in
+// that window's font.
 void BM_PageStep(benchmark::State& state)
 {
     const auto bank = bench::makeBank();
@@ -75,6 +77,8 @@ void BM_PageStep(benchmark::State& state)
     question.setGeometry(0, 0, 397, 331);
     for (auto* m : {&a, &b, &c})
         m->setGeometry(0, 0, 588, 160);
+    for (auto* m : {&question, &a, &b, &c})
+        m->setFont(app::windowFont(QStringLiteral("Times New Roman"), 21));
     picture.setGeometry(0, 0, 187, 474);
     question.bind(source, "Intrebare");
     a.bind(source, "Sol1");

@@ -21,6 +21,21 @@
 
 namespace app {
 
+namespace {
+
+// The icon of every window, from its small drawings as ready pixmaps: the X server receives every size
+// an icon has, and the 256-pixel drawing (for the menu entry) alone would cost the start a decode and a
+// quarter of a megabyte for the welcome window.
+QIcon windowIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(QPixmap(QStringLiteral(":/icons/velmaris-%1.png").arg(size)));
+    return icon;
+}
+
+}  // namespace
+
 void setUpApplication(QApplication& application)
 {
     // Qt took the user's regional settings when the application object was created; numbers are
@@ -29,7 +44,7 @@ void setUpApplication(QApplication& application)
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     setUpKeyboardAccess(application);
     application.setFont(windowFont(QStringLiteral("Tahoma"), 11));
-    application.setWindowIcon(QIcon(QStringLiteral(":/icons/velmaris.png")));
+    application.setWindowIcon(windowIcon());
     // Only the welcome window's close or an explicit request ends the program.
     application.setQuitOnLastWindowClosed(false);
     // A view's own key and focus handling reports its failures in the same error box as a handler.

@@ -166,6 +166,10 @@ TEST_F(WindowFlow, WelcomeWindowHoldsItsPictureTextAndButton)
     EXPECT_EQ(next, frmMain->bitbtnOK) << "the text box first in the tab order, then the button";
     EXPECT_FALSE(frmMain->bitbtnOK->icon().isNull());
     EXPECT_FALSE(frmMain->Memo1->isReadOnly());
+    // Every drawing of the window icon found: a lost one would leave a title bar or task switcher blank.
+    const QList<QSize> iconSizes = frmMain->windowIcon().availableSizes();
+    for (const int size : {16, 24, 32, 48, 64, 128})
+        EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << size;
 }
 
 // Lines, blanks counted, as the two fixed texts must show them.

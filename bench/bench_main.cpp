@@ -4,11 +4,13 @@
 
 #include <cstdlib>
 
+#include "bench/program_allocator.h"
 #include "startup/start_up.h"
 
 // The views and windows need an application object; everything runs headless.
 int main(int argc, char** argv)
 {
+    bench::useProgramAllocatorState();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     app::setUpApplication(application);

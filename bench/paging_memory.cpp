@@ -18,6 +18,7 @@
 #include <string>
 
 #include "bench/bench_bank.h"
+#include "bench/program_allocator.h"
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/table_cursor.h"
@@ -85,6 +86,7 @@ int page(int argc, char** argv, const std::string& folder)
 
 int main(int argc, char** argv)
 {
+    bench::useProgramAllocatorState();
     if (argc > 2 && std::string(argv[1]) == "--page")
         return page(argc, argv, argv[2]);
     const int times = argc > 1 ? std::atoi(argv[1]) : 1;

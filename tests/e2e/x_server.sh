@@ -17,8 +17,15 @@ start_x_session() {
   sed "s|<bottom>0</bottom>|<bottom>$panel</bottom>|" /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
   openbox --config-file "$work/openbox.xml" >/dev/null 2>&1 &
   wm_pid=$!
-  # openbox owns the screen once it has set its supporting-WM property on the root window.
-  for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+  # openbox owns the screen once it has set its supporting-WM property on the root window, and has left
+  # the panel's height free once it has published the work area, which Qt reads as a screen's free part.
+  local ready=
+  for _ in $(seq 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK _NET_WORKAREA 2>/dev/null | grep -c 'window id\|_NET_WORKAREA(CARDINAL)' |
+      grep -qx 2 && { ready=1; break; }
+    sleep 0.05
+  done
+  [ -n "$ready" ] || { echo "FAIL: openbox did not take the screen"; exit 1; }
 }
 
 wait_for() {

@@ -14,7 +14,7 @@ cleanup() {
 }
 trap cleanup EXIT
 exec {fd}>"$work/display"
-Xvfb -displayfd "$fd" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd "$fd" -screen 0 1366x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 x_pid=$!
 exec {fd}>&-
 for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done

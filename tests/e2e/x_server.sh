@@ -6,16 +6,18 @@
 #     (default 200: 10 s)
 start_x_session() {
   local size=$1 panel=$2
-  # Xvfb picks a free display itself and writes its number.
+  # Xvfb picks a free display itself and writes its number. Without -noreset it resets when its last
+  # client leaves, and a client connecting meanwhile is refused: the first xprop below, done before
+  # openbox has connected, would make openbox fail to open the display now and then.
   exec {fd}>"$work/display"
-  Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+  Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
   x_pid=$!
   exec {fd}>&-
   for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
   export DISPLAY=":$(head -1 "$work/display")"
   sed "s|<bottom>0</bottom>|<bottom>$panel</bottom>|" /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
-  openbox --config-file "$work/openbox.xml" >/dev/null 2>&1 &
+  openbox --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
   wm_pid=$!
   # openbox owns the screen once it has set its supporting-WM property on the root window, and has left
   # the panel's height free once it has published the work area, which Qt reads as a screen's free part.
@@ -25,7 +27,11 @@ start_x_session() {
       grep -qx 2 && { ready=1; break; }
     sleep 0.05
   done
-  [ -n "$ready" ] || { echo "FAIL: openbox did not take the screen"; exit 1; }
+  if [ -z "$ready" ]; then
+    echo "FAIL: openbox did not take the screen; what it printed:"
+    cat "$work/openbox.log"
+    exit 1
+  fi
 }
 
 wait_for() {

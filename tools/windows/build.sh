@@ -320,15 +320,28 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 programs="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 install_dir="$WINEPREFIX/drive_c/Program Files/Velmaris"
-"$wine" "$(winepath_of "$setup_file")" /S </dev/null >/dev/null 2>&1
 fail() {
   echo "install test: $1" >&2
   exit 1
 }
+setup_rc=0
+"$wine" "$(winepath_of "$setup_file")" /S </dev/null >/dev/null 2>&1 || setup_rc=$?
+[ "$setup_rc" = 0 ] || fail "the silent install ended with exit code $setup_rc"
 [ -f "$install_dir/Velmaris.exe" ] || fail "the silent install left no Velmaris.exe"
 [ -f "$programs/Velmaris.lnk" ] || fail "no Start menu entry"
-"$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmaris' </dev/null >/dev/null 2>&1 \
-  || fail "no uninstaller registered"
+# A reg query once failed here after an install that had left everything else in place, and no rerun
+# showed it again: a few tries, and what reg said when none finds the key.
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmaris'
+registered=""
+for _ in $(seq 20); do
+  reg_out=$("$wine" reg query "$uninstall_key" </dev/null 2>&1) && { registered=1; break; }
+  sleep 0.5
+done
+if [ -z "$registered" ]; then
+  echo "$reg_out" >&2
+  fail "no uninstaller registered"
+fi
+grep -q 'UninstallString.*uninstall.exe' <<<"$reg_out" || { echo "$reg_out" >&2; fail "the uninstall entry has no command"; }
 
 # The installed program alone: none of the build's DLL folders on its path.
 (cd "$install_dir" && WINEPATH="" exec "$wine" 'C:\Program Files\Velmaris\Velmaris.exe' </dev/null >/dev/null 2>&1) &

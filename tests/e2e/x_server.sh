@@ -25,6 +25,7 @@ start_x_session() {
   for _ in $(seq 200); do
     xprop -root _NET_SUPPORTING_WM_CHECK _NET_WORKAREA 2>/dev/null | grep -c 'window id\|_NET_WORKAREA(CARDINAL)' |
       grep -qx 2 && { ready=1; break; }
+    kill -0 "$wm_pid" 2>/dev/null || break
     sleep 0.05
   done
   if [ -z "$ready" ]; then

@@ -13,12 +13,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-exec {fd}>"$work/display"
-Xvfb -displayfd "$fd" -screen 0 1366x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-x_pid=$!
-exec {fd}>&-
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+source "$(dirname "$0")/x_server.sh"
+start_x_server 1366x768
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 launcher_pid=$!
 for _ in $(seq 100); do

@@ -30,21 +30,9 @@ eventually() {
   return 1
 }
 
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-x_pid=$!
-eventually test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -1 "$work/display")"
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-# openbox announces itself on the root window once it manages windows.
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-eventually wm_ready || fail "openbox did not start"
+source "$(dirname "$0")/x_server.sh"
+start_x_session 1600x1000 0
 visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-wait_for() {  # wait_for NAME -> window id
-  eventually visible "$1" || return 1
-  xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1
-}
 running() { kill -0 "$app_pid" 2>/dev/null; }
 stopped() { ! running; }
 

@@ -1,21 +1,26 @@
 # Sourced by the scripts that need an X server of their own. Needs a temporary folder in $work; sets
 # x_pid and wm_pid, which the caller's cleanup kills.
-#   start_x_session WIDTHxHEIGHT PANEL_HEIGHT: an X server of that size with openbox, which keeps a
-#     panel's height free at the bottom of the screen; sets DISPLAY
+#   start_x_server WIDTHxHEIGHT: an X server of that size; sets DISPLAY
+#   start_x_session WIDTHxHEIGHT PANEL_HEIGHT: such an X server with openbox, which keeps a panel's
+#     height free at the bottom of the screen
 #   wait_for REGEX: the id of a visible window whose name matches, waiting up to WAIT_TRIES x 0.05 s
 #     (default 200: 10 s)
-start_x_session() {
-  local size=$1 panel=$2
+start_x_server() {
   # Xvfb picks a free display itself and writes its number. Without -noreset it resets when its last
-  # client leaves, and a client connecting meanwhile is refused: the first xprop below, done before
-  # openbox has connected, would make openbox fail to open the display now and then.
+  # client leaves, and a client connecting meanwhile is refused: a first probe of the screen, done
+  # before the window manager has connected, would make it fail to open the display now and then.
   exec {fd}>"$work/display"
-  Xvfb -displayfd "$fd" -screen 0 "${size}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
+  Xvfb -displayfd "$fd" -screen 0 "${1}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
   x_pid=$!
   exec {fd}>&-
   for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
   export DISPLAY=":$(head -1 "$work/display")"
+}
+
+start_x_session() {
+  local panel=$2
+  start_x_server "$1"
   sed "s|<bottom>0</bottom>|<bottom>$panel</bottom>|" /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
   openbox --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
   wm_pid=$!

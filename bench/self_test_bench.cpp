@@ -11,7 +11,6 @@
 #include "startup/start_up.h"
 #include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
-#include "testing/test_session.h"
 
 namespace {
 
@@ -42,8 +41,8 @@ void BM_StartDrawAndCopy30(benchmark::State& state)
 {
     Program program;
     for (auto _ : state) {
-        frmColreg_Proc->session().Gen_Num();
-        frmColreg_Proc->session().CopFis_FisT();
+        frmColreg_Proc->Gen_Num();
+        frmColreg_Proc->CopFis_FisT();
         state.PauseTiming();
         frmColreg_Proc->InapoiClick();
         state.ResumeTiming();
@@ -56,8 +55,8 @@ void BM_Emptying30(benchmark::State& state)
     Program program;
     for (auto _ : state) {
         state.PauseTiming();
-        frmColreg_Proc->session().Gen_Num();
-        frmColreg_Proc->session().CopFis_FisT();
+        frmColreg_Proc->Gen_Num();
+        frmColreg_Proc->CopFis_FisT();
         state.ResumeTiming();
         frmColreg_Proc->InapoiClick();
     }

@@ -18,7 +18,7 @@
 #include "store/views/db_memo.h"
 #include "testing/test_session.h"
 
-using namespace TestColreg_Proc;
+using namespace selftest;
 
 namespace {
 
@@ -274,6 +274,16 @@ void TfrmColreg_Proc::btnStartClick()
         std::rethrow_exception(started.viewFailure);
 }
 
+void TfrmColreg_Proc::Gen_Num()
+{
+    session_->drawNumbers();
+}
+
+void TfrmColreg_Proc::CopFis_FisT()
+{
+    session_->copyDrawnQuestions();
+}
+
 QString TfrmColreg_Proc::chosenLetter() const
 {
     const std::pair<QRadioButton*, const char*> answers[] = {{rdbtnA, "A"}, {rdbtnB, "B"}, {rdbtnC, "C"}};
@@ -287,15 +297,22 @@ void TfrmColreg_Proc::bitbtnUrmatClick()
 {
     if (session_->atEnd())
         return;
-    edtNrInt->setText(QString::number(session_->ir));
-    const bool correct = session_->answer(chosenLetter());
+    // The letter is stored first, before anything shows: a letter the file does not take leaves the
+    // window, the counts and the cursor as they were (the error box says why), the choice still made.
+    const TestSession::Answered answered = session_->answer(chosenLetter());
+    edtNrInt->setText(answered.remainingBefore);
     for (QRadioButton* radio : {rdbtnA, rdbtnB, rdbtnC})
         uncheck(radio);
-    app::boxes().notice(correct ? kGood : QStringLiteral("Răspuns ERONAT. Învață!"));
-    showScore(session_->count(correct), correct);
-    if (session_->moveOn())
+    app::boxes().notice(answered.correct ? kGood : QStringLiteral("Răspuns ERONAT. Învață!"));
+    showScore(answered.score, answered.correct);
+    const TestSession::MovedOn moved = session_->moveOn();
+    if (moved.atEnd)
         app::boxes().message(this, kColreg, kAtEnd);
-    edtNrInt->setText(session_->countDown());
+    edtNrInt->setText(moved.remaining);
+    // A picture the views could not show: the answer and the move stand.
+    for (const std::exception_ptr& failure : {answered.viewFailure, moved.viewFailure})
+        if (failure)
+            std::rethrow_exception(failure);
 }
 
 void TfrmColreg_Proc::showScore(const TestSession::Score& score, bool correct)
@@ -356,27 +373,35 @@ void TfrmColreg_Proc::reviewStep(bool down)
     Edit2->setText(step.culRR);
 }
 
-void TfrmColreg_Proc::tidyUp(bool ordered)
+std::exception_ptr TfrmColreg_Proc::tidyUp(bool ordered)
 {
-    session_->leave(ordered);
+    const std::exception_ptr failure = session_->emptyScratchTable(ordered);
     btnStart->setEnabled(true);
     Panel1->show();
     Panel2->show();
     Panel3->show();
+    return failure;
 }
 
+// The test is left only through "Înapoi" and "Terminat", so both always leave; what the tidying could
+// not do is reported last (the next "Start" empties what is left).
 void TfrmColreg_Proc::InapoiClick()
 {
     app::boxes().message(this, kColreg, kLeaving);
-    tidyUp(false);
+    const std::exception_ptr failure = tidyUp(false);
     app::closeWindow(this);
     app::showWindow(menu_);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TfrmColreg_Proc::TerminatClick()
 {
     app::boxes().message(this, QStringLiteral("RColreg"), kLeaving);
-    tidyUp(true);
+    const std::exception_ptr failure = tidyUp(true);
+    // Reported before the end is asked for: once it is, the event loop of a box would return at once.
+    if (failure)
+        app::guarded([&failure] { std::rethrow_exception(failure); });
     app::endProgram();
 }
 

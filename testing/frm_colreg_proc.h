@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <exception>
 #include <memory>
 
 #include "testing/test_session.h"
@@ -31,6 +32,9 @@ public:
     ~TfrmColreg_Proc() override;
 
     void btnStartClick();
+    // "Start"'s draw and its copy, each on its own (btnStartClick makes them together, all or nothing).
+    void Gen_Num();
+    void CopFis_FisT();
     void bitbtnUrmatClick();
     void Button1Click();
     void BitBtnVerificareTestareClick();
@@ -40,7 +44,7 @@ public:
     void TerminatClick();
     void Timer2Timer();
 
-    TestColreg_Proc::TestSession& session() { return *session_; }
+    selftest::TestSession& session() { return *session_; }
 
     QFrame* Panel1 = nullptr;
     QFrame* Panel2 = nullptr;
@@ -95,11 +99,12 @@ private:
     void buildControls(store::Database& database);
     void connectHandlers();
     QString chosenLetter() const;
-    void showScore(const TestColreg_Proc::TestSession::Score& score, bool correct);
+    void showScore(const selftest::TestSession::Score& score, bool correct);
     void reviewStep(bool down);
-    // Leaving through "Înapoi" or "Terminat": the scratch table emptied, back to the idle look.
-    void tidyUp(bool ordered);
+    // Leaving through "Înapoi" or "Terminat": the scratch table emptied as far as it can be, back to the
+    // idle look. Returns what failed in the emptying.
+    std::exception_ptr tidyUp(bool ordered);
 
-    std::unique_ptr<TestColreg_Proc::TestSession> session_;
+    std::unique_ptr<selftest::TestSession> session_;
     QWidget* menu_;
 };

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <system_error>
 
-namespace TestColreg_Proc {
+namespace selftest {
 
 std::int32_t gradeFor(std::int32_t correct)
 {
@@ -45,4 +45,4 @@ QString percentageText(double value)
     return percentageText(value, QLocale::system());
 }
 
-}  // namespace TestColreg_Proc
+}  // namespace selftest

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace TestColreg_Proc {
+namespace selftest {
 
 // The grade, 4 to 10, for a number of correct answers; it depends on that number alone.
 std::int32_t gradeFor(std::int32_t correct);
@@ -20,4 +20,4 @@ QString percentageText(double value, const QLocale& locale);
 // The same with the user's regional settings (QLocale::system()).
 QString percentageText(double value);
 
-}  // namespace TestColreg_Proc
+}  // namespace selftest

@@ -8,7 +8,7 @@
 
 #include "store/error.h"
 
-namespace TestColreg_Proc {
+namespace selftest {
 
 QuestionDraw::QuestionDraw()
 {
@@ -79,7 +79,7 @@ std::int32_t drawDistinct(num& numere, Generator& generator)
     return rounds;
 }
 
-void Gen_Num(num& numere, Generator& generator)
+void drawTestNumbers(num& numere, Generator& generator)
 {
     generator.seedFromClock();
     drawDistinct(numere, generator);
@@ -143,4 +143,4 @@ std::vector<std::int32_t> chooseQuestions(const num& numere, const std::function
     return chosen;
 }
 
-}  // namespace TestColreg_Proc
+}  // namespace selftest

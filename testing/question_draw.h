@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-namespace TestColreg_Proc {
+namespace selftest {
 
 inline constexpr std::int32_t drawnCount = 35;      // numbers drawn per test
 inline constexpr std::int32_t testSize = 30;        // questions copied per test
@@ -42,7 +42,7 @@ private:
 std::int32_t drawDistinct(num& numere, Generator& generator);
 
 // The draw of "Start": seeds the generator from the clock once, then draws as drawDistinct does.
-void Gen_Num(num& numere, Generator& generator);
+void drawTestNumbers(num& numere, Generator& generator);
 
 // The 30 question numbers to copy, in order. numere[1..30] are taken as drawn; a number the bank lacks
 // is replaced by the next unused one of numere[31..35], and when those run out, by further distinct
@@ -52,4 +52,4 @@ void Gen_Num(num& numere, Generator& generator);
 std::vector<std::int32_t> chooseQuestions(const num& numere, const std::function<bool(std::int32_t)>& bankHas,
                                           Generator& generator);
 
-}  // namespace TestColreg_Proc
+}  // namespace selftest

@@ -2,7 +2,7 @@
 
 #include <QDate>
 
-namespace TestColreg_Proc {
+namespace selftest {
 
 void clockTick(std::int32_t& K3, std::int32_t& k2, std::int32_t& k1)
 {
@@ -87,4 +87,4 @@ double toDateTime(const QDateTime& moment)
     return days >= 0 ? days + fraction : days - fraction;
 }
 
-}  // namespace TestColreg_Proc
+}  // namespace selftest

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace TestColreg_Proc {
+namespace selftest {
 
 // One tick of the clock (every 2 s): 30 ticks make a minute of the countdown; k1 is the minutes left.
 void clockTick(std::int32_t& K3, std::int32_t& k2, std::int32_t& k1);
@@ -28,4 +28,4 @@ QString longTimeText(const QTime& time);
 // The classic date-time double: days since 1899-12-30, the time of day as the fraction.
 double toDateTime(const QDateTime& moment);
 
-}  // namespace TestColreg_Proc
+}  // namespace selftest

@@ -1,7 +1,5 @@
 #include "testing/test_session.h"
 
-#include <QDateTime>
-
 #include <string>
 #include <vector>
 
@@ -10,7 +8,7 @@
 #include "testing/grading.h"
 #include "testing/test_clock.h"
 
-namespace TestColreg_Proc {
+namespace selftest {
 
 namespace {
 
@@ -24,9 +22,35 @@ QString text(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
+// Runs a cursor operation with the views refreshed only after it. A failure of the operation itself is
+// thrown; when only the views failed to show the record it ended on (an undecodable picture), the
+// operation stands and that failure is returned.
+template <typename Operation>
+std::exception_ptr withViewsAfter(store::DataSource& source, Operation&& operation)
+{
+    bool done = false;
+    try {
+        store::withControlsDisabled({&source}, [&] {
+            operation();
+            done = true;
+        });
+    } catch (...) {
+        if (!done)
+            throw;
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-TestSession::TestSession(store::Database& data) : data_(data), generator_(std::make_unique<QuestionDraw>()) {}
+TestSession::TestSession(store::Database& data)
+    : data_(data),
+      generator_(std::make_unique<QuestionDraw>()),
+      now_([] { return QDateTime::currentDateTime(); }),
+      regional_(QLocale::system())
+{
+}
 
 TestSession::~TestSession() = default;
 
@@ -35,36 +59,46 @@ void TestSession::setGenerator(std::unique_ptr<Generator> generator)
     generator_ = std::move(generator);
 }
 
+void TestSession::setTimeSource(std::function<QDateTime()> now)
+{
+    now_ = std::move(now);
+}
+
+void TestSession::setRegionalSettings(const QLocale& locale)
+{
+    regional_ = locale;
+}
+
 TestSession::Started TestSession::start()
 {
-    num drawn = numere;
-    TestColreg_Proc::Gen_Num(drawn, *generator_);
+    num drawn = state_.numere;
+    drawTestNumbers(drawn, *generator_);
     if (!data_.tblIntrebari.Active())
         data_.tblIntrebari.Open();
     Started started;
     started.viewFailure = copyInTransaction(drawn);
     // Only a test in place resets the state.
-    numere = drawn;
-    k2 = 0;
-    k1 = 0;
-    Rc = 0;
-    Ri = 0;
-    Rp = 0;
-    ir = testSize;
+    state_.numere = drawn;
+    state_.k2 = 0;
+    state_.k1 = 0;
+    state_.Rc = 0;
+    state_.Ri = 0;
+    state_.Rp = 0;
+    state_.ir = testSize;
     readTime();
     started.counts = QStringLiteral("0");
-    started.time = str;
+    started.time = state_.str;
     return started;
 }
 
-void TestSession::Gen_Num()
+void TestSession::drawNumbers()
 {
-    TestColreg_Proc::Gen_Num(numere, *generator_);
+    drawTestNumbers(state_.numere, *generator_);
 }
 
-void TestSession::CopFis_FisT()
+void TestSession::copyDrawnQuestions()
 {
-    if (const std::exception_ptr failure = copyInTransaction(numere))
+    if (const std::exception_ptr failure = copyInTransaction(state_.numere))
         std::rethrow_exception(failure);
 }
 
@@ -116,44 +150,58 @@ bool TestSession::atEnd() const
     return data_.tblTest.Eof();
 }
 
-bool TestSession::answer(const QString& letter)
+TestSession::Answered TestSession::answer(const QString& letter)
 {
     store::TableCursor& test = data_.tblTest;
-    test.Edit();
-    if (!letter.isEmpty())
-        test.Fields(givenLetterField).setAsString(letter.toStdString());
-    return test.FieldByName("Rb").AsString() == test.FieldByName("Rd").AsString();
-}
-
-TestSession::Score TestSession::count(bool correct)
-{
-    if (correct)
-        ++Rc;
+    Answered answered;
+    answered.remainingBefore = QString::number(state_.ir);
+    // The letter is stored before it is judged: an answer the file did not take is not counted, and
+    // "Confirm" pressed again counts it once.
+    const store::TableCursor::Saved before = test.save();
+    answered.viewFailure = withViewsAfter(data_.dsTest, [&] {
+        try {
+            const bool pending = test.State() != store::CursorState::Browse;
+            test.Edit();
+            if (!letter.isEmpty())
+                test.Fields(givenLetterField).setAsString(letter.toStdString());
+            // With no letter chosen and nothing typed there is nothing to store.
+            if (!letter.isEmpty() || pending)
+                test.Post();
+        } catch (...) {
+            test.restore(before);
+            throw;
+        }
+    });
+    // The stored record: the letter just written, or what the record held.
+    answered.correct = test.FieldByName("Rb").AsString() == test.FieldByName("Rd").AsString();
+    if (answered.correct)
+        ++state_.Rc;
     else
-        ++Ri;
-    Rp = percentage(Rc, Ri);
-    return {percentageText(Rp), QString::number(Rc), QString::number(Rc + Ri), QString::number(Ri),
-            Rc + Ri == gradeDueAfter};
+        ++state_.Ri;
+    state_.Rp = percentage(state_.Rc, state_.Ri);
+    answered.score = {percentageText(state_.Rp, regional_), QString::number(state_.Rc),
+                      QString::number(state_.Rc + state_.Ri), QString::number(state_.Ri),
+                      state_.Rc + state_.Ri == gradeDueAfter};
+    return answered;
 }
 
-bool TestSession::moveOn()
+TestSession::MovedOn TestSession::moveOn()
 {
-    data_.tblTest.Next();
-    return data_.tblTest.Eof();
-}
-
-QString TestSession::countDown()
-{
-    --ir;
-    return QString::number(ir);
+    store::TableCursor& test = data_.tblTest;
+    MovedOn moved;
+    moved.viewFailure = withViewsAfter(data_.dsTest, [&test] { test.Next(); });
+    moved.atEnd = test.Eof();
+    --state_.ir;
+    moved.remaining = QString::number(state_.ir);
+    return moved;
 }
 
 QString TestSession::grade()
 {
-    nota = gradeFor(Rc);
-    Rc = 0;
-    Ri = 0;
-    return QString::number(nota);
+    state_.nota = gradeFor(state_.Rc);
+    state_.Rc = 0;
+    state_.Ri = 0;
+    return QString::number(state_.nota);
 }
 
 void TestSession::enterReview()
@@ -170,38 +218,64 @@ TestSession::ReviewStep TestSession::reviewStep(bool down)
         test.Prior();
     if (down ? test.Eof() : test.Bof())
         return {true, false, {}, {}};
-    culRB = text(test.FieldByName("Rb").AsString());
-    culRR = text(test.FieldByName("Rd").AsString());
-    return {false, culRR == culRB, culRB, culRR};
+    state_.culRB = text(test.FieldByName("Rb").AsString());
+    state_.culRR = text(test.FieldByName("Rd").AsString());
+    return {false, state_.culRR == state_.culRB, state_.culRB, state_.culRR};
 }
 
 TestSession::Tick TestSession::tick()
 {
     readTime();
-    clockTick(K3, k2, k1);
-    return {str, remainingText(k1)};
+    clockTick(state_.K3, state_.k2, state_.k1);
+    return {state_.str, remainingText(state_.k1)};
 }
 
 void TestSession::readTime()
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    DateTime = toDateTime(now);
-    str = longTimeText(now.time());
+    const QDateTime now = now_();
+    state_.DateTime = toDateTime(now);
+    state_.str = longTimeText(now.time(), regional_);
 }
 
-void TestSession::leave(bool ordered)
+void TestSession::emptyInLeavingOrder(bool ordered)
 {
     store::TableCursor& test = data_.tblTest;
     if (ordered)
         test.setIndexFieldNames("Nr_Intreb");
-    RecMax = test.RecordCount();
-    store::withControlsDisabled({&data_.dsTest}, [&] {
-        test.First();
-        for (int i = 0; i < RecMax; ++i) {
-            test.Next();
-            test.Delete();
-        }
-    });
+    state_.RecMax = test.RecordCount();
+    test.First();
+    for (int i = 0; i < state_.RecMax; ++i) {
+        test.Next();
+        test.Delete();
+    }
 }
 
-}  // namespace TestColreg_Proc
+std::exception_ptr TestSession::emptyScratchTable(bool ordered)
+{
+    store::TableCursor& test = data_.tblTest;
+    std::exception_ptr failure;
+    // The views show only the record the emptying ends on (normally none): a picture they cannot show
+    // does not stop it.
+    try {
+        store::withControlsDisabled({&data_.dsTest}, [&] { emptyInLeavingOrder(ordered); });
+        return nullptr;
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // A change the file does not take (its row deleted by another program, a file that refuses
+    // writes) stops every move of the cursor. The table is read again as the file holds it, without
+    // that change, and emptied as far as the file lets it.
+    if (test.Active() && test.State() != store::CursorState::Browse) {
+        try {
+            store::withControlsDisabled({&data_.dsTest}, [&] {
+                test.Close();
+                test.Open();
+                emptyInLeavingOrder(ordered);
+            });
+        } catch (...) {
+        }
+    }
+    return failure;
+}
+
+}  // namespace selftest

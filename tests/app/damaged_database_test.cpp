@@ -198,6 +198,7 @@ Outcome runProgram(const fixture::Folder& folder)
     frmColreg_Proc->rdbtnA->setChecked(true);
     frmColreg_Proc->bitbtnUrmat->click();
     frmColreg_Proc->Terminat->click();
+    EXPECT_TRUE(app::endRequested()) << "\"Terminat\" ends the program whatever the file";
     app::destroyWindows();
 
     for (const QString& error : recorder.errors())
@@ -490,6 +491,80 @@ TEST(DamagedDatabase, TheErrorTextNamesTheFileAndTheWayOut)
               "Refaceți banca de "
               "întrebări din surse cu velmaris-bank (velmaris-bank build SURSE -o Velmaris.mdb --force) sau "
               "puneți în locul lui o copie bună.");
+}
+
+// Every "Terminat" ends the program and the test window's "Înapoi" goes back to the menu, whatever the
+// file and whatever the test met on it: the test window's tidying does what the file lets it, and the
+// error box says what it could not do.
+TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
+{
+    struct File {
+        const char* name;
+        std::function<void(fixture::Folder&)> make;
+        // Done once the first question is answered; a second answer follows it.
+        std::function<void(fixture::Folder&)> duringTheTest;
+        bool emptied;  // the test window's ways out leave no scratch row
+    };
+    const File files[] = {
+        {"zero length", [](fixture::Folder& f) { f.writeBytes(""); }, nullptr, false},
+        {"cut to half its pages",
+         [](fixture::Folder& f) { f.writeBytes(cut(pristineBank().size() / kPage / 2 * kPage)); }, nullptr, false},
+        {"no picture readable", bankAfter("UPDATE Intrebari SET Poza = CAST('nu este o poză' AS BLOB)"), nullptr, true},
+        {"the test's rows deleted by a second program", [](fixture::Folder& f) { f.writeBytes(pristineBank()); },
+         [](fixture::Folder& f) { f.exec("DELETE FROM ManInt"); }, true},
+    };
+    struct Exit {
+        const char* name;
+        std::function<void()> press;
+        bool testWindow;
+        bool ends;
+    };
+    const Exit exits[] = {
+        {"the test window's Terminat", [] { frmColreg_Proc->Terminat->click(); }, true, true},
+        {"the test window's Înapoi", [] { frmColreg_Proc->Inapoi->click(); }, true, false},
+        {"the menu's Terminat", [] { frmAlege->erminat1->trigger(); }, false, true},
+        {"the learning window's Terminat", [] { frmInv_Colreg->Terminat->click(); }, false, true},
+    };
+    for (const File& file : files) {
+        for (const Exit& exit : exits) {
+            SCOPED_TRACE(std::string(file.name) + ", " + exit.name);
+            fixture::Folder folder;
+            file.make(folder);
+            BoxRecorder recorder;
+            app::resetEndRequest();
+            app::createWindows(QString::fromStdString(folder.path()));
+            app::showWindow(frmMain);
+            frmMain->bitbtnOK->click();
+            frmAlege->estarecapreciereprocentual1->trigger();
+            frmColreg_Proc->Timer2->stop();
+            frmColreg_Proc->btnStart->click();
+            frmColreg_Proc->rdbtnA->setChecked(true);
+            frmColreg_Proc->bitbtnUrmat->click();
+            if (file.duringTheTest) {
+                file.duringTheTest(folder);
+                frmColreg_Proc->rdbtnB->setChecked(true);
+                frmColreg_Proc->bitbtnUrmat->click();
+            }
+            const std::size_t errorsBefore = recorder.errors().size();
+            exit.press();
+            if (exit.ends) {
+                EXPECT_TRUE(app::endRequested()) << "the program ends";
+            } else {
+                EXPECT_FALSE(frmColreg_Proc->isVisible());
+                EXPECT_TRUE(frmAlege->isVisible()) << "back at the menu";
+            }
+            if (exit.testWindow) {
+                EXPECT_TRUE(frmColreg_Proc->btnStart->isEnabled());
+                if (file.emptied) {
+                    EXPECT_EQ(readOnlyValue(folder.databasePath(), "SELECT count(*) FROM ManInt"), "0");
+                    EXPECT_EQ(recorder.errors().size(), errorsBefore) << "nothing left undone to report";
+                }
+            } else {
+                EXPECT_EQ(recorder.errors().size(), errorsBefore) << "these end without a word";
+            }
+            app::destroyWindows();
+        }
+    }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace fixture {
 
 // A draw a test can repeat: "seeding from the clock" always starts the same sequence.
-class FixedDraw : public TestColreg_Proc::Generator {
+class FixedDraw : public selftest::Generator {
 public:
     explicit FixedDraw(std::uint32_t seed) : seed_(seed), engine_(seed) {}
     void seedFromClock() override { engine_.seed(seed_); }

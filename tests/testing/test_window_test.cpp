@@ -7,8 +7,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
+#include <QTimerEvent>
 
+#include <functional>
 #include <random>
 #include <set>
 
@@ -25,7 +28,7 @@
 #include "tests/support/fixed_draw.h"
 #include "tests/support/fixture_db.h"
 
-using namespace TestColreg_Proc;
+using namespace selftest;
 
 namespace {
 
@@ -35,6 +38,8 @@ QString text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+const QString kLeaving = QString::fromUtf8(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE");
 
 class TestWindow : public ::testing::Test {
 protected:
@@ -47,14 +52,18 @@ protected:
         app::showWindow(frmMain);
         w = frmColreg_Proc;
         w->Timer2->stop();  // ticks are driven by hand here
+        // Nothing of the machine comes in: a repeatable draw, a clock at 14:05:09 and our users'
+        // regional settings, whatever the machine's locale.
         w->session().setGenerator(std::make_unique<FixedDraw>(20261210));
+        w->session().setTimeSource([] { return QDateTime(QDate(2026, 12, 10), QTime(14, 5, 9)); });
+        w->session().setRegionalSettings(QLocale(QLocale::Romanian, QLocale::Romania));
         frmMain->bitbtnOK->click();
         frmAlege->estarecapreciereprocentual1->trigger();
         recorder.boxes.clear();
     }
     void TearDown() override { app::destroyWindows(); }
 
-    TestSession& s() { return w->session(); }
+    const TestState& state() const { return w->session().state(); }
     std::string current(const char* field) { return frmMain->data.tblTest.FieldByName(field).AsString(); }
     void choose(const std::string& letter)
     {
@@ -70,6 +79,24 @@ protected:
         std::vector<QString> all;
         for (const auto& b : recorder.boxes)
             all.push_back(b.text);
+        return all;
+    }
+    // The texts of the boxes shown, for a failure's message.
+    std::string shownBoxes() const
+    {
+        QStringList all;
+        for (const auto& b : recorder.boxes)
+            all.push_back(b.text);
+        return all.join(QStringLiteral(" | ")).toStdString();
+    }
+    // Every display of the counts and the questions remaining, and the choice made.
+    std::vector<QString> displays() const
+    {
+        std::vector<QString> all;
+        for (QLineEdit* e : {w->edtNrInt, w->edtRi, w->EdtRc, w->edtRp, w->edtRc1, w->edtRcRi, w->edtNota})
+            all.push_back(e->text());
+        all.push_back(w->rdbtnA->isChecked() ? "a" : w->rdbtnB->isChecked() ? "b" : w->rdbtnC->isChecked() ? "c" : "-");
+        all.push_back(w->Button1->isVisible() ? "Nota" : "");
         return all;
     }
 
@@ -122,14 +149,14 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
     for (QLineEdit* e : {w->edtRc1, w->edtRcRi, w->edtRi, w->EdtRc, w->edtRp})
         EXPECT_EQ(e->text(), "0");
     EXPECT_EQ(w->edtNrInt->text(), "") << "kept until the first Confirm";
-    EXPECT_FALSE(w->PanTime->text().isEmpty());
-    EXPECT_EQ(s().ir, 30);
+    EXPECT_EQ(w->PanTime->text(), "14:05:09");
+    EXPECT_EQ(state().ir, 30);
 
     // The copy: 30 records in draw order, "?" given, positioned on the first; the bank on the last copied.
     EXPECT_EQ(folder.count("ManInt"), 30);
     const auto numbers = folder.column("SELECT Nr_Intreb FROM ManInt ORDER BY Id");
     for (int i = 0; i < 30; ++i)
-        EXPECT_EQ(numbers[i], std::to_string(s().numere[i + 1]));
+        EXPECT_EQ(numbers[i], std::to_string(state().numere[i + 1]));
     EXPECT_EQ(std::set<std::string>(numbers.begin(), numbers.end()).size(), 30u);
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = '?'")[0], "30");
     EXPECT_EQ(current("Nr_Intreb"), numbers[0]);
@@ -160,7 +187,7 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
         EXPECT_FALSE(w->rdbtnA->isChecked() || w->rdbtnB->isChecked() || w->rdbtnC->isChecked());
         EXPECT_EQ(w->Button1->isVisible(), i >= 29) << i;
         if (i == 3) {
-            EXPECT_EQ(w->edtRp->text(), "66.6666666666667");
+            EXPECT_EQ(w->edtRp->text(), "66,6666666666667") << "the decimal comma of our users' settings";
         }
         if (i == 29) {
             EXPECT_EQ(w->edtNota->text(), "  ?!");
@@ -170,8 +197,8 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
     EXPECT_EQ(texts(), expectedBoxes);
     EXPECT_EQ(nrIntWhileJudged.front(), "30");
     EXPECT_EQ(nrIntWhileJudged.back(), "1");
-    EXPECT_EQ(w->edtRp->text(), QString::number(correct * 100.0 / 30, 'g', 15));
     EXPECT_EQ(correct, 19);
+    EXPECT_EQ(w->edtRp->text(), "63,3333333333333");
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = Rb")[0], "19");
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = '?'")[0], "1");
 
@@ -184,8 +211,8 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
     // Nota: the grade of 19 correct answers, the counts zeroed.
     w->Button1->click();
     EXPECT_EQ(w->edtNota->text(), "5");
-    EXPECT_EQ(s().Rc, 0);
-    EXPECT_EQ(s().Ri, 0);
+    EXPECT_EQ(state().Rc, 0);
+    EXPECT_EQ(state().Ri, 0);
     EXPECT_EQ(w->EdtRc->text(), "19") << "the boxes keep their texts";
 
     // Review: the first question without a judgement, then each step judges the record reached.
@@ -224,7 +251,7 @@ TEST_F(TestWindow, TypicalSelfTestFromMenuToMenu)
     EXPECT_EQ(recorder.boxes[0].caption, "Colreg");
     EXPECT_EQ(recorder.boxes[0].text, text(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE"));
     EXPECT_EQ(folder.count("ManInt"), 0);
-    EXPECT_EQ(s().RecMax, 30);
+    EXPECT_EQ(state().RecMax, 30);
     EXPECT_TRUE(w->btnStart->isEnabled());
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(frmAlege->isVisible());
@@ -317,29 +344,34 @@ TEST_F(TestWindow, AFailedStartChangesNothingAndCanBeTriedAgain)
         SCOPED_TRACE(c.what);
         QFile::remove(QString::fromStdString(folder.databasePath()));
         start(fixture::sampleQuestions(274), c.leftoverRows);
+        // The old rows answered before Start, as the window offers them: one right, one wrong.
+        for (const char* letter : {"A", "B"}) {
+            if (c.leftoverRows > 0) {
+                choose(letter);
+                w->bitbtnUrmat->click();
+            }
+        }
         folder.exec(c.trigger);
         const auto rowsBefore = folder.column("SELECT Id || Intrebare || Rd FROM ManInt ORDER BY Id");
         const QString shownBefore = w->dbMIntreb->toPlainText();
         w->edtRp->setText("66.6666666666667");  // a display left by an earlier test
-        s().Rc = 7;
-        s().ir = 3;
+        const std::vector<QString> displaysBefore = displays();
+        const TestState stateBefore = state();
         recorder.boxes.clear();
         w->btnStart->click();
         EXPECT_EQ(recorder.errors(), std::vector<QString>{text(c.error)});
         EXPECT_EQ(folder.column("SELECT Id || Intrebare || Rd FROM ManInt ORDER BY Id"), rowsBefore);
         EXPECT_TRUE(w->btnStart->isEnabled());
-        EXPECT_EQ(w->edtRp->text(), "66.6666666666667");
-        EXPECT_EQ(w->edtRi->text(), "");
+        EXPECT_EQ(displays(), displaysBefore);
         EXPECT_EQ(w->dbMIntreb->toPlainText(), shownBefore);
-        EXPECT_EQ(s().Rc, 7);
-        EXPECT_EQ(s().ir, 3);
+        EXPECT_TRUE(state() == stateBefore) << "counts, remaining questions and drawn numbers as before";
         EXPECT_EQ(frmMain->data.tblTest.RecordCount(), c.leftoverRows) << "the cursor holds what the file holds";
 
         if (c.leftoverRows == 0) {
             recorder.boxes.clear();
             w->bitbtnUrmat->click();
             EXPECT_TRUE(recorder.boxes.empty()) << "nothing to judge";
-            EXPECT_EQ(s().Rc + s().Ri, 7);
+            EXPECT_TRUE(state() == stateBefore);
         }
 
         // Once the fault is gone, Start works as usual.
@@ -349,26 +381,190 @@ TEST_F(TestWindow, AFailedStartChangesNothingAndCanBeTriedAgain)
         EXPECT_TRUE(recorder.errors().empty());
         EXPECT_EQ(folder.count("ManInt"), 30);
         EXPECT_FALSE(w->btnStart->isEnabled());
-        EXPECT_EQ(s().Rc, 0);
+        EXPECT_EQ(state().Rc, 0);
         app::destroyWindows();
+    }
+}
+
+// A letter the file does not take is neither judged nor counted: no judgement, only the error box; the
+// displays, the choice, the question shown and the counts stay as they were before "Confirm". Once the
+// file takes it, "Confirm" counts the question once.
+TEST_F(TestWindow, AnAnswerThatCannotBeStoredChangesNothingAndCountsOnceWhenTriedAgain)
+{
+    struct Case {
+        const char* what;
+        const char* fault;
+        const char* mend;
+        const char* error;  // begins so
+    };
+    const Case cases[] = {
+        {"a full disk",
+         "CREATE TRIGGER fail BEFORE UPDATE ON ManInt BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END",
+         "DROP TRIGGER fail", "tblTest: Cannot store the record: database or disk is full."},
+        {"a failing disk",
+         "CREATE TRIGGER fail BEFORE UPDATE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END",
+         "DROP TRIGGER fail", "tblTest: Cannot store the record: disk I/O error."},
+        {"the test's rows deleted by another program", "CREATE TABLE Kept AS SELECT * FROM ManInt; DELETE FROM ManInt",
+         "INSERT INTO ManInt SELECT * FROM Kept", "tblTest: Row cannot be located for updating."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(QString::fromStdString(folder.databasePath()));
+        start(fixture::sampleQuestions(274));
+        w->btnStart->click();
+        for (int i = 1; i <= 2; ++i) {
+            choose(current("Rb"));
+            w->bitbtnUrmat->click();
+        }
+        const std::string number = current("Nr_Intreb");
+        const std::string right = current("Rb");
+        const QString shown = w->dbMIntreb->toPlainText();
+
+        folder.exec(c.fault);
+        choose(right);
+        const std::vector<QString> displaysBefore = displays();
+        const TestState stateBefore = state();
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            SCOPED_TRACE(attempt);
+            recorder.boxes.clear();
+            w->bitbtnUrmat->click();
+            ASSERT_EQ(recorder.boxes.size(), 1u) << "no judgement, no end notice: " << shownBoxes();
+            EXPECT_EQ(recorder.boxes[0].kind, BoxRecorder::Kind::Error);
+            EXPECT_TRUE(recorder.boxes[0].text.startsWith(text(c.error))) << recorder.boxes[0].text.toStdString();
+            EXPECT_EQ(displays(), displaysBefore) << "the choice stays made for the next try";
+            EXPECT_TRUE(state() == stateBefore);
+            EXPECT_EQ(current("Nr_Intreb"), number);
+            EXPECT_EQ(w->dbMIntreb->toPlainText(), shown);
+        }
+
+        folder.exec(c.mend);
+        recorder.boxes.clear();
+        w->bitbtnUrmat->click();
+        EXPECT_EQ(texts(), std::vector<QString>{text("Răspuns BUN. Bravo!")});
+        EXPECT_EQ(w->EdtRc->text(), "3") << "counted once";
+        EXPECT_EQ(w->edtRcRi->text(), "3");
+        EXPECT_EQ(w->edtNrInt->text(), "27");
+        EXPECT_EQ(folder.column("SELECT Rd FROM ManInt WHERE Nr_Intreb = " + number)[0], right);
+        EXPECT_NE(current("Nr_Intreb"), number) << "on to the next question";
+        app::destroyWindows();
+    }
+}
+
+// A question whose picture cannot be shown is still answered once: its letter stored and counted, the
+// next question reached, and the failure reported after the answer.
+TEST_F(TestWindow, AQuestionWhosePictureCannotBeShownIsAnsweredOnce)
+{
+    folder.writeDatabase(fixture::sampleQuestions(274), 3);
+    folder.exec("UPDATE ManInt SET Poza = CAST('nu este o poză' AS BLOB)");
+    start({}, 0, false);
+    const auto ids = folder.column("SELECT Id FROM ManInt ORDER BY Id");
+    for (int row = 0; row < 2; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(current("Id"), ids[row]);
+        recorder.boxes.clear();
+        choose("A");
+        w->bitbtnUrmat->click();
+        EXPECT_EQ(texts(), (std::vector<QString>{text("Răspuns BUN. Bravo!"), text("Bitmap image is not valid.")}));
+        EXPECT_EQ(w->edtRcRi->text(), QString::number(row + 1)) << "each question counted once";
+        EXPECT_EQ(folder.column("SELECT Rd FROM ManInt WHERE Id = " + ids[row])[0], "A");
+        EXPECT_EQ(current("Id"), ids[row + 1]) << "moved on";
     }
 }
 
 TEST_F(TestWindow, StartWithTheBankClosedReportsAndLeavesTheWindowAsItWas)
 {
     start({}, 0, false);  // no database: every cursor stays closed
-    s().Rc = 7;
+    const std::vector<QString> displaysBefore = displays();
     w->btnStart->click();
     const auto errors = recorder.errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_TRUE(errors[0].startsWith("Could not find file")) << errors[0].toStdString();
-    EXPECT_EQ(s().Rc, 7);
+    EXPECT_TRUE(state() == selftest::TestState{});
     EXPECT_TRUE(w->btnStart->isEnabled());
-    EXPECT_EQ(w->edtRp->text(), "");
-    recorder.boxes.clear();
-    w->Inapoi->click();  // the record count fails: the window stays
-    EXPECT_EQ(recorder.errors(), std::vector<QString>{"tblTest: Cannot perform this operation on a closed dataset."});
-    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(displays(), displaysBefore);
+}
+
+// "Înapoi" and "Terminat" are the ways out of the test: each leaves whatever its tidying meets, empties
+// what the file lets it, and says in the error box, after the leaving notice, what it could not do.
+TEST_F(TestWindow, InapoiAndTerminatLeaveWhateverTheTidyingMeets)
+{
+    struct Case {
+        const char* what;
+        bool withDatabase;
+        std::function<void(fixture::Folder&, TfrmColreg_Proc*)> make;  // after Start
+        const char* error;                                             // begins so
+        int rowsLeft;
+    };
+    const Case cases[] = {
+        {"the bank could not be opened", false, nullptr, "tblTest: Cannot perform this operation on a closed dataset.",
+         -1},
+        {"a question's text typed into, then its row deleted by another program", true,
+         [](fixture::Folder& f, TfrmColreg_Proc* window) {
+             QTest::keyClicks(window->dbMIntreb, "x");
+             f.exec("DELETE FROM ManInt WHERE Id = (SELECT min(Id) FROM ManInt)");
+         },
+         "tblTest: Row cannot be located for updating", 0},
+        {"a file that takes no deletion", true,
+         [](fixture::Folder& f, TfrmColreg_Proc*) {
+             f.exec("CREATE TRIGGER fail BEFORE DELETE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+         },
+         "tblTest: Cannot delete the record: disk I/O error.", 30},
+    };
+    for (const bool terminat : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (terminat ? ", Terminat" : ", Înapoi"));
+            QFile::remove(QString::fromStdString(folder.databasePath()));
+            start(fixture::sampleQuestions(274), 0, c.withDatabase);
+            w->btnStart->click();
+            if (c.make)
+                c.make(folder, w);
+            w->BitBtnVerificareTestare->click();  // the panels hidden, as in review
+            recorder.boxes.clear();
+            (terminat ? w->Terminat : w->Inapoi)->click();
+            ASSERT_EQ(recorder.boxes.size(), 2u) << shownBoxes();
+            EXPECT_EQ(recorder.boxes[0].caption, terminat ? "RColreg" : "Colreg");
+            EXPECT_EQ(recorder.boxes[0].text, kLeaving);
+            EXPECT_EQ(recorder.boxes[1].kind, BoxRecorder::Kind::Error);
+            EXPECT_TRUE(recorder.boxes[1].text.startsWith(text(c.error))) << recorder.boxes[1].text.toStdString();
+            if (terminat) {
+                EXPECT_TRUE(app::endRequested()) << "the program ends";
+            } else {
+                EXPECT_FALSE(w->isVisible());
+                EXPECT_TRUE(frmAlege->isVisible()) << "back at the menu";
+            }
+            EXPECT_TRUE(w->btnStart->isEnabled());
+            EXPECT_FALSE(w->Panel1->isHidden() || w->Panel2->isHidden() || w->Panel3->isHidden());
+            if (c.rowsLeft >= 0) {
+                EXPECT_EQ(folder.count("ManInt"), c.rowsLeft);
+            }
+            app::destroyWindows();
+        }
+    }
+}
+
+// Each pass of the emptying moves on one record and deletes the one it stands on; "Terminat" walks the
+// table in the order of the question numbers, "Înapoi" in the file's order.
+TEST_F(TestWindow, LeavingDeletesInTheOrderOfItsButton)
+{
+    for (const bool terminat : {false, true}) {
+        SCOPED_TRACE(terminat ? "Terminat" : "Înapoi");
+        QFile::remove(QString::fromStdString(folder.databasePath()));
+        folder.writeDatabase(fixture::sampleQuestions(274));
+        // Rows an earlier run left, numbered 40 10 50 20 30 in the file's order.
+        folder.exec(
+            "INSERT INTO ManInt(Nr_Intreb, Rb, Rd) VALUES (40, 'A', '?'), (10, 'A', '?'), (50, 'A', '?'), (20, 'A', "
+            "'?'), (30, 'A', '?'); CREATE TABLE Deleted(Nr_Intreb); CREATE TRIGGER logged AFTER DELETE ON ManInt "
+            "BEGIN INSERT INTO Deleted VALUES (old.Nr_Intreb); END");
+        start({}, 0, false);
+        (terminat ? w->Terminat : w->Inapoi)->click();
+        EXPECT_TRUE(recorder.errors().empty());
+        EXPECT_EQ(state().RecMax, 5);
+        const std::vector<std::string> inNumberOrder{"20", "40", "50", "30", "10"};
+        const std::vector<std::string> inFileOrder{"10", "20", "30", "50", "40"};
+        EXPECT_EQ(folder.column("SELECT Nr_Intreb FROM Deleted ORDER BY rowid"),
+                  terminat ? inNumberOrder : inFileOrder);
+        app::destroyWindows();
+    }
 }
 
 TEST_F(TestWindow, ABankWithGapsStillGivesThirtyDistinctQuestions)
@@ -420,7 +616,7 @@ TEST_F(TestWindow, ClockShowsTimeAndCountdownFromItsTicks)
     start(fixture::sampleQuestions(274));
     EXPECT_EQ(w->PanTime->text(), "");
     EXPECT_EQ(w->PanTime1->text(), "");
-    s().K3 = 0;
+    ASSERT_EQ(state().K3, 0) << "no tick since the window was made";
     w->btnStart->click();
     const std::pair<int, const char*> marks[] = {
         {1, "30 min"}, {29, "30 min"}, {30, "29 min"}, {900, "0 min"}, {930, "-1 min"}};
@@ -432,29 +628,44 @@ TEST_F(TestWindow, ClockShowsTimeAndCountdownFromItsTicks)
         }
         EXPECT_EQ(w->PanTime1->text(), shown) << tick;
     }
-    EXPECT_EQ(s().k1, -1);
-    EXPECT_FALSE(w->PanTime->text().isEmpty());
-    EXPECT_EQ(w->PanTime->text(), s().str);
+    EXPECT_EQ(state().k1, -1);
+    EXPECT_EQ(w->PanTime->text(), "14:05:09");
+    EXPECT_EQ(w->PanTime->text(), state().str);
 }
 
-// The real box runs its own event loop: the clock goes on behind it.
+// The real box runs its own event loop: the clock goes on behind it. The ticks are timer events of the
+// window's clock put in the queue by the test, so the count depends on nothing but the event loop that
+// delivers them, which is the box's.
 TEST_F(TestWindow, ClockTicksBehindAnOpenBox)
 {
     start(fixture::sampleQuestions(274));
-    w->Timer2->setInterval(20);
-    w->Timer2->start();
-    s().K3 = 0;
-    s().k2 = 0;
-    const int before = s().K3;
-    app::QtBoxes real;
-    QTimer::singleShot(400, [] {
+    ASSERT_EQ(state().K3, 0);
+    w->Timer2->start(3'600'000);  // running, but never due by itself here
+    constexpr int kTicks = 7;
+    for (int i = 0; i < kTicks; ++i)
+        QCoreApplication::postEvent(w->Timer2, new QTimerEvent(w->Timer2->timerId()));
+    int ticksWhileOpen = -1;
+    QString shownWhileOpen;
+    // Queued after the ticks: closes the box once they were delivered.
+    std::function<void(int)> closeBox = [&](int tries) {
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible())
+            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
+                ticksWhileOpen = state().K3;
+                shownWhileOpen = w->PanTime1->text();
                 box->accept();
-    });
+                return;
+            }
+        if (tries > 0)
+            QMetaObject::invokeMethod(
+                w, [&closeBox, tries] { closeBox(tries - 1); }, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(
+        w, [&closeBox] { closeBox(1000); }, Qt::QueuedConnection);
+    app::QtBoxes real;
     real.message(w, "Colreg", "deschis");
-    EXPECT_GT(s().K3 + 30 * s().k2 - before, 5);
-    EXPECT_FALSE(w->PanTime1->text().isEmpty());
+    EXPECT_EQ(ticksWhileOpen, kTicks) << "each tick delivered while the box was open";
+    EXPECT_EQ(shownWhileOpen, "30 min");
+    EXPECT_EQ(w->PanTime->text(), "14:05:09");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace TestColreg_Proc;
+using namespace selftest;
 
 TEST(Grade, FollowsTheThresholdsOfCorrectAnswers)
 {

@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace TestColreg_Proc;
+using namespace selftest;
 
 // A generator that gives the values it is handed, in order, and records how it is used.
 class ScriptedGenerator : public Generator {
@@ -167,7 +167,7 @@ TEST(Draw, GenNumSeedsFromTheClockOnceAndOnlyBeforeTheFirstRound)
     }
     ScriptedGenerator generator(script);
     num numere{};
-    Gen_Num(numere, generator);
+    drawTestNumbers(numere, generator);
 
     std::vector<std::string> expected{"seed"};
     expected.insert(expected.end(), 3 * drawnCount, "draw");
@@ -186,8 +186,8 @@ TEST(QuestionDraw, AGivenSeedRepeatsItsDrawAndTheClockGivesNewOnes)
 
     // Two seeds from the clock, one after the other, differ.
     QuestionDraw clock;
-    Gen_Num(a, clock);
-    Gen_Num(b, clock);
+    drawTestNumbers(a, clock);
+    drawTestNumbers(b, clock);
     EXPECT_NE(a, b);
 }
 
@@ -283,7 +283,7 @@ TEST(ChooseQuestions, DrawsFurtherNumbersWhenTheSparesRunOut)
 }
 
 // Whatever the bank and the draw, the choice is 30 distinct bank numbers within 0..273, keeping every
-// drawn number the bank has at its place; also when numere repeats itself (never from Gen_Num).
+// drawn number the bank has at its place; also when numere repeats itself (never from the draw).
 TEST(ChooseQuestions, AlwaysGivesThirtyDistinctNumbersOfTheBank)
 {
     for (std::uint32_t seed = 1; seed <= 600; ++seed) {

@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     app::setUpApplication(application);
-    using namespace TestColreg_Proc;
+    using namespace selftest;
     std::printf("%s\n", percentageText(percentage(2, 1)).toUtf8().constData());
     std::printf("%s\n", percentageText(percentage(20, 9)).toUtf8().constData());
     std::printf("%s\n", longTimeText(QTime(14, 5, 9)).toUtf8().constData());

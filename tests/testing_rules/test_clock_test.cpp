@@ -8,7 +8,7 @@
 
 namespace {
 
-using namespace TestColreg_Proc;
+using namespace selftest;
 
 // "Start" sets k2 to 0 and leaves K3; with K3 at 0 the countdown steps every 30th tick.
 TEST(Clock, CountsDownAMinuteEveryThirtyTicksAndGoesOnBelowZero)

@@ -6,52 +6,81 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "store/database.h"
 #include "store/error.h"
+#include "testing/test_clock.h"
 #include "tests/support/fixed_draw.h"
 #include "tests/support/fixture_db.h"
 
 namespace {
 
-using namespace TestColreg_Proc;
+using namespace selftest;
 
 using fixture::FixedDraw;
 
+const QDateTime kFivePastTwo(QDate(2026, 12, 10), QTime(14, 5, 9));
+
+// The four cursors on the folder's database, opened as start-up does.
+void connect(const fixture::Folder& folder, store::Database& data)
+{
+    data.conColreg.setConnectionString(store::connectionStringFor(folder.path() + "/"));
+    for (store::TableCursor* c : {&data.tblIntrebari, &data.tblTest, &data.tblRezultate, &data.tblStudenti}) {
+        c->setConnection(&data.conColreg);
+        c->Open();
+    }
+}
+
+// Nothing of the machine comes in: a repeatable draw, a clock that stands at 14:05:09, the C locale.
+void pin(TestSession& session)
+{
+    session.setGenerator(std::make_unique<FixedDraw>(4242));
+    session.setTimeSource([] { return kFivePastTwo; });
+    session.setRegionalSettings(QLocale::c());
+}
+
+// The letter that answers the current question right or wrong.
+QString letterFor(store::Database& data, bool right)
+{
+    const std::string rb = data.tblTest.FieldByName("Rb").AsString();
+    return QString::fromStdString(right ? rb : (rb == "A" ? "B" : "A"));
+}
+
+struct Confirmed {
+    TestSession::Answered answered;
+    TestSession::MovedOn moved;
+};
+
+// "Confirm" as the window makes it: answer, then move on.
+Confirmed confirm(TestSession& session, store::Database& data, bool right)
+{
+    Confirmed c;
+    c.answered = session.answer(letterFor(data, right));
+    c.moved = session.moveOn();
+    return c;
+}
+
 class Session : public ::testing::Test {
 protected:
-    // The bank and `leftoverRows` rows an earlier run left in ManInt; the cursors opened as start-up does.
+    // The bank and `leftoverRows` rows an earlier run left in ManInt.
     void open(int leftoverRows = 0, int questions = 274)
     {
         folder.writeDatabase(fixture::sampleQuestions(questions), leftoverRows);
-        data.conColreg.setConnectionString(store::connectionStringFor(folder.path() + "/"));
-        for (store::TableCursor* c : {&data.tblIntrebari, &data.tblTest, &data.tblRezultate, &data.tblStudenti}) {
-            c->setConnection(&data.conColreg);
-            c->Open();
-        }
-        session.setGenerator(std::make_unique<FixedDraw>(4242));
+        connect(folder, data);
+        pin(session);
     }
     std::string current(const char* field) { return data.tblTest.FieldByName(field).AsString(); }
     std::vector<std::string> scratch() const
     {
         return folder.column("SELECT Id || '|' || Nr_Intreb || '|' || Intrebare || '|' || Rd FROM ManInt ORDER BY Id");
     }
-    // Answers the current question right or wrong, as the window's "Confirm" does.
-    bool answerAndMove(bool right, TestSession::Score* score = nullptr)
-    {
-        const std::string rb = current("Rb");
-        const bool correct = session.answer(QString::fromStdString(right ? rb : (rb == "A" ? "B" : "A")));
-        const TestSession::Score s = session.count(correct);
-        if (score)
-            *score = s;
-        const bool end = session.moveOn();
-        session.countDown();
-        return end;
-    }
+    Confirmed answerAndMove(bool right) { return confirm(session, data, right); }
 
     fixture::Folder folder;
     store::Database data;
@@ -61,19 +90,23 @@ protected:
 TEST_F(Session, StartCopiesThirtyDistinctQuestionsInDrawOrderAndResetsTheCounts)
 {
     open(12);  // rows an abnormal end left behind
-    session.Rc = 5;
-    session.Ri = 4;
-    session.Rp = 55.5;
-    session.k2 = 9;
-    session.K3 = 17;
-    session.nota = 8;
+    // A state no Start has reset yet: the old rows answered, a grade given, the clock run on.
+    answerAndMove(true);
+    session.grade();
+    answerAndMove(true);
+    answerAndMove(false);
+    for (int i = 0; i < 9 * 30 + 17; ++i)
+        session.tick();
+    ASSERT_EQ(std::make_tuple(session.state().Rc, session.state().Ri, session.state().k2, session.state().K3,
+                              session.state().nota),
+              std::make_tuple(1, 1, 9, 17, 4));
     const TestSession::Started started = session.start();
 
     const auto numbers = folder.column("SELECT Nr_Intreb FROM ManInt ORDER BY Id");
     ASSERT_EQ(numbers.size(), 30u) << "the old rows are gone; the test holds exactly its own questions";
     EXPECT_EQ(std::set<std::string>(numbers.begin(), numbers.end()).size(), 30u);
     for (int i = 0; i < 30; ++i)
-        EXPECT_EQ(numbers[i], std::to_string(session.numere[i + 1])) << i;
+        EXPECT_EQ(numbers[i], std::to_string(session.state().numere[i + 1])) << i;
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt m JOIN Intrebari q USING (Nr_Intreb) WHERE m.Rd = '?' AND "
                             "m.Intrebare = q.Intrebare AND m.Rb = q.Rb AND m.R1 = q.R1")[0],
               "30")
@@ -83,13 +116,14 @@ TEST_F(Session, StartCopiesThirtyDistinctQuestionsInDrawOrderAndResetsTheCounts)
     EXPECT_EQ(data.tblIntrebari.FieldByName("Nr_Intreb").AsString(), numbers[29]) << "the bank on the last copied";
     EXPECT_FALSE(data.conColreg.inTransaction());
 
-    EXPECT_EQ(std::make_tuple(session.Rc, session.Ri, session.Rp, session.ir, session.k1, session.k2),
+    const TestState& state = session.state();
+    EXPECT_EQ(std::make_tuple(state.Rc, state.Ri, state.Rp, state.ir, state.k1, state.k2),
               std::make_tuple(0, 0, 0.0, testSize, 0, 0));
-    EXPECT_EQ(session.K3, 17) << "the clock's tick count is not reset";
-    EXPECT_EQ(session.nota, 8);
+    EXPECT_EQ(state.K3, 17) << "the clock's tick count is not reset";
+    EXPECT_EQ(state.nota, 4);
     EXPECT_EQ(started.counts, "0");
-    EXPECT_FALSE(started.time.isEmpty());
-    EXPECT_EQ(started.time, session.str);
+    EXPECT_EQ(started.time, "14:05:09");
+    EXPECT_EQ(state.str, "14:05:09");
     EXPECT_FALSE(started.viewFailure);
 }
 
@@ -118,16 +152,16 @@ TEST_F(Session, AFailedStartIsUndoneWhole)
         store::Database db;
         TestSession s{db};
         own.writeDatabase(fixture::sampleQuestions(274), c.leftoverRows);
+        connect(own, db);
+        pin(s);
+        // The old rows answered before Start, as the window offers them.
+        if (c.leftoverRows > 0) {
+            confirm(s, db, true);
+            confirm(s, db, false);
+        }
         own.exec(c.fault);
-        db.conColreg.setConnectionString(store::connectionStringFor(own.path() + "/"));
-        db.tblIntrebari.setConnection(&db.conColreg);
-        db.tblTest.setConnection(&db.conColreg);
-        db.tblIntrebari.Open();
-        db.tblTest.Open();
         const auto before = own.column("SELECT Id || Intrebare || Rd FROM ManInt ORDER BY Id");
-        s.Rc = 3;
-        s.ir = 12;
-        s.numere[1] = 77;
+        const TestState stateBefore = s.state();
         try {
             s.start();
             ADD_FAILURE() << "Start did not fail";
@@ -138,9 +172,7 @@ TEST_F(Session, AFailedStartIsUndoneWhole)
         EXPECT_FALSE(db.conColreg.inTransaction());
         EXPECT_EQ(db.tblTest.RecordCount(), c.leftoverRows);
         EXPECT_TRUE(db.tblTest.State() == store::CursorState::Browse);
-        EXPECT_EQ(s.Rc, 3);
-        EXPECT_EQ(s.ir, 12);
-        EXPECT_EQ(s.numere[1], 77) << "the drawn numbers of a failed Start are not kept";
+        EXPECT_TRUE(s.state() == stateBefore) << "counts, remaining questions and drawn numbers as before";
         EXPECT_EQ(s.atEnd(), c.leftoverRows == 0) << "an empty table: Confirm judges nothing";
 
         own.exec("DROP TRIGGER f");
@@ -178,48 +210,154 @@ TEST_F(Session, ABankTooSmallStopsStartBeforeAnythingIsWritten)
     EXPECT_FALSE(data.conColreg.inTransaction());
 }
 
-// Answering: the letter is stored on the move, counted, the percentage recomputed, the grade due at
-// the 29th answer and the end reached at the 30th.
+// Answering: the letter stored, judged and counted, the percentage recomputed, the grade due at the
+// 29th answer and the end reached at the 30th.
 TEST_F(Session, AnsweringCountsJudgesAndStoresEachLetter)
 {
     open();
     session.start();
-    std::vector<TestSession::Score> scores;
-    std::vector<bool> ends;
+    std::vector<Confirmed> answers;
     for (int i = 1; i <= 30; ++i) {
-        TestSession::Score score{};
-        ends.push_back(answerAndMove(i % 3 != 0, &score));
-        scores.push_back(score);
+        const std::string number = current("Nr_Intreb");
+        answers.push_back(answerAndMove(i % 3 != 0));
+        EXPECT_EQ(folder.column("SELECT Rd = Rb FROM ManInt WHERE Nr_Intreb = " + number)[0], i % 3 != 0 ? "1" : "0")
+            << "stored before the move: " << i;
     }
-    EXPECT_EQ(scores[0].percent, "100");
-    EXPECT_EQ(scores[2].percent, "66.6666666666667");
-    EXPECT_EQ(scores[2].correct, "2");
-    EXPECT_EQ(scores[2].wrong, "1");
-    EXPECT_EQ(scores[2].given, "3");
+    EXPECT_EQ(answers[0].answered.score.percent, "100");
+    EXPECT_EQ(answers[0].answered.remainingBefore, "30");
+    EXPECT_EQ(answers[0].moved.remaining, "29");
+    EXPECT_EQ(answers[2].answered.score.percent, "66.6666666666667");
+    EXPECT_EQ(answers[2].answered.score.correct, "2");
+    EXPECT_EQ(answers[2].answered.score.wrong, "1");
+    EXPECT_EQ(answers[2].answered.score.given, "3");
     for (int i = 0; i < 30; ++i) {
-        EXPECT_EQ(scores[i].gradeDue, i == 28) << i;
-        EXPECT_EQ(ends[i], i == 29) << i;
+        EXPECT_EQ(answers[i].answered.correct, (i + 1) % 3 != 0) << i;
+        EXPECT_EQ(answers[i].answered.score.gradeDue, i == 28) << i;
+        EXPECT_EQ(answers[i].moved.atEnd, i == 29) << i;
+        EXPECT_FALSE(answers[i].answered.viewFailure || answers[i].moved.viewFailure);
     }
-    EXPECT_EQ(scores[29].percent, "66.6666666666667");
-    EXPECT_EQ(session.ir, 0);
+    EXPECT_EQ(answers[29].answered.score.percent, "66.6666666666667");
+    EXPECT_EQ(answers[29].moved.remaining, "0");
+    EXPECT_EQ(session.state().ir, 0);
     EXPECT_TRUE(session.atEnd());
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = Rb")[0], "20");
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = '?'")[0], "0");
 
     EXPECT_EQ(session.grade(), "6") << "20 correct";
-    EXPECT_EQ(std::make_pair(session.Rc, session.Ri), std::make_pair(0, 0));
+    EXPECT_EQ(std::make_pair(session.state().Rc, session.state().Ri), std::make_pair(0, 0));
     EXPECT_EQ(session.grade(), "4") << "the first grade set the counts to 0";
+}
+
+// The shown texts follow the regional settings the session is given: the decimal separator of the
+// percentage and the long time format.
+TEST_F(Session, ThePercentageAndTheTimeFollowTheRegionalSettings)
+{
+    struct Case {
+        QLocale locale;
+        const char* percent;  // 2 correct of 3
+        const char* time;     // 14:05:09
+    };
+    const Case cases[] = {
+        {QLocale(QLocale::Romanian, QLocale::Romania), "66,6666666666667", "14:05:09"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "66.6666666666667", "2:05:09 PM"},
+        {QLocale::c(), "66.6666666666667", "14:05:09"},
+    };
+    open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        session.setRegionalSettings(c.locale);
+        EXPECT_EQ(session.start().time, c.time);
+        answerAndMove(true);
+        answerAndMove(true);
+        EXPECT_EQ(answerAndMove(false).answered.score.percent, c.percent);
+        EXPECT_EQ(session.tick().time, c.time);
+    }
 }
 
 TEST_F(Session, NoChoiceKeepsTheQuestionMarkAndIsWrong)
 {
     open();
     session.start();
-    EXPECT_FALSE(session.answer(QString()));
-    session.count(false);
+    const TestSession::Answered answered = session.answer(QString());
+    EXPECT_FALSE(answered.correct);
+    EXPECT_EQ(answered.score.wrong, "1");
     session.moveOn();
     EXPECT_EQ(folder.column("SELECT Rd FROM ManInt ORDER BY Id LIMIT 1")[0], "?");
-    EXPECT_EQ(session.Ri, 1);
+    EXPECT_EQ(session.state().Ri, 1);
+}
+
+// A letter the file does not take is neither judged nor counted: the counts, the record and the
+// cursor stay as they were before "Confirm", and once the file takes it, "Confirm" counts the question
+// once.
+TEST_F(Session, AnAnswerTheFileDoesNotTakeIsNotCounted)
+{
+    struct Case {
+        const char* what;
+        std::function<void(fixture::Folder&)> fault;
+        std::function<void(fixture::Folder&)> mend;
+        const char* message;  // the failure begins so
+    };
+    sqlite3* other = nullptr;
+    const Case cases[] = {
+        {"a full disk",
+         [](fixture::Folder& f) {
+             f.exec(
+                 "CREATE TRIGGER f BEFORE UPDATE ON ManInt BEGIN SELECT RAISE(ABORT, 'database or disk is full'); "
+                 "END");
+         },
+         [](fixture::Folder& f) { f.exec("DROP TRIGGER f"); },
+         "tblTest: Cannot store the record: database or disk is full"},
+        {"another program holding the write lock",
+         [&other](fixture::Folder& f) {
+             sqlite3_open(f.databasePath().c_str(), &other);
+             sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+         },
+         [&other](fixture::Folder&) {
+             sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+             sqlite3_close(other);
+         },
+         "tblTest: Cannot store the record: the database"},
+        {"the test's rows deleted by another program",
+         [](fixture::Folder& f) { f.exec("CREATE TABLE Kept AS SELECT * FROM ManInt; DELETE FROM ManInt"); },
+         [](fixture::Folder& f) { f.exec("INSERT INTO ManInt SELECT * FROM Kept"); },
+         "tblTest: Row cannot be located for updating"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fixture::Folder own;
+        store::Database db;
+        TestSession s{db};
+        own.writeDatabase(fixture::sampleQuestions(274));
+        connect(own, db);
+        pin(s);
+        s.start();
+        confirm(s, db, true);
+        const TestState before = s.state();
+        const std::string number = db.tblTest.FieldByName("Nr_Intreb").AsString();
+        const QString right = letterFor(db, true);
+
+        c.fault(own);
+        try {
+            s.answer(right);
+            ADD_FAILURE() << "the answer was taken";
+        } catch (const store::Error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+        }
+        EXPECT_TRUE(s.state() == before) << "nothing counted";
+        EXPECT_TRUE(db.tblTest.State() == store::CursorState::Browse) << "no letter left pending";
+        EXPECT_EQ(db.tblTest.FieldByName("Nr_Intreb").AsString(), number) << "still on the question";
+        EXPECT_EQ(db.tblTest.FieldByName("Rd").AsString(), "?");
+        EXPECT_FALSE(s.atEnd());
+
+        c.mend(own);
+        const TestSession::Answered answered = s.answer(right);
+        EXPECT_TRUE(answered.correct);
+        EXPECT_EQ(answered.score.correct, "2") << "counted once";
+        EXPECT_EQ(answered.score.given, "2");
+        EXPECT_EQ(answered.remainingBefore, "29");
+        EXPECT_EQ(s.moveOn().remaining, "28");
+        EXPECT_EQ(own.column("SELECT Rd FROM ManInt WHERE Nr_Intreb = " + number)[0], right.toStdString());
+    }
 }
 
 TEST_F(Session, ReviewWalksTheTableAndJudgesEachRecordReached)
@@ -236,13 +374,13 @@ TEST_F(Session, ReviewWalksTheTableAndJudgesEachRecordReached)
     EXPECT_FALSE(second.correct);
     EXPECT_NE(second.culRB, second.culRR);
     EXPECT_EQ(second.culRB.toStdString(), current("Rb"));
-    EXPECT_EQ(session.culRR, second.culRR);
+    EXPECT_EQ(session.state().culRR, second.culRR);
     for (int record = 3; record <= 30; ++record) {
         const TestSession::ReviewStep step = session.reviewStep(true);
         EXPECT_TRUE(step.correct && step.culRB == step.culRR) << record;
     }
     EXPECT_TRUE(session.reviewStep(true).atEdge);
-    EXPECT_EQ(session.culRR, session.culRB) << "the letters of the last record judged stay";
+    EXPECT_EQ(session.state().culRR, session.state().culRB) << "the letters of the last record judged stay";
     const TestSession::ReviewStep back = session.reviewStep(false);
     EXPECT_FALSE(back.atEdge) << "the 29th, after the end notice";
 }
@@ -250,18 +388,22 @@ TEST_F(Session, ReviewWalksTheTableAndJudgesEachRecordReached)
 TEST_F(Session, TheClockStepsAMinuteEveryThirtyTicksAndGoesBelowZero)
 {
     open();
+    QDateTime now = kFivePastTwo;
+    session.setTimeSource([&now] { return now; });
     const std::pair<int, const char*> marks[] = {{1, "30 min"}, {29, "30 min"}, {30, "29 min"}, {930, "-1 min"}};
     int ticks = 0;
     for (const auto& [tick, shown] : marks) {
         TestSession::Tick last;
         while (ticks < tick) {
+            now = kFivePastTwo.addSecs(2 * ticks);
             last = session.tick();
             ++ticks;
         }
         EXPECT_EQ(last.remaining, shown) << tick;
-        EXPECT_EQ(last.time, session.str);
+        EXPECT_EQ(last.time, now.time().toString(QStringLiteral("HH:mm:ss"))) << "each tick reads the time";
+        EXPECT_EQ(session.state().str, last.time);
+        EXPECT_EQ(session.state().DateTime, toDateTime(now));
     }
-    EXPECT_GT(session.DateTime, 40000.0) << "days since 1899-12-30";
 }
 
 TEST_F(Session, LeavingEmptiesEveryRecordOldAndNew)
@@ -272,14 +414,99 @@ TEST_F(Session, LeavingEmptiesEveryRecordOldAndNew)
         store::Database db;
         TestSession s{db};
         own.writeDatabase(fixture::sampleQuestions(274), 30);
-        db.conColreg.setConnectionString(store::connectionStringFor(own.path() + "/"));
-        db.tblTest.setConnection(&db.conColreg);
-        db.tblTest.Open();
-        s.leave(ordered);
-        EXPECT_EQ(s.RecMax, 30);
+        connect(own, db);
+        EXPECT_FALSE(s.emptyScratchTable(ordered));
+        EXPECT_EQ(s.state().RecMax, 30);
         EXPECT_EQ(own.count("ManInt"), 0);
-        s.leave(ordered);
-        EXPECT_EQ(s.RecMax, 0) << "a second leave finds nothing";
+        EXPECT_FALSE(s.emptyScratchTable(ordered));
+        EXPECT_EQ(s.state().RecMax, 0) << "a second leave finds nothing";
+    }
+}
+
+// Each pass of the emptying moves on one record and deletes the one it stands on; "Terminat" sorts the
+// table by question number first, "Înapoi" keeps the file's order.
+TEST_F(Session, LeavingDeletesInTheOrderOfItsButton)
+{
+    struct Case {
+        const char* button;
+        bool ordered;
+        std::vector<std::string> deleted;
+    };
+    // Five rows whose numbers, in the file's order, are 40 10 50 20 30: the passes delete the 2nd and
+    // the 4th record, then the last one left, each time.
+    const Case cases[] = {
+        {"Înapoi", false, {"10", "20", "30", "50", "40"}},
+        {"Terminat", true, {"20", "40", "50", "30", "10"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        fixture::Folder own;
+        store::Database db;
+        TestSession s{db};
+        own.writeDatabase(fixture::sampleQuestions(274));
+        own.exec(
+            "INSERT INTO ManInt(Nr_Intreb, Rb, Rd) VALUES (40, 'A', '?'), (10, 'A', '?'), (50, 'A', '?'), (20, 'A', "
+            "'?'), (30, 'A', '?'); CREATE TABLE Deleted(Nr_Intreb); CREATE TRIGGER logged AFTER DELETE ON ManInt "
+            "BEGIN INSERT INTO Deleted VALUES (old.Nr_Intreb); END");
+        connect(own, db);
+        EXPECT_FALSE(s.emptyScratchTable(c.ordered));
+        EXPECT_EQ(s.state().RecMax, 5);
+        EXPECT_EQ(own.column("SELECT Nr_Intreb FROM Deleted ORDER BY rowid"), c.deleted);
+        EXPECT_EQ(own.count("ManInt"), 0);
+    }
+}
+
+// Leaving never stops at a failure: it empties what the file lets it and returns the first failure.
+TEST_F(Session, LeavingEmptiesWhatItCanAndReturnsWhatFailed)
+{
+    struct Case {
+        const char* what;
+        std::function<void(fixture::Folder&, store::Database&)> make;
+        const char* failure;  // begins so
+        int rowsLeft;         // in the file afterwards
+    };
+    const Case cases[] = {
+        {"a change typed into a record another program deleted",
+         [](fixture::Folder& f, store::Database& db) {
+             db.tblTest.Next();
+             db.tblTest.Edit();
+             db.tblTest.FieldByName("Intrebare").setAsString("scris de cursant");
+             f.exec("DELETE FROM ManInt WHERE Id = " + db.tblTest.FieldByName("Id").AsString());
+         },
+         "tblTest: Row cannot be located for updating", 0},
+        {"a file that takes no deletion",
+         [](fixture::Folder& f, store::Database&) {
+             f.exec("CREATE TRIGGER f BEFORE DELETE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+         },
+         "tblTest: Cannot delete the record: disk I/O error", 30},
+        {"a scratch table that could not be opened", [](fixture::Folder&, store::Database& db) { db.tblTest.Close(); },
+         "tblTest: Cannot perform this operation on a closed dataset", 30},
+    };
+    for (const bool ordered : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (ordered ? ", Terminat" : ", Înapoi"));
+            fixture::Folder own;
+            store::Database db;
+            TestSession s{db};
+            own.writeDatabase(fixture::sampleQuestions(274));
+            connect(own, db);
+            pin(s);
+            s.start();
+            c.make(own, db);
+            std::exception_ptr failure;
+            EXPECT_NO_THROW(failure = s.emptyScratchTable(ordered));
+            ASSERT_TRUE(failure);
+            try {
+                std::rethrow_exception(failure);
+            } catch (const store::Error& e) {
+                EXPECT_EQ(std::string(e.what()).rfind(c.failure, 0), 0u) << e.what();
+            }
+            EXPECT_EQ(own.count("ManInt"), c.rowsLeft);
+            if (db.tblTest.Active()) {
+                EXPECT_EQ(db.tblTest.RecordCount(), c.rowsLeft) << "the cursor holds what the file holds";
+                EXPECT_TRUE(db.tblTest.State() == store::CursorState::Browse);
+            }
+        }
     }
 }
 

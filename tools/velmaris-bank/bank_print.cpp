@@ -290,12 +290,12 @@ QList<qint64> drawSheet(const QList<Question>& questions, std::uint32_t seed)
     QHash<qint64, const Question*> byNumber;
     for (const Question& q : questions)
         byNumber.insert(q.number, &q);
-    TestColreg_Proc::QuestionDraw generator(seed);
-    TestColreg_Proc::num numere{};
-    TestColreg_Proc::drawDistinct(numere, generator);
+    selftest::QuestionDraw generator(seed);
+    selftest::num numere{};
+    selftest::drawDistinct(numere, generator);
     std::vector<std::int32_t> chosen;
     try {
-        chosen = TestColreg_Proc::chooseQuestions(
+        chosen = selftest::chooseQuestions(
             numere, [&](std::int32_t n) { return byNumber.contains(n); }, generator);
     } catch (const store::Error& e) {
         throw BankError(QString::fromStdString(e.what()));

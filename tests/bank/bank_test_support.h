@@ -14,8 +14,8 @@
 
 #include <algorithm>
 
-#include "bank_parts.h"
-#include "question.h"
+#include "velmaris-bank/bank_parts.h"
+#include "velmaris-bank/question.h"
 
 namespace banktest {
 

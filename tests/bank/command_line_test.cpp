@@ -10,8 +10,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "bank_database.h"
 #include "bank_test_support.h"
+#include "velmaris-bank/bank_database.h"
 
 namespace {
 
@@ -314,6 +314,11 @@ TEST_F(CommandLine, EachCommandAndTheFormsOfItsOptions)
         {{"export", db, "--format", "moodle-xml", "-o", path("a.xml")},
          0,
          "wrote " + path("a.xml") + ": 2 questions, … bytes, in … s\n",
+         QString()},
+        // A single dash, as every option takes it, --format of export too.
+        {{"export", db, "-format", "aiken", "-o", path("b.aiken")},
+         0,
+         "wrote " + path("b.aiken") + ": 2 questions, … bytes, in … s\n",
          QString()},
         {{"export", "--format", "gift", db, "-o", path("a.gift"), "--force"},
          0,

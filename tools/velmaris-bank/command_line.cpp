@@ -68,20 +68,20 @@ const QCommandLineOption kSkipInvalid("skip-invalid", "write the valid questions
 const QCommandLineOption kSheet("sheet", "a test sheet");
 const QCommandLineOption kSeed("seed", "seed", "S");
 
-// One command's arguments as QCommandLineParser reads them: options before or after the path, a single
+// The arguments after a command's name as QCommandLineParser reads them: options before or after the path, a single
 // dash taken for two ("-force"), a value after "=" or as the next argument, "--" ending the options.
-class Line {
+class Arguments {
 public:
-    explicit Line(const QList<QCommandLineOption>& options)
+    explicit Arguments(const QList<QCommandLineOption>& options)
     {
         parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser_.addOptions(options);
     }
 
     // Every command takes exactly one path; false after printing what is wrong.
-    bool parse(const QString& command, const QStringList& args)
+    bool parse(const QString& command, const QStringList& arguments)
     {
-        if (!parser_.parse(QStringList{"velmaris-bank"} + args)) {
+        if (!parser_.parse(QStringList{"velmaris-bank"} + arguments)) {
             usage(parser_.errorText());
             return false;
         }
@@ -110,72 +110,73 @@ int unknownFormat(const QString& name)
     return usage(QString("unknown format '%1': moodle-xml, gift or aiken").arg(name));
 }
 
-int build(const Line& line)
+int build(const Arguments& args)
 {
-    if (!line.isSet(kOutput))
+    if (!args.isSet(kOutput))
         return missingOutput();
-    return commands::build({line.path(), line.value(kOutput), line.isSet(kForce)});
+    return commands::build({args.path(), args.value(kOutput), args.isSet(kForce)});
 }
 
-int check(const Line& line)
+int check(const Arguments& args)
 {
-    return commands::check(line.path());
+    return commands::check(args.path());
 }
 
 // Into sources, or with --format into a file for Moodle.
-int exportBank(const Line& line)
+int exportBank(const Arguments& args)
 {
-    if (!line.isSet(kFormat)) {
-        if (!line.isSet(kOutput))
+    if (!args.isSet(kFormat)) {
+        if (!args.isSet(kOutput))
             return missingOutput();
-        return commands::exportSources({line.path(), line.value(kOutput), line.isSet(kForce)});
+        return commands::exportToSources({args.path(), args.value(kOutput), args.isSet(kForce)});
     }
-    const auto format = formatFromName(line.value(kFormat));
+    const auto format = formatFromName(args.value(kFormat));
     if (!format)
-        return unknownFormat(line.value(kFormat));
-    if (!line.isSet(kOutput))
+        return unknownFormat(args.value(kFormat));
+    if (!args.isSet(kOutput))
         return missingOutput();
-    return commands::exportFormat({line.path(), *format, line.value(kOutput), line.isSet(kForce)});
+    return commands::exportToFormat({args.path(), *format, args.value(kOutput), args.isSet(kForce)});
 }
 
-int importFile(const Line& line)
+int importFile(const Arguments& args)
 {
-    if (!line.isSet(kOutput))
+    if (!args.isSet(kOutput))
         return missingOutput();
     commands::Import request;
-    request.file = line.path();
-    request.folder = line.value(kOutput);
-    if (line.isSet(kFormat)) {
-        request.format = formatFromName(line.value(kFormat));
+    request.file = args.path();
+    request.folder = args.value(kOutput);
+    if (args.isSet(kFormat)) {
+        request.format = formatFromName(args.value(kFormat));
         if (!request.format)
-            return unknownFormat(line.value(kFormat));
+            return unknownFormat(args.value(kFormat));
     }
-    if (line.isSet(kFirst)) {
+    if (args.isSet(kFirst)) {
         bool ok = false;
-        const int n = line.value(kFirst).toInt(&ok);
+        const int n = args.value(kFirst).toInt(&ok);
         if (!ok || n < 0 || n > 999999)
-            return usage(QString("--first takes a number from 0 to 999999, not '%1'").arg(line.value(kFirst)));
+            return usage(QString("--first takes a number from 0 to 999999, not '%1'").arg(args.value(kFirst)));
         request.first = n;
     }
-    request.skipInvalid = line.isSet(kSkipInvalid);
+    request.skipInvalid = args.isSet(kSkipInvalid);
     return commands::importFile(request);
 }
 
-int print(const Line& line)
+int print(const Arguments& args)
 {
-    if (!line.isSet(kOutput))
+    if (!args.isSet(kOutput))
         return missingOutput();
-    if (line.isSet(kSheet) != line.isSet(kSeed))
+    if (args.isSet(kSheet) != args.isSet(kSeed))
         return usage("--sheet and --seed go together");
     commands::Print request;
-    request.bank = line.path();
-    request.output = line.value(kOutput);
-    request.force = line.isSet(kForce);
-    if (line.isSet(kSeed)) {
+    request.bank = args.path();
+    request.output = args.value(kOutput);
+    request.force = args.isSet(kForce);
+    if (args.isSet(kSeed)) {
         bool ok = false;
-        request.sheetSeed = line.value(kSeed).toUInt(&ok);
+        const std::uint32_t seed = args.value(kSeed).toUInt(&ok);
         if (!ok)
-            return usage(QString("--seed takes a whole number from 0 to 4294967295, not '%1'").arg(line.value(kSeed)));
+            return usage(QString("--seed takes a whole number from 0 to 4294967295, not '%1'").arg(args.value(kSeed)));
+        request.sheetSeed = seed;
     }
     return commands::print(request);
 }
@@ -183,7 +184,7 @@ int print(const Line& line)
 struct Command {
     const char* name;
     QList<QCommandLineOption> options;
-    int (*run)(const Line& line);
+    int (*run)(const Arguments& args);
     bool gui = false;  // draws text (see needsGui)
 };
 
@@ -230,10 +231,10 @@ int run(QStringList arguments)
     if (!command)
         return usage(QString("unknown command '%1'").arg(name));
     try {
-        Line line(command->options);
-        if (!line.parse(name, arguments))
+        Arguments args(command->options);
+        if (!args.parse(name, arguments))
             return kUsage;
-        return command->run(line);
+        return command->run(args);
     } catch (const BankError& e) {
         console::err() << "velmaris-bank: " << e.message() << "\n";
         return console::kFailed;

@@ -102,10 +102,10 @@ int check(const QString& path)
     return kFailed;
 }
 
-int exportSources(const ExportSources& request)
+int exportToSources(const ExportToSources& request)
 {
     const ExportResult result =
-        bank::exportSources(load(request.database, BankFrom::Database), request.folder, request.force);
+        exportSources(load(request.database, BankFrom::Database), request.folder, request.force);
     for (const QString& w : result.warnings)
         err() << "warning: " << w << "\n";
     for (const QString& r : result.removed)
@@ -114,7 +114,7 @@ int exportSources(const ExportSources& request)
     return 0;
 }
 
-int exportFormat(const ExportFormat& request)
+int exportToFormat(const ExportToFormat& request)
 {
     refuseExisting(request.output, request.force);
     QElapsedTimer clock;

@@ -22,21 +22,21 @@ int build(const Build& request);
 int check(const QString& path);
 
 // export FILE -o DIR: a database back into sources.
-struct ExportSources {
+struct ExportToSources {
     QString database;
     QString folder;
     bool force = false;
 };
-int exportSources(const ExportSources& request);
+int exportToSources(const ExportToSources& request);
 
 // export FILE|SOURCES --format F -o OUT.
-struct ExportFormat {
+struct ExportToFormat {
     QString bank;
     ExchangeFormat format = ExchangeFormat::MoodleXml;
     QString output;
     bool force = false;
 };
-int exportFormat(const ExportFormat& request);
+int exportToFormat(const ExportToFormat& request);
 
 struct Import {
     QString file;

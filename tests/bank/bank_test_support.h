@@ -8,13 +8,14 @@
 #include <QImage>
 #include <QList>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
 
 #include <algorithm>
 
-#include "bank_parts.h"
-#include "question.h"
+#include "velmaris-bank/bank_parts.h"
+#include "velmaris-bank/question.h"
 
 namespace banktest {
 
@@ -45,9 +46,11 @@ struct ToolRun {
 };
 
 // The velmaris-bank executable run with these arguments; status -1 when it crashed or hung.
-inline ToolRun tool(const QStringList& args)
+inline ToolRun tool(const QStringList& args,
+                    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(environment);
     p.start(QStringLiteral(VELMARIS_BANK_EXE), args);
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, lines(p.readAllStandardOutput()),

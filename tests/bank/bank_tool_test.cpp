@@ -12,17 +12,18 @@
 
 #include <functional>
 
-#include "bank_check.h"
-#include "bank_commands.h"
-#include "bank_database.h"
-#include "bank_error.h"
 #include "bank_test_support.h"
-#include "picture_description.h"
-#include "picture_generator.h"
-#include "source_format.h"
 #include "store/bank_location.h"
 #include "store/picture.h"
 #include "store/statement.h"
+#include "velmaris-bank/bank_check.h"
+#include "velmaris-bank/bank_database.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/bank_load.h"
+#include "velmaris-bank/picture_description.h"
+#include "velmaris-bank/picture_generator.h"
+#include "velmaris-bank/source_export.h"
+#include "velmaris-bank/source_format.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ QString sourcesIn(const QTemporaryDir& dir)
 
 QString build(const QString& sources, const QString& database)
 {
-    const bank::Assembled a = bank::assembleSources(sources);
+    const bank::LoadedBank a = bank::loadBank(sources, bank::BankFrom::Sources);
     for (const bank::SourceFault& f : a.faults)
         ADD_FAILURE() << f.toString().toStdString();
     bank::replaceDatabase(database, a.questions, false, a.version);
@@ -120,7 +121,7 @@ TEST(BuildExport, RoundTripGivesTheSameSources)
     EXPECT_EQ(find(rows, 22)->picture, readAll(src + "/pictures/022.bmp"));
 
     const QString out = dir.filePath("out");
-    bank::exportDatabase(db, out, false);
+    bank::exportSources(bank::loadBank(db, bank::BankFrom::Database), out, false);
     EXPECT_EQ(filesUnder(out), filesUnder(src));
 
     // And the exported sources build the same rows again.
@@ -175,7 +176,7 @@ TEST(BuildExport, TheSourcesVersionBecomesTheFilesStamp)
         QTemporaryDir dir;
         const QString src = sourcesIn(dir);
         writeAll(src + "/VERSION", c.text);
-        const bank::Assembled a = bank::assembleSources(src);
+        const bank::LoadedBank a = bank::loadBank(src, bank::BankFrom::Sources);
         if (c.version == 0) {
             ASSERT_EQ(a.faults.size(), 1);
             EXPECT_EQ(a.faults[0].toString(), "VERSION:1: the version stamp must be a whole number from 1 up");
@@ -201,7 +202,7 @@ TEST(BuildExport, CorrectionsInTheDatabaseComeBackToTheSources)
     setPicture(db, 10, edited);
 
     const QString out = dir.filePath("out");
-    const bank::ExportResult result = bank::exportDatabase(db, out, false);
+    const bank::ExportResult result = bank::exportSources(bank::loadBank(db, bank::BankFrom::Database), out, false);
     const QString text = QString::fromUtf8(readAll(out + "/010-019-lumini.txt"));
     EXPECT_TRUE(text.contains("\nb) O navă nestăpână pe manevră, fără viteză\n"));
     EXPECT_TRUE(text.contains("\nQ: Pe vizibilitate redusă auziți: un sunet prelung. Cine?\n"));
@@ -248,7 +249,7 @@ TEST(Export, RefusesAForeignOrDamagedDatabaseClearly)
         const QString db = dir.filePath("x.mdb");
         c.make(db);
         try {
-            bank::exportDatabase(db, dir.filePath("out"), false);
+            bank::exportSources(bank::loadBank(db, bank::BankFrom::Database), dir.filePath("out"), false);
             ADD_FAILURE() << "exported";
         } catch (const bank::BankError& e) {
             EXPECT_TRUE(e.message().contains(c.fault)) << e.what();
@@ -265,14 +266,14 @@ TEST(Export, ReplacesExistingSourcesOnlyWhenForced)
     writeAll(out + "/000-009-vechi.txt", "NR: 1  RULE: 2\n");
     writeAll(out + "/README.md", "# bank\n");
     try {
-        bank::exportDatabase(db, out, false);
+        bank::exportSources(bank::loadBank(db, bank::BankFrom::Database), out, false);
         ADD_FAILURE() << "exported over old sources";
     } catch (const bank::BankError& e) {
         EXPECT_TRUE(e.message().contains("already holds bank sources (1 files); use --force")) << e.what();
     }
     EXPECT_FALSE(QFileInfo::exists(out + "/010-019-lumini.txt"));
 
-    const bank::ExportResult forced = bank::exportDatabase(db, out, true);
+    const bank::ExportResult forced = bank::exportSources(bank::loadBank(db, bank::BankFrom::Database), out, true);
     EXPECT_EQ(forced.removed, QStringList{"000-009-vechi.txt"});
     EXPECT_FALSE(QFileInfo::exists(out + "/000-009-vechi.txt"));
     EXPECT_TRUE(QFileInfo::exists(out + "/README.md"));  // not a source: left alone

@@ -17,19 +17,19 @@
 #include <algorithm>
 #include <functional>
 
-#include "aiken.h"
-#include "bank_commands.h"
-#include "bank_database.h"
-#include "bank_error.h"
-#include "bank_exchange.h"
-#include "bank_import.h"
-#include "bank_print.h"
 #include "bank_test_support.h"
-#include "gift.h"
-#include "moodle_xml.h"
-#include "picture_description.h"
-#include "picture_generator.h"
 #include "store/picture.h"
+#include "velmaris-bank/aiken.h"
+#include "velmaris-bank/bank_database.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/bank_exchange.h"
+#include "velmaris-bank/bank_import.h"
+#include "velmaris-bank/bank_load.h"
+#include "velmaris-bank/bank_print.h"
+#include "velmaris-bank/gift.h"
+#include "velmaris-bank/moodle_xml.h"
+#include "velmaris-bank/picture_description.h"
+#include "velmaris-bank/picture_generator.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ QList<bank::Question> importedBack(const QList<bank::ImportedQuestion>& question
         read.keys.append(key);
     }
     bank::writeImported(read, folder, 0);
-    const bank::Assembled back = bank::assembleSources(folder);
+    const bank::LoadedBank back = bank::loadBank(folder, bank::BankFrom::Sources);
     for (const bank::SourceFault& f : back.faults)
         ADD_FAILURE() << f.toString().toStdString();
     return back.questions;
@@ -184,7 +184,7 @@ TEST(ExchangeRoundTrip, GiftAndAikenCarryTheTextAndLeaveOutPictureQuestions)
 
 TEST(ExchangeRoundTrip, TheWholeBankComesBackFromMoodleXml)
 {
-    const bank::Assembled bank = bank::assembleSources(kBank);
+    const bank::LoadedBank bank = bank::loadBank(kBank, bank::BankFrom::Sources);
     ASSERT_TRUE(bank.faults.isEmpty());
     QTemporaryDir dir;
     const QList<bank::Question> back =
@@ -614,7 +614,7 @@ TEST_F(Printed, TheBankKeepsEachQuestionOnOnePageWithItsKeyAtTheEnd)
     const QString pdf = dir.filePath("bank.pdf");
     const ToolRun r = tool({"print", kBank, "-o", pdf});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const bank::Assembled bank = bank::assembleSources(kBank);
+    const bank::LoadedBank bank = bank::loadBank(kBank, bank::BankFrom::Sources);
     const QStringList text = pages(pdf);
     ASSERT_GT(text.size(), 10);
     EXPECT_TRUE(text[0].contains("Regulamentul internațional pentru prevenirea"));
@@ -667,7 +667,7 @@ TEST_F(Printed, TheSheetHasTheGridFirstAndTheKeyAloneOnTheLastPage)
     const QString pdf = dir.filePath("test.pdf");
     const ToolRun r = tool({"print", kBank, "--sheet", "--seed", "42", "-o", pdf});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const bank::Assembled bank = bank::assembleSources(kBank);
+    const bank::LoadedBank bank = bank::loadBank(kBank, bank::BankFrom::Sources);
     const QList<qint64> drawn = bank::drawSheet(bank.questions, 42);
     const QStringList text = pages(pdf);
     ASSERT_GE(text.size(), 3);

@@ -1,16 +1,16 @@
 // The generated pictures, checked on the pixels of the BMP files the generator writes.
 
-#include "picture_generator.h"
+#include "velmaris-bank/picture_generator.h"
 
 #include <gtest/gtest.h>
 
 #include <QtEndian>
 
-#include "bank_error.h"
 #include "bank_test_support.h"
-#include "picture_description.h"
-#include "signal_table.h"
 #include "store/picture.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/picture_description.h"
+#include "velmaris-bank/signal_table.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "aiken.h"
+#include "velmaris-bank/aiken.h"
 
 #include <QRegularExpression>
 
-#include "bank_error.h"
+#include "velmaris-bank/bank_error.h"
 
 namespace bank {
 

@@ -3,9 +3,9 @@
 #include <QByteArray>
 #include <QList>
 
-#include "bank_exchange.h"
-#include "gift.h"
-#include "question.h"
+#include "velmaris-bank/bank_exchange.h"
+#include "velmaris-bank/gift.h"
+#include "velmaris-bank/question.h"
 
 namespace bank {
 

@@ -1,4 +1,4 @@
-#include "bank_check.h"
+#include "velmaris-bank/bank_check.h"
 
 #include <QHash>
 #include <QMap>
@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "bank_parts.h"
 #include "store/error.h"
 #include "store/picture.h"
+#include "velmaris-bank/bank_parts.h"
 
 namespace bank {
 namespace {

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "question.h"
+#include "velmaris-bank/question.h"
 
 namespace bank {
 

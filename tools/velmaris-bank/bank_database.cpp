@@ -1,4 +1,4 @@
-#include "bank_database.h"
+#include "velmaris-bank/bank_database.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "bank_error.h"
 #include "store/schema.h"
 #include "store/statement.h"
+#include "velmaris-bank/bank_error.h"
 
 namespace bank {
 namespace {

@@ -1,19 +1,16 @@
-#include "bank_exchange.h"
+#include "velmaris-bank/bank_exchange.h"
 
-#include <QFileInfo>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <cmath>
 
-#include "bank_check.h"
-#include "bank_commands.h"
-#include "bank_database.h"
-#include "bank_error.h"
-#include "bank_parts.h"
 #include "store/error.h"
 #include "store/picture.h"
+#include "velmaris-bank/bank_check.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/bank_parts.h"
 
 namespace bank {
 namespace {
@@ -39,19 +36,6 @@ const Category kCategories[] = {
 };
 
 }  // namespace
-
-LoadedBank loadBank(const QString& path, const std::function<void(int, int)>& progress)
-{
-    LoadedBank loaded;
-    if (QFileInfo(path).isDir()) {
-        Assembled sources = assembleSources(path, progress);
-        loaded.questions = std::move(sources.questions);
-        loaded.faults = std::move(sources.faults);
-    } else {
-        loaded.questions = readDatabase(path);
-    }
-    return loaded;
-}
 
 QString ruleTitle(const QString& rule)
 {

@@ -1,27 +1,16 @@
 #pragma once
 
-// What the exchange formats (Moodle XML, GIFT, Aiken) share: the bank a command reads, the names and
-// categories questions travel under, and the question a reader hands to the import.
+// What the exchange formats (Moodle XML, GIFT, Aiken) share: the names and categories questions travel under,
+// and the question a reader hands to the import.
 
 #include <QImage>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
-#include "question.h"
-#include "source_format.h"
+#include "velmaris-bank/question.h"
 
 namespace bank {
-
-// The questions of a database file or of a source folder (in number order), with the faults of the sources;
-// a folder's pictures are drawn, progress told as done of total. Throws BankError when it cannot be read.
-struct LoadedBank {
-    QList<Question> questions;
-    QList<SourceFault> faults;
-};
-LoadedBank loadBank(const QString& path, const std::function<void(int done, int total)>& progress = {});
 
 // "Regula 23(a)" for a paragraph of a Rule, the reference as it is otherwise ("Anexa I 2(f)").
 QString ruleTitle(const QString& rule);

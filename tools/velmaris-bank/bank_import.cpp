@@ -1,4 +1,4 @@
-#include "bank_import.h"
+#include "velmaris-bank/bank_import.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,11 +7,11 @@
 #include <QSaveFile>
 #include <QSet>
 
-#include "aiken.h"
-#include "bank_error.h"
-#include "gift.h"
-#include "moodle_xml.h"
-#include "source_format.h"
+#include "velmaris-bank/aiken.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/gift.h"
+#include "velmaris-bank/moodle_xml.h"
+#include "velmaris-bank/source_format.h"
 
 namespace bank {
 namespace {
@@ -44,13 +44,23 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 std::optional<ExchangeFormat> formatFromName(const QString& name)
 {
-    if (name == "moodle-xml")
-        return ExchangeFormat::MoodleXml;
-    if (name == "gift")
-        return ExchangeFormat::Gift;
-    if (name == "aiken")
-        return ExchangeFormat::Aiken;
+    for (const ExchangeFormat format : {ExchangeFormat::MoodleXml, ExchangeFormat::Gift, ExchangeFormat::Aiken})
+        if (name == formatName(format))
+            return format;
     return std::nullopt;
+}
+
+QString formatName(ExchangeFormat format)
+{
+    switch (format) {
+        case ExchangeFormat::MoodleXml:
+            return QStringLiteral("moodle-xml");
+        case ExchangeFormat::Gift:
+            return QStringLiteral("gift");
+        case ExchangeFormat::Aiken:
+            return QStringLiteral("aiken");
+    }
+    return {};
 }
 
 ExchangeFormat guessFormat(const QString& path, const QByteArray& bytes)
@@ -149,7 +159,7 @@ ImportResult writeImported(const ReadExchange& read, const QString& folder, std:
         r.key = read.keys[i];
         r.layout.file = result.file;
         if (!q.picture.isNull()) {
-            const QString relative = "pictures/" + pictureFileName(r.number);
+            const QString relative = picturePath(r.number);
             if (QFileInfo::exists(dir.filePath(relative)))
                 throw BankError(QString("%1 exists already").arg(dir.filePath(relative)));
             r.picture = pictureFileName(r.number) + " | file";
@@ -159,7 +169,7 @@ ImportResult writeImported(const ReadExchange& read, const QString& folder, std:
     }
     const QList<SourceFile> files = writeSourceFiles(records);
 
-    if (!dir.mkpath(".") || (!pictures.isEmpty() && !dir.mkpath("pictures")))
+    if (!dir.mkpath(".") || (!pictures.isEmpty() && !dir.mkpath(kPictureFolder)))
         throw BankError(QString("cannot create %1").arg(folder));
     for (const auto& [relative, bytes] : pictures) {
         writeFile(dir.filePath(relative), bytes);

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "bank_exchange.h"
+#include "velmaris-bank/bank_exchange.h"
 
 namespace bank {
 
@@ -14,6 +14,7 @@ enum class ExchangeFormat { MoodleXml, Gift, Aiken };
 
 // "moodle-xml", "gift", "aiken"; nullopt for anything else.
 std::optional<ExchangeFormat> formatFromName(const QString& name);
+QString formatName(ExchangeFormat format);
 
 // The format of a file by its name (.xml, .gift) or else by its content: XML starts with '<', Aiken has
 // "ANSWER:" lines and no answer block in braces, GIFT otherwise.

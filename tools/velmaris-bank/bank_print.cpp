@@ -1,4 +1,4 @@
-#include "bank_print.h"
+#include "velmaris-bank/bank_print.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -13,10 +13,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "bank_error.h"
-#include "bank_exchange.h"
 #include "store/error.h"
 #include "testing/question_draw.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/bank_exchange.h"
 
 namespace bank {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "question.h"
+#include "velmaris-bank/question.h"
 
 namespace bank {
 

@@ -1,4 +1,4 @@
-#include "console.h"
+#include "velmaris-bank/console.h"
 
 #include <unistd.h>
 

@@ -1,8 +1,8 @@
-#include "gift.h"
+#include "velmaris-bank/gift.h"
 
 #include <QRegularExpression>
 
-#include "bank_error.h"
+#include "velmaris-bank/bank_error.h"
 
 namespace bank {
 namespace {

@@ -1,4 +1,4 @@
-#include "moodle_xml.h"
+#include "velmaris-bank/moodle_xml.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -8,7 +8,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
-#include "bank_error.h"
+#include "velmaris-bank/bank_error.h"
 
 namespace bank {
 namespace {

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
-#include "bank_exchange.h"
-#include "question.h"
+#include "velmaris-bank/bank_exchange.h"
+#include "velmaris-bank/question.h"
 
 namespace bank {
 

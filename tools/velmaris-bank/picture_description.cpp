@@ -1,4 +1,4 @@
-#include "picture_description.h"
+#include "velmaris-bank/picture_description.h"
 
 #include <QSet>
 
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "bank_error.h"
+#include "velmaris-bank/bank_error.h"
 
 namespace bank {
 namespace {

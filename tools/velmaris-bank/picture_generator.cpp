@@ -1,4 +1,4 @@
-#include "picture_generator.h"
+#include "velmaris-bank/picture_generator.h"
 
 #include <QPainter>
 #include <QPolygon>
@@ -8,9 +8,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "bank_error.h"
-#include "signal_table.h"
 #include "store/picture.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/signal_table.h"
 
 namespace bank {
 namespace {

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QRgb>
 
-#include "picture_description.h"
+#include "velmaris-bank/picture_description.h"
 
 namespace bank {
 

@@ -1,10 +1,10 @@
-#include "signal_table.h"
+#include "velmaris-bank/signal_table.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "bank_error.h"
+#include "velmaris-bank/bank_error.h"
 
 namespace bank {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "picture_description.h"
+#include "velmaris-bank/picture_description.h"
 
 namespace bank {
 

@@ -1,4 +1,4 @@
-#include "source_format.h"
+#include "velmaris-bank/source_format.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +11,9 @@
 
 #include <algorithm>
 
-#include "bank_error.h"
-#include "bank_parts.h"
-#include "picture_description.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/bank_parts.h"
+#include "velmaris-bank/picture_description.h"
 
 namespace bank {
 namespace {
@@ -344,6 +344,11 @@ void parseSourceFile(const QString& fileName, const QByteArray& bytes, SourceBan
 QString pictureFileName(qint64 number)
 {
     return QString("%1.bmp").arg(number, 3, 10, QChar('0'));
+}
+
+QString picturePath(qint64 number)
+{
+    return QLatin1String(kPictureFolder) + '/' + pictureFileName(number);
 }
 
 std::optional<QPair<QString, QString>> splitPictureLine(const QString& line)

@@ -81,6 +81,12 @@ void parseSourceFile(const QString& fileName, const QByteArray& bytes, SourceBan
 // "012.bmp": the picture file name of a question.
 QString pictureFileName(qint64 number);
 
+// The folder beside the sources that holds the pictures of file scenes.
+inline constexpr char kPictureFolder[] = "pictures";
+
+// "pictures/012.bmp": where the picture of a question's file scene lies, relative to the sources.
+QString picturePath(qint64 number);
+
 // The "NNN.bmp" and description halves of a PIC line; nullopt when there is no "|".
 std::optional<QPair<QString, QString>> splitPictureLine(const QString& line);
 

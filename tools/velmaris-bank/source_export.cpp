@@ -1,4 +1,4 @@
-#include "bank_commands.h"
+#include "velmaris-bank/source_export.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,40 +7,12 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include <algorithm>
-
-#include "bank_database.h"
-#include "bank_error.h"
-#include "picture_description.h"
-#include "picture_generator.h"
+#include "velmaris-bank/bank_error.h"
+#include "velmaris-bank/picture_description.h"
+#include "velmaris-bank/picture_generator.h"
 
 namespace bank {
 namespace {
-
-const QString kPictureFolder = QStringLiteral("pictures");
-
-QByteArray readPictureFile(const QString& folder, qint64 number)
-{
-    const QString relative = kPictureFolder + '/' + pictureFileName(number);
-    QFile file(QDir(folder).filePath(relative));
-    if (!file.open(QIODevice::ReadOnly))
-        throw BankError(QString("%1 cannot be read: %2").arg(relative, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (bytes.isEmpty())
-        throw BankError(QString("%1 is empty").arg(relative));
-    return bytes;
-}
-
-QByteArray pictureFor(const QString& folder, const SourceRecord& r)
-{
-    const auto parts = splitPictureLine(*r.picture);
-    if (!parts)
-        throw BankError("expected 'NNN.bmp | description'");
-    const PictureDescription description = parseDescription(parts->second);
-    if (description.scene == Scene::File)
-        return readPictureFile(folder, r.number);
-    return drawPicture(description);
-}
 
 // One source line holds one field: line breaks typed into the database become spaces.
 QString oneLine(const QString& text, const QString& where, const char* field, QStringList& warnings)
@@ -58,7 +30,7 @@ QString exportedPicture(const Question& q, const QString& where, QMap<QString, Q
                         QStringList& warnings)
 {
     const QString name = pictureFileName(q.number);
-    const QString relative = kPictureFolder + '/' + name;
+    const QString relative = picturePath(q.number);
     const auto parts = splitPictureLine(q.r2);
     if (parts && parts->first == name) {
         try {
@@ -88,9 +60,9 @@ QStringList existingSources(const QDir& dir)
     QStringList found;
     for (const QString& name : dir.entryList({"*.txt"}, QDir::Files | QDir::CaseSensitive))
         found << name;
-    for (const QString& name :
-         QDir(dir.filePath(kPictureFolder)).entryList({"*.bmp"}, QDir::Files | QDir::CaseSensitive))
-        found << kPictureFolder + '/' + name;
+    const QString pictures = QString::fromLatin1(kPictureFolder);
+    for (const QString& name : QDir(dir.filePath(pictures)).entryList({"*.bmp"}, QDir::Files | QDir::CaseSensitive))
+        found << pictures + '/' + name;
     return found;
 }
 
@@ -103,67 +75,18 @@ void writeFile(const QDir& dir, const QString& relative, const QByteArray& bytes
 
 }  // namespace
 
-Assembled assembleSources(const QString& folder, const Progress& progress)
+ExportResult exportSources(const LoadedBank& bank, const QString& folder, bool force)
 {
-    const SourceBank bank = readSourceFolder(folder);
-    Assembled out;
-    out.files = int(bank.files.size());
-    out.faults = bank.faults;
-    QFile stamp(QDir(folder).filePath("VERSION"));
-    if (stamp.exists()) {
-        bool ok = stamp.open(QIODevice::ReadOnly);
-        out.version = ok ? QString::fromUtf8(stamp.readAll()).trimmed().toInt(&ok) : 0;
-        if (!ok || out.version < 1)
-            out.faults.append({"VERSION", 1, "the version stamp must be a whole number from 1 up"});
-    }
-    const int total = int(std::count_if(bank.records.begin(), bank.records.end(),
-                                        [](const SourceRecord& r) { return r.picture.has_value(); }));
-
-    const QList<SourceRecord>& records = bank.records;
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        const SourceRecord& r = records[i];
-        const bool first = i == 0 || records[i - 1].file != r.file;
-        const bool last = i + 1 == records.size() || records[i + 1].file != r.file;
-        Question q;
-        q.number = r.number;
-        q.text = r.question;
-        q.sol1 = r.a;
-        q.sol2 = r.b;
-        q.sol3 = r.c;
-        q.r1 = r.rule;
-        q.r2 = r.picture.value_or(QString());
-        q.r3 = layoutToText(r.layout, first, last);
-        q.rb = r.key;
-        if (r.picture) {
-            try {
-                q.picture = pictureFor(folder, r);
-            } catch (const BankError& e) {
-                out.faults.append({r.file, r.pictureLine, "cannot make the picture: " + e.message()});
-            }
-            ++out.pictures;
-            if (progress)
-                progress(out.pictures, total);
-        }
-        out.questions.append(q);
-    }
-    std::stable_sort(out.questions.begin(), out.questions.end(),
-                     [](const Question& a, const Question& b) { return a.number < b.number; });
-    return out;
-}
-
-ExportResult exportDatabase(const QString& databasePath, const QString& folder, bool force)
-{
-    const QList<Question> questions = readDatabase(databasePath);
     ExportResult result;
     QList<SourceRecord> records;
     QMap<QString, QByteArray> pictures;
     QMap<qint64, int> uses;
-    for (const Question& q : questions) {
+    for (const Question& q : bank.questions) {
         if (!q.numberValid)
-            throw BankError(QString("%1: a row of Intrebari has Nr_Intreb '%2', not a whole number")
-                                .arg(databasePath, q.numberText));
+            throw BankError(
+                QString("%1: a row of Intrebari has Nr_Intreb '%2', not a whole number").arg(bank.path, q.numberText));
         if (q.number < 0 || q.number > 999999)
-            throw BankError(QString("%1: Nr_Intreb %2 is out of range").arg(databasePath).arg(q.number));
+            throw BankError(QString("%1: Nr_Intreb %2 is out of range").arg(bank.path).arg(q.number));
         const QString where = QString("%1").arg(q.number, 3, 10, QChar('0'));
         QStringList& warnings = result.warnings;
         if (++uses[q.number] == 2)

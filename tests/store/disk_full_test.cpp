@@ -6,9 +6,9 @@
 
 #include <sqlite3.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "store/connection.h"

@@ -17,7 +17,8 @@
 #include "app/window_setup.h"
 #include "store/bank_location.h"
 
-TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFolder)
+TfrmMain::TfrmMain(store::Database& database, const QString& databaseFolder)
+    : data(database), databaseFolder_(databaseFolder)
 {
     app::setMainWindow(this);
     setObjectName(QStringLiteral("frmMain"));
@@ -81,27 +82,13 @@ TfrmMain::TfrmMain(const QString& databaseFolder) : databaseFolder_(databaseFold
 
 TfrmMain::~TfrmMain()
 {
-    // The owned windows and their views go before the cursors and data sources they follow, which are
-    // members and so would die before the base class deletes its children.
-    const auto owned = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QWidget* child : owned)
-        if (child->isWindow())
-            delete child;
     app::setMainWindow(nullptr);
 }
 
 void TfrmMain::FormCreate()
 {
     // Where the executable's folder holds no bank the user may write, the user's own copy is used.
-    data.conColreg.setConnectionString(store::connectionStringFor(store::bankFolderFor(databaseFolder_.toStdString())));
-    data.tblIntrebari.setConnection(&data.conColreg);
-    data.tblTest.setConnection(&data.conColreg);
-    data.tblRezultate.setConnection(&data.conColreg);
-    data.tblStudenti.setConnection(&data.conColreg);
-    data.tblIntrebari.Open();
-    data.tblTest.Open();
-    data.tblRezultate.Open();
-    data.tblStudenti.Open();
+    data.open(store::connectionStringFor(store::bankFolderFor(databaseFolder_.toStdString())));
 }
 
 void TfrmMain::bitbtnOKClick()

@@ -11,14 +11,16 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-// The welcome window, the program's main window. It owns the database connection, the four table
-// cursors and their data sources (`data`), which every other window receives when it is built.
+// The welcome window, the program's main window. It opens the program's data (`data`: the connection, the
+// four table cursors and their data sources) while it is created; start-up owns the data and hands the
+// same object to every other window.
 class TfrmMain : public QWidget {
     Q_OBJECT
 
 public:
-    // `databaseFolder` is the executable's folder; tests give a folder of their own.
-    explicit TfrmMain(const QString& databaseFolder);
+    // `databaseFolder` is the executable's folder; tests give a folder of their own. `database`, which
+    // becomes `data`, must outlive the window.
+    TfrmMain(store::Database& database, const QString& databaseFolder);
     ~TfrmMain() override;
 
     // The window "OK" opens; given by the code that builds the windows, once the menu exists.
@@ -32,7 +34,7 @@ public:
     void FormCreate();
     void bitbtnOKClick();
 
-    store::Database data;
+    store::Database& data;
 
     QLabel* Image1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;

@@ -12,6 +12,7 @@
 
 #include "bench/bench_bank.h"
 #include "store/bank_location.h"
+#include "store/sqlite_handle.h"
 
 namespace {
 
@@ -40,15 +41,11 @@ void BM_UserCopy_SqliteBackup(benchmark::State& state)
         state.PauseTiming();
         std::filesystem::remove(target);
         state.ResumeTiming();
-        sqlite3* from = nullptr;
-        sqlite3* to = nullptr;
-        sqlite3_open_v2(bank->databasePath().c_str(), &from, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_open_v2(target.c_str(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+        const store::SqliteHandle from(bank->databasePath(), SQLITE_OPEN_READONLY);
+        const store::SqliteHandle to(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
         sqlite3_backup_step(backup, -1);
         sqlite3_backup_finish(backup);
-        sqlite3_close(to);
-        sqlite3_close(from);
     }
 }
 BENCHMARK(BM_UserCopy_SqliteBackup)->Unit(benchmark::kMillisecond);

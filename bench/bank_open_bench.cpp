@@ -12,6 +12,7 @@
 
 #include "bench/bench_bank.h"
 #include "bench/page_reads.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 
 namespace {
@@ -65,8 +66,8 @@ BENCHMARK(BM_BankOpen)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 
 void plainRead(const std::string& path, bool wholeRows)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const store::SqliteHandle handle(path, SQLITE_OPEN_READWRITE);
+    sqlite3* db = handle.get();
     std::size_t bytes = 0;
     for (const char* table : kTables) {
         const std::string sql =
@@ -82,7 +83,6 @@ void plainRead(const std::string& path, bool wholeRows)
             }
         sqlite3_finalize(stmt);
     }
-    sqlite3_close(db);
     benchmark::DoNotOptimize(bytes);
 }
 

@@ -8,30 +8,15 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "store/connection.h"
+#include "store/database.h"
 #include "store/picture.h"
 #include "store/schema.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
-#include "store/table_cursor.h"
 
 namespace bench {
 
 namespace {
-
-struct Db {
-    explicit Db(const std::string& path)
-    {
-        if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
-            throw std::runtime_error("cannot open " + path);
-    }
-    ~Db() { sqlite3_close(db); }
-    void exec(const std::string& sql)
-    {
-        if (!store::execute(db, sql))
-            throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in " + sql);
-    }
-    sqlite3* db = nullptr;
-};
 
 std::string quoted(const std::string& path)
 {
@@ -45,17 +30,9 @@ std::string quoted(const std::string& path)
 
 int openFourCursors(const std::string& folder)
 {
-    store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder));
-    store::TableCursor cursors[] = {{"tblIntrebari", "Intrebari"},
-                                    {"tblTest", "ManInt"},
-                                    {"tblRezultate", "Rezultate"},
-                                    {"tblStudenti", "Studenti"}};
-    for (auto& c : cursors) {
-        c.setConnection(&connection);
-        c.Open();
-    }
-    return cursors[0].RecordCount();
+    store::Database database;
+    database.open(store::connectionStringFor(folder));
+    return database.tblIntrebari.RecordCount();
 }
 
 std::unique_ptr<ShippedBank> shippedBank(int times)
@@ -65,23 +42,26 @@ std::unique_ptr<ShippedBank> shippedBank(int times)
         return nullptr;
     auto bank = std::make_unique<ShippedBank>();
     {
-        Db db(bank->folder.databasePath());
+        fixture::FileConnection db(bank->folder.databasePath());
         db.exec(std::string(store::schemaSql()));
         db.exec("ATTACH " + quoted(shipped) + " AS shipped");
-        db.exec("BEGIN");
+        store::SqliteTransaction transaction;
+        if (!transaction.begin(db.get()))
+            throw std::runtime_error(sqlite3_errmsg(db.get()));
         for (int k = 0; k < times; ++k)
             db.exec(
                 "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
                 "SELECT Nr_Intreb + " +
                 std::to_string(274 * k) +
                 ", Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb FROM shipped.Intrebari ORDER BY rowid");
-        db.exec("COMMIT");
+        if (!transaction.commit())
+            throw std::runtime_error(sqlite3_errmsg(db.get()));
     }
-    Db twin(bank->noPictures.databasePath());
+    fixture::FileConnection twin(bank->noPictures.databasePath());
     twin.exec("ATTACH " + quoted(bank->folder.databasePath()) + " AS bank");
     for (const char* table : {"Intrebari", "ManInt", "Rezultate", "Studenti"}) {
         std::string columns;
-        store::Statement info(twin.db, std::string("PRAGMA bank.table_info(") + table + ")");
+        store::Statement info(twin.get(), std::string("PRAGMA bank.table_info(") + table + ")");
         while (info.step() == store::Statement::Step::Row)
             if (info.text(1) != "Poza")
                 columns += (columns.empty() ? "\"" : ", \"") + info.text(1) + "\"";

@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     bench::useProgramAllocatorState();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
-    app::setUpApplication(application);
+    startup::setUpApplication(application);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -4,9 +4,9 @@
 
 namespace bench {
 
-// Counts the reads SQLite makes from database files, whatever connection makes them: installs itself as
-// the default VFS, wrapping the one that was. Every read of a page (or of the file header) is one call,
-// including the overflow pages SQLite copies straight past its page cache.
+// Counts the reads SQLite makes from database files, whatever connection makes them, through the
+// pass-through file system of tests/support, which wraps SQLite's default one. Every read of a page (or of the file
+// header) is one call, including the overflow pages SQLite copies straight past its page cache.
 class PageReads {
 public:
     static void install();

@@ -18,13 +18,11 @@
 #include <string>
 
 #include "bench/bench_bank.h"
+#include "bench/learning_views.h"
 #include "bench/program_allocator.h"
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/table_cursor.h"
-#include "store/views/db_edit.h"
-#include "store/views/db_image.h"
-#include "store/views/db_memo.h"
 
 namespace {
 
@@ -48,23 +46,8 @@ int page(int argc, char** argv, const std::string& folder)
     cursor.setConnection(&connection);
     store::DataSource source("dsIntrebari", cursor);
 
-    QWidget window;
-    window.resize(1296, 723);
-    store::DBMemo question(&window), a(&window), b(&window), c(&window);
-    store::DBImage picture(&window);
-    store::DBEdit letter(&window);
-    question.setGeometry(78, 179, 397, 331);
-    a.setGeometry(497, 109, 588, 160);
-    b.setGeometry(497, 262, 588, 166);
-    c.setGeometry(496, 426, 589, 157);
-    picture.setGeometry(1086, 109, 187, 474);
-    letter.setGeometry(150, 560, 40, 24);
-    question.bind(source, "Intrebare");
-    a.bind(source, "Sol1");
-    b.bind(source, "Sol2");
-    c.bind(source, "Sol3");
-    picture.bind(source, "Poza");
-    letter.bind(source, "Rb");
+    bench::LearningViews views(source);
+    QWidget& window = views.window;
     cursor.Open();
     window.show();
     window.repaint();

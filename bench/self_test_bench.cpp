@@ -10,6 +10,7 @@
 #include "bench/bench_bank.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
+#include "store/sqlite_handle.h"
 #include "testing/frm_colreg_proc.h"
 
 namespace {
@@ -26,11 +27,11 @@ struct Program {
     Program() : bank(bench::makeBank())
     {
         app::setBoxes(&boxes);
-        app::createWindows(QString::fromStdString(bank->path()));
+        startup::createWindows(QString::fromStdString(bank->path()));
     }
     ~Program()
     {
-        app::destroyWindows();
+        startup::destroyWindows();
         app::setBoxes(nullptr);
     }
     NoBoxes boxes;
@@ -64,9 +65,8 @@ void BM_Emptying30(benchmark::State& state)
 BENCHMARK(BM_Emptying30)->Unit(benchmark::kMillisecond);
 
 struct RawFile {
-    RawFile() : bank(bench::makeBank())
+    RawFile() : bank(bench::makeBank()), handle(bank->databasePath(), SQLITE_OPEN_READWRITE), db(handle.get())
     {
-        sqlite3_open_v2(bank->databasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_prepare_v2(db,
                            "SELECT Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb FROM Intrebari "
                            "WHERE Nr_Intreb = ?",
@@ -82,7 +82,6 @@ struct RawFile {
         sqlite3_finalize(select);
         sqlite3_finalize(insert);
         sqlite3_finalize(remove);
-        sqlite3_close(db);
     }
     // 30 rows of the bank, read beforehand as the cursor holds them in memory.
     std::vector<std::vector<std::string>> rows()
@@ -123,6 +122,7 @@ struct RawFile {
         }
     }
     std::unique_ptr<fixture::Folder> bank;
+    store::SqliteHandle handle;
     sqlite3* db = nullptr;
     sqlite3_stmt* select = nullptr;
     sqlite3_stmt* insert = nullptr;

@@ -11,9 +11,11 @@
 
 #include "app/window_setup.h"
 #include "bench/bench_bank.h"
+#include "bench/learning_views.h"
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/picture.h"
+#include "store/sqlite_handle.h"
 #include "store/table_cursor.h"
 #include "store/views/db_edit.h"
 #include "store/views/db_image.h"
@@ -37,8 +39,8 @@ void BM_OpenFloor_RawRead(benchmark::State& state)
 {
     const auto bank = bench::makeBank();
     for (auto _ : state) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(bank->databasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        const store::SqliteHandle handle(bank->databasePath(), SQLITE_OPEN_READWRITE);
+        sqlite3* db = handle.get();
         std::size_t bytes = 0;
         for (const char* table : {"Intrebari", "ManInt", "Rezultate", "Studenti"}) {
             sqlite3_stmt* stmt = nullptr;
@@ -54,7 +56,6 @@ void BM_OpenFloor_RawRead(benchmark::State& state)
             }
             sqlite3_finalize(stmt);
         }
-        sqlite3_close(db);
         benchmark::DoNotOptimize(bytes);
     }
 }
@@ -70,22 +71,9 @@ void BM_PageStep(benchmark::State& state)
     store::TableCursor cursor("tblIntrebari", "Intrebari");
     cursor.setConnection(&connection);
     store::DataSource source("dsIntrebari", cursor);
-    QWidget window;
-    store::DBMemo question(&window), a(&window), b(&window), c(&window);
-    store::DBImage picture(&window);
-    store::DBEdit letter(&window);
-    question.setGeometry(0, 0, 397, 331);
-    for (auto* m : {&a, &b, &c})
-        m->setGeometry(0, 0, 588, 160);
-    for (auto* m : {&question, &a, &b, &c})
+    bench::LearningViews views(source);
+    for (auto* m : {&views.question, &views.a, &views.b, &views.c})
         m->setFont(app::windowFont(QStringLiteral("Times New Roman"), 21));
-    picture.setGeometry(0, 0, 187, 474);
-    question.bind(source, "Intrebare");
-    a.bind(source, "Sol1");
-    b.bind(source, "Sol2");
-    c.bind(source, "Sol3");
-    picture.bind(source, "Poza");
-    letter.bind(source, "Rb");
     cursor.Open();
     for (auto _ : state) {
         cursor.Next();
@@ -99,8 +87,8 @@ BENCHMARK(BM_PageStep)->Unit(benchmark::kMicrosecond);
 void BM_PageStepFloor_RawRowAndQtDecode(benchmark::State& state)
 {
     const auto bank = bench::makeBank();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(bank->databasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const store::SqliteHandle handle(bank->databasePath(), SQLITE_OPEN_READWRITE);
+    sqlite3* db = handle.get();
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db, "SELECT Intrebare, Sol1, Sol2, Sol3, Poza, Rb FROM Intrebari WHERE rowid = ?", -1, &stmt,
                        nullptr);
@@ -120,7 +108,6 @@ void BM_PageStepFloor_RawRowAndQtDecode(benchmark::State& state)
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
-    sqlite3_close(db);
 }
 BENCHMARK(BM_PageStepFloor_RawRowAndQtDecode)->Unit(benchmark::kMicrosecond);
 

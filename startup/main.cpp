@@ -9,10 +9,10 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    app::setUpApplication(application);
-    app::startProgram(QCoreApplication::applicationDirPath());
+    startup::setUpApplication(application);
+    startup::startProgram(QCoreApplication::applicationDirPath());
     app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
     const int code = app::endRequested() ? 0 : application.exec();
-    app::destroyWindows();
+    startup::destroyWindows();
     return code;
 }

@@ -6,6 +6,7 @@
 #include <QStyleFactory>
 
 #include <clocale>
+#include <memory>
 
 #include "app/boxes.h"
 #include "app/first_paint.h"
@@ -14,12 +15,10 @@
 #include "app/keyboard_access.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
-#include "learning/frm_inv_colreg.h"
-#include "startup/windows.h"
+#include "startup/program.h"
 #include "store/error.h"
-#include "testing/frm_colreg_proc.h"
 
-namespace app {
+namespace startup {
 
 namespace {
 
@@ -42,27 +41,19 @@ void setUpApplication(QApplication& application)
     // parsed and printed in the C form from here on, and the decimal separator is asked for by name.
     std::setlocale(LC_NUMERIC, "C");
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    setUpKeyboardAccess(application);
-    application.setFont(windowFont(QStringLiteral("Tahoma"), 11));
+    app::setUpKeyboardAccess(application);
+    application.setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
     application.setWindowIcon(windowIcon());
     // Only the welcome window's close or an explicit request ends the program.
     application.setQuitOnLastWindowClosed(false);
     // A view's own key and focus handling reports its failures in the same error box as a handler.
-    store::setFailureReporter(&reportFailure);
+    store::setFailureReporter(&app::reportFailure);
 }
 
 namespace {
 
-void createHiddenWindows()
-{
-    if (frmAlege)
-        return;
-    frmAlege = new TfrmAlege();
-    frmInv_Colreg = new TfrmInv_Colreg(frmMain->data, frmAlege);
-    frmColreg_Proc = new TfrmColreg_Proc(frmMain->data, frmAlege);
-    frmMain->setMenu(frmAlege);
-    frmAlege->setWindows(frmInv_Colreg, frmColreg_Proc);
-}
+// The program of this run, from createWindows or startProgram to destroyWindows.
+std::unique_ptr<Program> program;
 
 // Events by which the user acts on a window: the hidden windows must exist before one is handled.
 bool isUserEvent(QEvent::Type type)
@@ -106,7 +97,7 @@ public:
     void build()
     {
         QCoreApplication::instance()->removeEventFilter(this);
-        createHiddenWindows();
+        program->createHiddenWindows();
         deleteLater();
     }
 };
@@ -117,33 +108,30 @@ QPointer<HiddenWindowsBuilder> builder;
 
 void createWindows(const QString& databaseFolder)
 {
-    // The welcome window owns the data and, as their parent, the other three windows.
-    frmMain = new TfrmMain(databaseFolder);
-    createHiddenWindows();
+    program = std::make_unique<Program>(databaseFolder);
+    program->createWelcomeWindow();
+    program->createHiddenWindows();
 }
 
 void startProgram(const QString& databaseFolder)
 {
-    frmMain = new TfrmMain(databaseFolder);
+    program = std::make_unique<Program>(databaseFolder);
+    TfrmMain& welcome = program->createWelcomeWindow();
     builder = new HiddenWindowsBuilder;
     // The window's first paint has reached the screen by the next turn of the event loop.
-    afterFirstPaint(frmMain, builder, [] { builder->build(); });
+    app::afterFirstPaint(&welcome, builder, [] { builder->build(); });
     // "OK" pressed through the accessibility bus arrives as no event.
-    frmMain->setMenuSource([] {
-        createHiddenWindows();
-        return static_cast<QWidget*>(frmAlege);
+    welcome.setMenuSource([] {
+        program->createHiddenWindows();
+        return static_cast<QWidget*>(program->menuWindow());
     });
-    showWindow(frmMain);
+    app::showWindow(&welcome);
 }
 
 void destroyWindows()
 {
     delete builder;
-    delete frmMain;
-    frmMain = nullptr;
-    frmAlege = nullptr;
-    frmInv_Colreg = nullptr;
-    frmColreg_Proc = nullptr;
+    program.reset();
 }
 
-}  // namespace app
+}  // namespace startup

@@ -4,14 +4,14 @@
 
 class QApplication;
 
-namespace app {
+namespace startup {
 
 // Fixes the look once, so that a desktop theme cannot change it, and the process-wide settings the
 // program relies on.
 void setUpApplication(QApplication& application);
 
-// Creates the four windows in their order: the welcome window first (it opens the database while it
-// is created), then the menu, learning and test windows, hidden.
+// Creates the program (startup::Program) and its four windows in their order: the welcome window first
+// (it opens the database while it is created), then the menu, learning and test windows, hidden.
 void createWindows(const QString& databaseFolder);
 
 // What the program does before its event loop runs: creates the welcome window and shows it. The menu,
@@ -20,7 +20,15 @@ void createWindows(const QString& databaseFolder);
 // they are created before that event is handled. Either way each exists before the user can reach it.
 void startProgram(const QString& databaseFolder);
 
-// Destroys the windows (those created so far); the database connection closes with the welcome window.
+// Destroys the program: the windows (those created so far), then the database.
 void destroyWindows();
 
+}  // namespace startup
+
+// Callers not yet moved to the start-up's own namespace.
+namespace app {
+using startup::createWindows;
+using startup::destroyWindows;
+using startup::setUpApplication;
+using startup::startProgram;
 }  // namespace app

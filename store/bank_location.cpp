@@ -9,6 +9,7 @@
 
 #include "store/bank_files.h"
 #include "store/error.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 
 #ifndef VELMARIS_DATA_FROM_EXECUTABLE
@@ -44,14 +45,13 @@ std::string keptName(const std::string& folder, int version)
 
 int bankVersion(const std::string& path)
 {
-    sqlite3* db = nullptr;
     int version = -1;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
-        Statement statement(db, "PRAGMA user_version");
+    const SqliteHandle db(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+    if (db.ok()) {
+        Statement statement(db.get(), "PRAGMA user_version");
         if (statement.step() == Statement::Step::Row)
             version = static_cast<int>(statement.integer(0));
     }
-    sqlite3_close(db);
     return version;
 }
 

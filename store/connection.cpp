@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "store/error.h"
 #include "store/statement.h"
@@ -63,21 +64,17 @@ std::string Connection::dataSource() const
     return connectionString_.substr(from, end == std::string::npos ? std::string::npos : end - from);
 }
 
-sqlite3* Connection::openFile(const std::string& path, int flags) const
+SqliteHandle Connection::openFile(const std::string& path, int flags) const
 {
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        throw Error("Cannot open the database " + quoted(path) + ": " + message);
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
+    SqliteHandle db(path, flags | SQLITE_OPEN_NOMUTEX);
+    if (!db.ok())
+        throw Error("Cannot open the database " + quoted(path) + ": " + db.errorMessage());
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db.get(), 1);
     // The cursors read every table once at open and keep what they need, pictures included (a few), so a
     // large page cache would only hold picture pages a second time while the learner pages on. A change is
     // never written out early to make room: "Start"'s copy, its largest, holds about three megabytes.
-    store::execute(db, "PRAGMA cache_size = -256; PRAGMA cache_spill = OFF");
+    store::execute(db.get(), "PRAGMA cache_size = -256; PRAGMA cache_spill = OFF");
     return db;
 }
 
@@ -85,27 +82,19 @@ namespace {
 
 // A file of random bytes opens "OK" and fails at the first statement; find out now, once.
 // Returns SQLITE_ROW when the file reads as a database.
-int probe(sqlite3* db, bool& empty)
+int probe(const SqliteHandle& db, bool& empty)
 {
-    Statement statement(db, "SELECT count(*) FROM sqlite_master");
+    Statement statement(db.get(), "SELECT count(*) FROM sqlite_master");
     const bool read = statement.ok() && statement.step() == Statement::Step::Row;
     empty = read && statement.integer(0) == 0;
     return read ? SQLITE_ROW : SQLITE_ERROR;
-}
-
-void closeWithoutCheckpoint(sqlite3* db)
-{
-    if (!db)
-        return;
-    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_close_v2(db);
 }
 
 }  // namespace
 
 void Connection::open()
 {
-    if (db_)
+    if (db_.get())
         return;
     const std::string path = dataSource();
     if (path.empty())
@@ -119,24 +108,24 @@ void Connection::open()
     if (!info.isFile())
         throw Error(quoted(path) + " is not a database file");
 
-    sqlite3* db = openFile(path, SQLITE_OPEN_READONLY);
+    SqliteHandle db = openFile(path, SQLITE_OPEN_READONLY);
     bool empty = false;
     int step = probe(db, empty);
-    if (step != SQLITE_ROW && sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK) {
+    if (step != SQLITE_ROW && sqlite3_extended_errcode(db.get()) == SQLITE_READONLY_ROLLBACK) {
         // A write that never finished left its journal: SQLite puts the file back as it was before
         // that write, which takes a read-write connection for a moment.
-        closeWithoutCheckpoint(db);
-        sqlite3* recovery = openFile(path, SQLITE_OPEN_READWRITE);
+        db.closeWithoutCheckpoint();
+        SqliteHandle recovery = openFile(path, SQLITE_OPEN_READWRITE);
         bool ignored = false;
         probe(recovery, ignored);
-        closeWithoutCheckpoint(recovery);
+        recovery.closeWithoutCheckpoint();
         db = openFile(path, SQLITE_OPEN_READONLY);
         step = probe(db, empty);
     }
     if (step != SQLITE_ROW) {
-        const int code = sqlite3_errcode(db) & 0xff;
-        const std::string message = sqlite3_errmsg(db);
-        closeWithoutCheckpoint(db);
+        const int code = sqlite3_errcode(db.get()) & 0xff;
+        const std::string message = sqlite3_errmsg(db.get());
+        db.closeWithoutCheckpoint();
         if (code == SQLITE_NOTADB)
             throw Error(quoted(path) + " is not a Velmaris database (" + message + ")");
         if (code == SQLITE_CORRUPT)
@@ -146,16 +135,17 @@ void Connection::open()
         throw Error("Cannot read the database " + quoted(path) + ": " + message);
     }
     if (empty) {
-        closeWithoutCheckpoint(db);
+        db.closeWithoutCheckpoint();
         throw Error("The database file " + quoted(path) + " is empty: it holds no tables");
     }
-    db_ = db;
+    db_ = std::move(db);
 }
 
 std::string Connection::engineFailure(const std::string& what) const
 {
-    const int code = db_ ? (sqlite3_errcode(db_) & 0xff) : SQLITE_ERROR;
-    const std::string message = db_ ? sqlite3_errmsg(db_) : "no connection";
+    sqlite3* db = db_.get();
+    const int code = db ? (sqlite3_errcode(db) & 0xff) : SQLITE_ERROR;
+    const std::string message = db ? sqlite3_errmsg(db) : "no connection";
     const std::string file = " '" + dataSource() + "'";
     if (code == SQLITE_BUSY)
         return what + ": the database" + file + " is locked by another program (" + message + ")";
@@ -168,14 +158,11 @@ std::string Connection::engineFailure(const std::string& what) const
 
 void Connection::close()
 {
-    if (!db_)
-        return;
     // Only a file that proved sound gets its write-ahead log checkpointed.
     if (access_ == Access::Writable)
-        sqlite3_close_v2(db_);
+        db_.close();
     else
-        closeWithoutCheckpoint(db_);
-    db_ = nullptr;
+        db_.closeWithoutCheckpoint();
 }
 
 void Connection::refuseWrites()
@@ -185,7 +172,7 @@ void Connection::refuseWrites()
 
 std::string Connection::checkStructure()
 {
-    if (access_ != Access::Unchecked || !db_)
+    if (access_ != Access::Unchecked || !db_.get())
         return refusal_;
     std::string finding = missingPages();
     if (!finding.empty()) {
@@ -195,11 +182,11 @@ std::string Connection::checkStructure()
     }
     bool read = false;
     {
-        Statement statement(db_, "PRAGMA quick_check");
+        Statement statement(db_.get(), "PRAGMA quick_check");
         read = statement.ok() && statement.step() == Statement::Step::Row;
         finding = read ? statement.text(0) : statement.errorMessage();
     }
-    const int code = sqlite3_errcode(db_) & 0xff;
+    const int code = sqlite3_errcode(db_.get()) & 0xff;
     if (!read && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
         // Not a finding about the file (another program's lock, say): the next write checks again.
         if (code == SQLITE_BUSY)
@@ -213,11 +200,11 @@ std::string Connection::checkStructure()
     }
 
     // Sound: the read-only connection gives way to a read-write one on the same file.
-    if (!sqlite3_get_autocommit(db_))
+    if (!sqlite3_get_autocommit(db_.get()))
         throw Error("The database " + quoted(dataSource()) + " cannot be reopened inside a transaction");
-    sqlite3* writable = openFile(dataSource(), SQLITE_OPEN_READWRITE);
-    closeWithoutCheckpoint(db_);
-    db_ = writable;
+    SqliteHandle writable = openFile(dataSource(), SQLITE_OPEN_READWRITE);
+    db_.closeWithoutCheckpoint();
+    db_ = std::move(writable);
     access_ = Access::Writable;
     return {};
 }
@@ -239,8 +226,8 @@ std::string Connection::missingPages() const
     const QFileInfo info(QString::fromStdString(dataSource()));
     if (!info.isFile())
         return {};
-    const std::int64_t pageSize = pragmaNumber(db_, "PRAGMA page_size");
-    const std::int64_t pages = pragmaNumber(db_, "PRAGMA page_count");
+    const std::int64_t pageSize = pragmaNumber(db_.get(), "PRAGMA page_size");
+    const std::int64_t pages = pragmaNumber(db_.get(), "PRAGMA page_count");
     if (pageSize <= 0 || pages < 0)
         return {};
     const std::int64_t size = info.size();
@@ -256,7 +243,7 @@ std::string Connection::missingPages() const
 
 bool Connection::walMode() const
 {
-    Statement statement(db_, "PRAGMA journal_mode");
+    Statement statement(db_.get(), "PRAGMA journal_mode");
     return statement.ok() && statement.step() == Statement::Step::Row && statement.text(0) == "wal";
 }
 
@@ -264,7 +251,7 @@ void Connection::ensureWritable()
 {
     if (access_ == Access::Unchecked)
         checkStructure();
-    if (access_ == Access::Refused || !db_)
+    if (access_ == Access::Refused || !db_.get())
         failRefused();
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-struct sqlite3;
+#include "store/sqlite_handle.h"
 
 namespace store {
 
@@ -36,7 +36,7 @@ public:
     // Opens the file if not yet open; throws store::Error with a clear message when it cannot be used.
     void open();
     void close();
-    sqlite3* handle() const { return db_; }
+    sqlite3* handle() const { return db_.get(); }
 
     // "<what>: <the engine's last failure>", naming a locked or read-only file as such.
     std::string engineFailure(const std::string& what) const;
@@ -65,14 +65,14 @@ private:
 
     struct TransactionState* transaction_ = nullptr;  // the open transaction's, owned by its outermost guard
     enum class Access { Unchecked, Writable, Refused };
-    sqlite3* openFile(const std::string& path, int flags) const;
+    SqliteHandle openFile(const std::string& path, int flags) const;
     [[noreturn]] void failRefused() const;
     // Empty when the file holds every page the database counts, else what is missing.
     std::string missingPages() const;
     bool walMode() const;
 
     std::string connectionString_;
-    sqlite3* db_ = nullptr;
+    SqliteHandle db_;
     Access access_ = Access::Unchecked;
     std::string refusal_;  // what the check found, or empty when a table failed to open
 };

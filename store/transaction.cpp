@@ -7,13 +7,14 @@
 
 #include "store/connection.h"
 #include "store/error.h"
-#include "store/statement.h"
+#include "store/sqlite_handle.h"
 #include "store/table_cursor.h"
 
 namespace store {
 
 // The open transaction of a connection, shared by its nested guards.
 struct TransactionState {
+    SqliteTransaction file;
     bool rolledBack = false;
     std::vector<std::pair<TableCursor*, TableCursor::Saved>> cursors;
 };
@@ -37,9 +38,11 @@ void rollBack(Connection& connection, TransactionState& state)
     if (state.rolledBack)
         return;
     state.rolledBack = true;
-    sqlite3* db = connection.handle();
-    if (db && !sqlite3_get_autocommit(db))
-        execute(db, "ROLLBACK");
+    // A connection closed under the transaction ended it with the handle.
+    if (connection.handle())
+        state.file.rollback();
+    else
+        state.file.abandon();
     for (auto& entry : state.cursors)
         reportingFailures([&entry] { entry.first->restore(std::move(entry.second)); });
 }
@@ -50,7 +53,7 @@ void Connection::checkWritable() const
 {
     if (!transaction_)
         return;
-    if (transaction_->rolledBack || (db_ && sqlite3_get_autocommit(db_)))
+    if (transaction_->rolledBack || (db_.get() && sqlite3_get_autocommit(db_.get())))
         throw Error("The transaction was rolled back after a failure; nothing of it was stored");
 }
 
@@ -68,7 +71,7 @@ Transaction::Transaction(Connection& connection, std::initializer_list<TableCurs
     remember(*state_, cursors);
     // IMMEDIATE takes the write lock now (waiting as any write does), so that a locked file fails here,
     // before anything is changed.
-    if (!execute(connection.handle(), "BEGIN IMMEDIATE"))
+    if (!state_->file.begin(connection.handle(), SqliteTransaction::Lock::Immediate))
         throw Error(connection.engineFailure("Cannot begin a transaction"));
     connection.transaction_ = state_.get();
 }
@@ -94,7 +97,7 @@ void Transaction::commit()
         done_ = true;
         return;
     }
-    if (!execute(connection_.handle(), "COMMIT")) {
+    if (!state.file.commit()) {
         const std::string failure = connection_.engineFailure("Cannot store the changes");
         rollBack(connection_, state);
         done_ = true;

@@ -86,10 +86,10 @@ protected:
     {
         folder.writeDatabase(fixture::sampleQuestions(40));
         app::resetEndRequest();
-        app::createWindows(QString::fromStdString(folder.path()));
+        startup::createWindows(QString::fromStdString(folder.path()));
         frmColreg_Proc->Timer2->stop();  // ticks are driven by hand here
     }
-    void TearDown() override { app::destroyWindows(); }
+    void TearDown() override { startup::destroyWindows(); }
 
     // Walks the accessibility tree of every window (with the drop-down menus, which are windows of
     // their own) and returns the operated nodes without a name.

@@ -13,6 +13,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "app/boxes.h"
 #include "app/frm_alege.h"
@@ -40,7 +43,7 @@ StartResult start(const fixture::Folder& folder)
     recorder.whileOpen = [&](const BoxRecorder::Box&) {
         result.welcomeVisibleDuringError = frmMain && frmMain->isVisible();
     };
-    app::createWindows(QString::fromStdString(folder.path()));
+    startup::createWindows(QString::fromStdString(folder.path()));
     app::showWindow(frmMain);
     result.errors = recorder.errors();
     result.open[0] = frmMain->data.tblIntrebari.Active();
@@ -61,7 +64,7 @@ TEST(StartUp, WithAGoodDatabaseOpensTheFourTablesSilently)
     EXPECT_EQ(
         frmMain->data.conColreg.connectionString(),
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() + "/Velmaris.mdb;Persist Security Info=False");
-    app::destroyWindows();
+    startup::destroyWindows();
 }
 
 struct BadFile {
@@ -106,7 +109,7 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
         }
 
         if (c.tablesOpen == 4) {
-            app::destroyWindows();
+            startup::destroyWindows();
             continue;
         }
         // A later operation on the closed cursor reports the closed-cursor error and the program goes on.
@@ -114,7 +117,7 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
         app::guarded([] { frmMain->data.tblTest.First(); });
         ASSERT_EQ(later.errors().size(), 1u);
         EXPECT_EQ(later.errors()[0], QStringLiteral("tblTest: Cannot perform this operation on a closed dataset."));
-        app::destroyWindows();
+        startup::destroyWindows();
     }
 }
 
@@ -156,7 +159,7 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
 #endif
 
     BoxRecorder recorder;
-    app::createWindows(QString::fromStdString(exe));
+    startup::createWindows(QString::fromStdString(exe));
     qputenv(variable, home);
     EXPECT_TRUE(recorder.errors().empty());
     EXPECT_EQ(frmMain->data.conColreg.connectionString(),
@@ -165,7 +168,7 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     EXPECT_EQ(frmMain->data.tblTest.RecordCount(), 2) << "the copy holds the installed bank as it was";
     frmMain->data.tblTest.First();
     frmMain->data.tblTest.Delete();
-    app::destroyWindows();
+    startup::destroyWindows();
     EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(data + "/Velmaris.mdb"));
     fixture::Folder check;
     std::filesystem::copy_file(data + "/Velmaris.mdb", check.databasePath());
@@ -232,7 +235,7 @@ TEST(StartUp, TheHiddenWindowsExistBeforeTheFirstUserEventIsHandled)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BoxRecorder recorder;
-        app::startProgram(QString::fromStdString(folder.path()));
+        startup::startProgram(QString::fromStdString(folder.path()));
         ASSERT_TRUE(frmMain->isVisible());
         EXPECT_EQ(frmAlege, nullptr) << "the premise: not built before the event loop has run";
         QWidget* target = c.target();
@@ -246,7 +249,7 @@ TEST(StartUp, TheHiddenWindowsExistBeforeTheFirstUserEventIsHandled)
             EXPECT_TRUE(frmAlege->isVisible()) << "OK showed the menu";
         }
         EXPECT_TRUE(recorder.errors().empty());
-        app::destroyWindows();
+        startup::destroyWindows();
     }
 }
 
@@ -257,25 +260,46 @@ TEST(StartUp, OkPressedBeforeTheHiddenWindowsAreBuiltShowsTheMenu)
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
     BoxRecorder recorder;
-    app::startProgram(QString::fromStdString(folder.path()));
+    startup::startProgram(QString::fromStdString(folder.path()));
     ASSERT_EQ(frmAlege, nullptr) << "the premise: not built before the event loop has run";
     frmMain->bitbtnOK->click();
     expectHiddenWindowsBuilt();
     EXPECT_TRUE(frmAlege->isVisible());
     EXPECT_TRUE(recorder.errors().empty());
-    app::destroyWindows();
+    startup::destroyWindows();
 }
 
 TEST(StartUp, TheHiddenWindowsFollowTheWelcomeWindowsFirstPaint)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    app::startProgram(QString::fromStdString(folder.path()));
+    startup::startProgram(QString::fromStdString(folder.path()));
     for (int i = 0; i < 200 && !frmAlege; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     expectHiddenWindowsBuilt();
     EXPECT_TRUE(frmMain->isVisible());
-    app::destroyWindows();
+    startup::destroyWindows();
+}
+
+// The program's data outlives every window: each window, with the views in it that follow the cursors,
+// goes while the connection and the cursors are still open, the welcome window (the others' Qt parent)
+// last; and the program-wide pointers are cleared.
+TEST(StartUp, TheWindowsGoBeforeTheDataTheyShow)
+{
+    fixture::Folder folder;
+    folder.writeDatabase(fixture::sampleQuestions(3));
+    startup::createWindows(QString::fromStdString(folder.path()));
+    store::Database& data = frmMain->data;
+    std::vector<std::string> gone;
+    for (QWidget* window : std::initializer_list<QWidget*>{frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc})
+        QObject::connect(window, &QObject::destroyed, [&data, &gone, name = window->objectName().toStdString()] {
+            const bool dataOpen = data.conColreg.handle() && data.tblIntrebari.Active() && data.tblTest.Active();
+            gone.push_back(name + (dataOpen ? "" : " after the data"));
+        });
+    startup::destroyWindows();
+    EXPECT_EQ(gone, (std::vector<std::string>{"frmColreg_Proc", "frmInv_Colreg", "frmAlege", "frmMain"}));
+    EXPECT_TRUE(!frmMain && !frmAlege && !frmInv_Colreg && !frmColreg_Proc);
+    EXPECT_EQ(app::mainWindow(), nullptr);
 }
 
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)

@@ -25,10 +25,10 @@ protected:
     {
         folder.writeDatabase(fixture::sampleQuestions(5));
         app::resetEndRequest();
-        app::createWindows(QString::fromStdString(folder.path()));
+        startup::createWindows(QString::fromStdString(folder.path()));
         app::showWindow(frmMain);
     }
-    void TearDown() override { app::destroyWindows(); }
+    void TearDown() override { startup::destroyWindows(); }
 
     // Which of welcome, menu, learning, test are visible, as a string of four letters (- = hidden).
     static std::string visible()

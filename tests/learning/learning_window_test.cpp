@@ -32,7 +32,7 @@ protected:
         if (withDatabase)
             folder.writeDatabase(fixture::sampleQuestions(questions));
         app::resetEndRequest();
-        app::createWindows(QString::fromStdString(folder.path()));
+        startup::createWindows(QString::fromStdString(folder.path()));
         app::showWindow(frmMain);
         frmMain->data.dsIntrebari.attach(&watch);
         recorder.boxes.clear();
@@ -43,7 +43,7 @@ protected:
     {
         if (frmMain)
             frmMain->data.dsIntrebari.detach(&watch);
-        app::destroyWindows();
+        startup::destroyWindows();
     }
     std::string question() const { return w->DBMemo1->toPlainText().toStdString(); }
 

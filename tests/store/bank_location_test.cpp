@@ -16,6 +16,7 @@
 
 #include "store/error.h"
 #include "store/schema.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 
 namespace fs = std::filesystem;
@@ -26,26 +27,16 @@ constexpr uid_t kNobody = 65534;
 
 void exec(const std::string& path, const std::string& sql)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    const bool done = store::execute(db, "PRAGMA synchronous = OFF;" + sql);
-    const std::string error = sqlite3_errmsg(db);
-    sqlite3_close(db);
-    ASSERT_TRUE(done) << error;
+    const store::SqliteHandle db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    ASSERT_TRUE(db.ok()) << db.errorMessage();
+    ASSERT_TRUE(store::execute(db.get(), "PRAGMA synchronous = OFF;" + sql)) << db.errorMessage();
 }
 
 std::string single(const std::string& path, const std::string& sql)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    std::string value = "(none)";
-    {
-        store::Statement s(db, sql);
-        if (s.step() == store::Statement::Step::Row)
-            value = s.text(0);
-    }
-    sqlite3_close(db);
-    return value;
+    const store::SqliteHandle db(path, SQLITE_OPEN_READONLY);
+    store::Statement s(db.get(), sql);
+    return s.step() == store::Statement::Step::Row ? s.text(0) : "(none)";
 }
 
 // A bank whose one question names where it came from, with its version stamp and some scratch rows.
@@ -326,12 +317,11 @@ TEST(BankLocation, TheUserCopyIsWritableAndTheInstalledBankUnchanged)
     if (child == 0) {
         if (geteuid() == 0 && setuid(kNobody) != 0)
             _exit(10);
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2((layout.user() + "/Velmaris.mdb").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-            SQLITE_OK)
+        store::SqliteHandle db(layout.user() + "/Velmaris.mdb", SQLITE_OPEN_READWRITE);
+        if (!db.ok())
             _exit(11);
-        const bool written = store::execute(db, "INSERT INTO ManInt(Nr_Intreb, Rd) VALUES(1, '?')");
-        sqlite3_close(db);
+        const bool written = store::execute(db.get(), "INSERT INTO ManInt(Nr_Intreb, Rd) VALUES(1, '?')");
+        db.close();
         _exit(written ? 0 : 12);
     }
     int status = 0;

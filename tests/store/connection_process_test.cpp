@@ -10,6 +10,7 @@
 
 #include "store/connection.h"
 #include "store/error.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 #include "store/table_cursor.h"
 #include "tests/support/fixture_db.h"
@@ -34,14 +35,13 @@ TEST(LockedFile, WriteWaitsThenReportsAndKeepsThePendingRecord)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        sqlite3* db = nullptr;
-        sqlite3_open(folder.databasePath().c_str(), &db);
-        store::execute(db, "BEGIN EXCLUSIVE");
+        store::SqliteHandle db(folder.databasePath(), SQLITE_OPEN_READWRITE);
+        store::execute(db.get(), "BEGIN EXCLUSIVE");
         char c = 1;
         (void)!write(ready[1], &c, 1);
         (void)!read(release[0], &c, 1);
-        store::execute(db, "COMMIT");
-        sqlite3_close(db);
+        store::execute(db.get(), "COMMIT");
+        db.close();
         _exit(0);
     }
     char c;

@@ -6,165 +6,33 @@
 
 #include <sqlite3.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "store/connection.h"
 #include "store/error.h"
 #include "store/table_cursor.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/pass_through_vfs.h"
 
 namespace {
 
-// ---- a VFS with a limited amount of free space ----
-
-sqlite3_vfs* realVfs = nullptr;
 sqlite3_int64 freeBytes = -1;  // negative: unlimited
 
-struct LimitedFile {
-    sqlite3_file base;
-    sqlite3_file* real;
-};
-
-sqlite3_file* real(sqlite3_file* f)
-{
-    return reinterpret_cast<LimitedFile*>(f)->real;
-}
-
-int limitedWrite(sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset)
-{
-    if (freeBytes >= 0) {
-        if (amount > freeBytes)
-            return SQLITE_FULL;
-        freeBytes -= amount;
-    }
-    return real(f)->pMethods->xWrite(real(f), data, amount, offset);
-}
-
-// Every other method goes to the real file unchanged.
-int close(sqlite3_file* f)
-{
-    return real(f)->pMethods->xClose(real(f));
-}
-int read(sqlite3_file* f, void* p, int n, sqlite3_int64 o)
-{
-    return real(f)->pMethods->xRead(real(f), p, n, o);
-}
-int truncate(sqlite3_file* f, sqlite3_int64 size)
-{
-    return real(f)->pMethods->xTruncate(real(f), size);
-}
-int sync(sqlite3_file* f, int flags)
-{
-    return real(f)->pMethods->xSync(real(f), flags);
-}
-int fileSize(sqlite3_file* f, sqlite3_int64* size)
-{
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int lock(sqlite3_file* f, int level)
-{
-    return real(f)->pMethods->xLock(real(f), level);
-}
-int unlock(sqlite3_file* f, int level)
-{
-    return real(f)->pMethods->xUnlock(real(f), level);
-}
-int checkReservedLock(sqlite3_file* f, int* out)
-{
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int fileControl(sqlite3_file* f, int op, void* arg)
-{
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int sectorSize(sqlite3_file* f)
-{
-    return real(f)->pMethods->xSectorSize(real(f));
-}
-int deviceCharacteristics(sqlite3_file* f)
-{
-    return real(f)->pMethods->xDeviceCharacteristics(real(f));
-}
-int shmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out)
-{
-    return real(f)->pMethods->xShmMap(real(f), region, size, extend, out);
-}
-int shmLock(sqlite3_file* f, int offset, int n, int flags)
-{
-    return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
-}
-void shmBarrier(sqlite3_file* f)
-{
-    real(f)->pMethods->xShmBarrier(real(f));
-}
-int shmUnmap(sqlite3_file* f, int deleteFlag)
-{
-    return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
-}
-
-const sqlite3_io_methods limitedMethods = {2,
-                                           close,
-                                           read,
-                                           limitedWrite,
-                                           truncate,
-                                           sync,
-                                           fileSize,
-                                           lock,
-                                           unlock,
-                                           checkReservedLock,
-                                           fileControl,
-                                           sectorSize,
-                                           deviceCharacteristics,
-                                           shmMap,
-                                           shmLock,
-                                           shmBarrier,
-                                           shmUnmap,
-                                           nullptr,
-                                           nullptr};
-
-int limitedOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags)
-{
-    auto* file = reinterpret_cast<LimitedFile*>(f);
-    file->real = reinterpret_cast<sqlite3_file*>(file + 1);
-    file->base.pMethods = nullptr;
-    const int rc = realVfs->xOpen(realVfs, name, file->real, flags, outFlags);
-    if (file->real->pMethods)
-        file->base.pMethods = &limitedMethods;
-    return rc;
-}
-
-sqlite3_vfs limitedVfs;
-
-// Installs the VFS as the default for the whole test program, once.
+// Installs, for the whole test program, a file system that passes everything to the real one and fails
+// a write with "disk full" once the free space is spent.
 void installLimitedDisk()
 {
-    if (realVfs)
-        return;
-    realVfs = sqlite3_vfs_find(nullptr);
-    limitedVfs = *realVfs;
-    limitedVfs.iVersion = 1;  // no xCurrentTimeInt64 and system-call overrides through this one
-    limitedVfs.zName = "limited-disk";
-    limitedVfs.szOsFile = static_cast<int>(sizeof(LimitedFile)) + realVfs->szOsFile;
-    limitedVfs.xOpen = limitedOpen;
-    limitedVfs.pAppData = nullptr;
-    // Forward the rest through the real VFS object.
-    limitedVfs.xDelete = [](sqlite3_vfs*, const char* n, int s) { return realVfs->xDelete(realVfs, n, s); };
-    limitedVfs.xAccess = [](sqlite3_vfs*, const char* n, int f, int* o) { return realVfs->xAccess(realVfs, n, f, o); };
-    limitedVfs.xFullPathname = [](sqlite3_vfs*, const char* n, int size, char* out) {
-        return realVfs->xFullPathname(realVfs, n, size, out);
-    };
-    limitedVfs.xDlOpen = [](sqlite3_vfs*, const char* n) { return realVfs->xDlOpen(realVfs, n); };
-    limitedVfs.xDlError = [](sqlite3_vfs*, int n, char* out) { realVfs->xDlError(realVfs, n, out); };
-    limitedVfs.xDlSym = [](sqlite3_vfs*, void* h, const char* s) { return realVfs->xDlSym(realVfs, h, s); };
-    limitedVfs.xDlClose = [](sqlite3_vfs*, void* h) { realVfs->xDlClose(realVfs, h); };
-    limitedVfs.xRandomness = [](sqlite3_vfs*, int n, char* out) { return realVfs->xRandomness(realVfs, n, out); };
-    limitedVfs.xSleep = [](sqlite3_vfs*, int us) { return realVfs->xSleep(realVfs, us); };
-    limitedVfs.xCurrentTime = [](sqlite3_vfs*, double* t) { return realVfs->xCurrentTime(realVfs, t); };
-    limitedVfs.xGetLastError = [](sqlite3_vfs*, int n, char* out) { return realVfs->xGetLastError(realVfs, n, out); };
-    sqlite3_vfs_register(&limitedVfs, 1);
+    fixture::installPassThroughVfs({.write = [](int amount) {
+        if (freeBytes >= 0) {
+            if (amount > freeBytes)
+                return SQLITE_FULL;
+            freeBytes -= amount;
+        }
+        return SQLITE_OK;
+    }});
 }
 
 struct FreeSpace {

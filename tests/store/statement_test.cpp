@@ -7,12 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "store/sqlite_handle.h"
+
 namespace {
 
 struct Memory {
-    Memory() { sqlite3_open(":memory:", &db); }
-    ~Memory() { sqlite3_close(db); }
-    sqlite3* db = nullptr;
+    store::SqliteHandle handle{":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE};
+    sqlite3* db = handle.get();
 };
 
 // Every value goes in and comes back as it was stored: empty text and empty bytes stay values apart

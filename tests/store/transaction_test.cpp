@@ -8,6 +8,7 @@
 
 #include "store/connection.h"
 #include "store/error.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 #include "store/table_cursor.h"
 #include "tests/support/fixture_db.h"
@@ -176,9 +177,9 @@ TEST(Transaction, LockedFileFailsAtTheStart)
     Scratch s;
     // As in the program, the file's structure was checked long before (just after the first paint).
     ASSERT_EQ(s.connection.checkStructure(), "");
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(s.folder.databasePath().c_str(), &other), SQLITE_OK);
-    ASSERT_TRUE(store::execute(other, "BEGIN EXCLUSIVE"));
+    store::SqliteHandle other(s.folder.databasePath(), SQLITE_OPEN_READWRITE);
+    ASSERT_TRUE(other.ok());
+    ASSERT_TRUE(store::execute(other.get(), "BEGIN EXCLUSIVE"));
     try {
         Transaction transaction(s.connection, {&s.test});
         ADD_FAILURE() << "began on a locked file";
@@ -190,8 +191,8 @@ TEST(Transaction, LockedFileFailsAtTheStart)
                   0u)
             << error.what();
     }
-    store::execute(other, "COMMIT");
-    sqlite3_close(other);
+    store::execute(other.get(), "COMMIT");
+    other.close();
     Transaction transaction(s.connection, {&s.test});
     s.emptyAndAppend(2);
     transaction.commit();

@@ -10,24 +10,17 @@
 
 namespace fixture {
 
-namespace {
+FileConnection::FileConnection(const std::string& path, int flags) : handle_(path, flags)
+{
+    if (!handle_.ok())
+        throw std::runtime_error("fixture: cannot open " + path + ": " + handle_.errorMessage());
+}
 
-struct Db {
-    explicit Db(const std::string& path)
-    {
-        if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
-            throw std::runtime_error("fixture: cannot open " + path);
-    }
-    ~Db() { sqlite3_close(db); }
-    void exec(const std::string& sql)
-    {
-        if (!store::execute(db, sql))
-            throw std::runtime_error(std::string("fixture: ") + sqlite3_errmsg(db) + " in " + sql);
-    }
-    sqlite3* db = nullptr;
-};
-
-}  // namespace
+void FileConnection::exec(const std::string& sql)
+{
+    if (!store::execute(handle_.get(), sql))
+        throw std::runtime_error(std::string("fixture: ") + sqlite3_errmsg(handle_.get()) + " in " + sql);
+}
 
 std::vector<Question> sampleQuestions(int count)
 {
@@ -48,10 +41,12 @@ Folder::Folder()
 
 void Folder::writeDatabase(const std::vector<Question>& questions, int scratchRows, std::string_view schema)
 {
-    Db db(databasePath());
+    FileConnection db(databasePath());
     db.exec(std::string(schema.empty() ? store::schemaSql() : schema));
-    db.exec("BEGIN");
-    store::Statement insert(db.db,
+    store::SqliteTransaction transaction;
+    if (!transaction.begin(db.get()))
+        throw std::runtime_error(std::string("fixture: ") + sqlite3_errmsg(db.get()));
+    store::Statement insert(db.get(),
                             "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
                             "VALUES (?,?,?,?,?,?,?,?,?,?)");
     for (const Question& q : questions) {
@@ -73,19 +68,19 @@ void Folder::writeDatabase(const std::vector<Question>& questions, int scratchRo
     for (int i = 0; i < scratchRows; ++i)
         db.exec("INSERT INTO ManInt(Nr_Intreb, Intrebare, Rb, Rd) VALUES (" + std::to_string(100 + i) + ", 'Vechi " +
                 std::to_string(i) + "', 'A', '?')");
-    db.exec("COMMIT");
+    if (!transaction.commit())
+        throw std::runtime_error(std::string("fixture: ") + sqlite3_errmsg(db.get()));
 }
 
 void Folder::exec(const std::string& sql)
 {
-    Db db(databasePath());
-    db.exec(sql);
+    FileConnection(databasePath()).exec(sql);
 }
 
 std::vector<std::string> Folder::column(const std::string& sql) const
 {
-    Db db(databasePath());
-    store::Statement query(db.db, sql);
+    const FileConnection db(databasePath());
+    store::Statement query(db.get(), sql);
     if (!query.ok())
         throw std::runtime_error("fixture: " + query.errorMessage());
     std::vector<std::string> values;

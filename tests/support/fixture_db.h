@@ -2,12 +2,29 @@
 
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "store/sqlite_handle.h"
+
 namespace fixture {
+
+// A connection of its own to a database file, beside the program's, for making fixtures and reading what
+// a file holds. Every failure throws std::runtime_error.
+class FileConnection {
+public:
+    explicit FileConnection(const std::string& path, int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    // Runs a script of one or more statements.
+    void exec(const std::string& sql);
+    sqlite3* get() const { return handle_.get(); }
+
+private:
+    store::SqliteHandle handle_;
+};
 
 // A question as the bank holds it.
 struct Question {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "store/schema.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 #include "velmaris-bank/bank_error.h"
 
@@ -22,25 +23,34 @@ const QStringList kColumns = {"Nr_Intreb", "Intrebare", "Sol1", "Sol2", "Sol3", 
 
 class Database {
 public:
-    Database(const QString& path, int flags) : path_(path)
+    Database(const QString& path, int flags) : path_(path), db_(QFile::encodeName(path).toStdString(), flags)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr) != SQLITE_OK)
+        if (!db_.ok())
             fail("cannot open");
     }
-    ~Database() { sqlite3_close(db_); }
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
 
     void exec(const std::string& sql)
     {
-        if (!store::execute(db_, sql))
+        if (!store::execute(db_.get(), sql))
+            fail("cannot write");
+    }
+
+    // The writes between begin() and commit() are stored at once, or, when the guard goes first, not at all.
+    void begin(store::SqliteTransaction& transaction)
+    {
+        if (!transaction.begin(db_.get()))
+            fail("cannot write");
+    }
+    void commit(store::SqliteTransaction& transaction)
+    {
+        if (!transaction.commit())
             fail("cannot write");
     }
 
     // A statement that has been prepared; a failure to prepare is reported at once.
     store::Statement prepare(const char* sql)
     {
-        store::Statement statement(db_, sql);
+        store::Statement statement(db_.get(), sql);
         if (!statement.ok())
             fail("cannot read");
         return statement;
@@ -56,16 +66,17 @@ public:
 
     [[noreturn]] void fail(const char* what) const
     {
-        const int code = db_ ? sqlite3_errcode(db_) : SQLITE_CANTOPEN;
+        sqlite3* db = db_.get();
+        const int code = db ? sqlite3_errcode(db) : SQLITE_CANTOPEN;
         if (code == SQLITE_NOTADB)
             throw BankError(QString("%1 is not a SQLite database").arg(path_));
-        const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString("out of memory");
+        const QString detail = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString("out of memory");
         throw BankError(QString("%1 %2: %3").arg(what, path_, detail));
     }
 
 private:
     QString path_;
-    sqlite3* db_ = nullptr;
+    store::SqliteHandle db_;
 };
 
 void bindText(store::Statement& statement, int slot, const QString& text)
@@ -98,7 +109,8 @@ void writeDatabase(const QString& path, const QList<Question>& questions, int ve
     Database db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     db.exec(std::string(store::schemaSql()));
     db.exec("PRAGMA user_version = " + std::to_string(version));
-    db.exec("BEGIN");
+    store::SqliteTransaction transaction;
+    db.begin(transaction);
     store::Statement insert = db.prepare(
         "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb) "
         "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -120,7 +132,7 @@ void writeDatabase(const QString& path, const QList<Question>& questions, int ve
         db.step(insert, "cannot write");
         insert.reset();
     }
-    db.exec("COMMIT");
+    db.commit(transaction);
 }
 
 void replaceDatabase(const QString& path, const QList<Question>& questions, bool force, int version)

@@ -601,11 +601,23 @@ class Printed : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!QFileInfo(kPdfToText).isExecutable())
-            GTEST_SKIP() << "pdftotext is not installed (poppler-utils)";
+#ifdef _WIN32
+        GTEST_SKIP() << "poppler's pdftotext and pdfimages run on Linux: the Linux build reads the PDFs back";
+#else
+        for (const QString& reader : {kPdfToText, kPdfImages})
+            if (!QFileInfo(reader).isExecutable()) {
+                // CI installs every tool (tools/install-deps.sh): there a missing one is a fault.
+                if (qgetenv("CI") == "true")
+                    FAIL() << "pdftotext or pdfimages is not installed (poppler-utils), and CI needs both";
+                GTEST_SKIP() << "pdftotext or pdfimages is not installed (poppler-utils): the PDFs are not read back";
+            }
+#endif
     }
 
-    QStringList pages(const QString& pdf) { return run(kPdfToText, {"-layout", pdf, "-"}).split('\f'); }
+    QStringList pages(const QString& pdf)
+    {
+        return run(kPdfToText, {"-layout", pdf, "-"}).split('\f');
+    }
 };
 
 TEST_F(Printed, TheBankKeepsEachQuestionOnOnePageWithItsKeyAtTheEnd)
@@ -650,14 +662,12 @@ TEST_F(Printed, TheBankKeepsEachQuestionOnOnePageWithItsKeyAtTheEnd)
         EXPECT_TRUE(all.contains(QString::fromUtf8(word))) << word;
 
     // Pictures: enlarged three times pixel for pixel, stored losslessly, never interpolated.
-    if (QFileInfo(kPdfImages).isExecutable()) {
-        const QStringList rows = run(kPdfImages, {"-list", pdf}).split('\n', Qt::SkipEmptyParts).mid(2);
-        EXPECT_EQ(rows.size(), pictures);
-        for (const QString& row : rows) {
-            const QStringList c = row.simplified().split(' ');
-            EXPECT_EQ(c.mid(3, 2), (QStringList{"480", "600"})) << row.toStdString();
-            EXPECT_EQ(c.mid(8, 2), (QStringList{"image", "no"})) << row.toStdString();
-        }
+    const QStringList rows = run(kPdfImages, {"-list", pdf}).split('\n', Qt::SkipEmptyParts).mid(2);
+    EXPECT_EQ(rows.size(), pictures);
+    for (const QString& row : rows) {
+        const QStringList c = row.simplified().split(' ');
+        EXPECT_EQ(c.mid(3, 2), (QStringList{"480", "600"})) << row.toStdString();
+        EXPECT_EQ(c.mid(8, 2), (QStringList{"image", "no"})) << row.toStdString();
     }
 }
 

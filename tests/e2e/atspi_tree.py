@@ -3,6 +3,10 @@
 
   atspi_tree.py BUS_ADDRESS dump            every node: role | name | description; fails (exit 1)
                                             when a control a user operates has no name
+  atspi_tree.py BUS_ADDRESS value WINDOW ROLE NAME
+                                            the description (what a display reads out) of the first
+                                            node of that role and name in the window of that name;
+                                            fails (exit 1) when there is none
 """
 import re
 import subprocess
@@ -65,3 +69,25 @@ if sys.argv[2] == "dump":
     for u in unnamed:
         print("no name:", u)
     sys.exit(1 if unnamed else 0)
+elif sys.argv[2] == "value":
+    window, wanted_role, wanted_name = sys.argv[3:6]
+
+    def find(dest, path):
+        name, description = texts(dest, path)
+        if name == wanted_name and role(dest, path) == wanted_role:
+            return description
+        for d, p in children(dest, path):
+            found = find(d, p)
+            if found is not None:
+                return found
+        return None
+
+    for dest, path in children(*program()):
+        if texts(dest, path)[0] == window:
+            value = find(dest, path)
+            if value is not None:
+                print(value)
+                sys.exit(0)
+    sys.exit(f"no {wanted_role} named {wanted_name} in a window named {window}")
+else:
+    sys.exit(f"unknown command {sys.argv[2]}")

@@ -4,39 +4,12 @@
 # (WM_TRANSIENT_FOR) and maximized, the menu's close only hiding it, and the welcome window's close
 # ending the program.
 set -euo pipefail
-velmaris=$1 bank=$2 tool=$3
-
-work=$(mktemp -d)
-cleanup() {
-  kill "${app_pid:-}" "${wm_pid:-}" "${x_pid:-}" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-cp "$velmaris" "$work/Velmaris"
-"$tool" build "$bank" -o "$work/Velmaris.mdb" >/dev/null
-
-fail() {
-  echo "FAIL: $*"
-  [ -n "${E2E_SHOT:-}" ] && import -window root "$E2E_SHOT" 2>/dev/null
-  exit 1
-}
-# eventually COMMAND...: true as soon as the command succeeds, false after about ten seconds.
-eventually() {
-  for _ in $(seq 200); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  return 1
-}
-
-source "$(dirname "$0")/x_server.sh"
+source "$(dirname "$0")/x_session.sh"
+install_program "$1" "$2" "$3"
 start_x_session 1600x1000 0
-visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-running() { kill -0 "$app_pid" 2>/dev/null; }
-stopped() { ! running; }
+stopped() { ! alive "$app_pid"; }
 
-QT_QPA_PLATFORM=xcb LC_ALL=ro_RO.UTF-8 "$work/Velmaris" >/dev/null 2>&1 &
+QT_QPA_PLATFORM=xcb LC_ALL=ro_RO.UTF-8 "$work/Velmaris" >"$work/app.log" 2>&1 &
 app_pid=$!
 
 welcome=$(wait_for "Aplicație pentru") || fail "no welcome window"
@@ -52,14 +25,13 @@ xprop -id "$menu" _NET_WM_STATE | grep -q MAXIMIZED_HORZ || fail "menu window no
 # The menu's title-bar close hides it; the program goes on.
 # openbox's Alt+F4 asks the active window to close (WM_DELETE_WINDOW), as its close button does.
 xdotool windowactivate --sync "$menu" key alt+F4
-menu_hidden() { ! visible "Alege din meniu"; }
-eventually menu_hidden || fail "menu window still visible after close"
+wait_gone "Alege din meniu" || fail "menu window still visible after close"
 # Still running, and still answering: "OK" (which kept the focus) shows the menu again.
-running || fail "closing the menu ended the program"
+alive "$app_pid" || fail "closing the menu ended the program"
 xdotool windowactivate --sync "$welcome" key space
 menu=$(wait_for "Alege din meniu") || fail "the welcome window no longer answers after the menu's close"
 xdotool windowactivate --sync "$menu" key alt+F4
-eventually menu_hidden || fail "menu window still visible after the second close"
+wait_gone "Alege din meniu" || fail "menu window still visible after the second close"
 
 # The welcome window's close ends the program.
 xdotool windowactivate --sync "$welcome" key alt+F4 || true

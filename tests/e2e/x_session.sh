@@ -1,45 +1,48 @@
-# Sourced by the end-to-end checks. Gives a temporary folder (work), removed at exit with the
-# processes started here, and:
+# shellcheck shell=bash
+# Sourced by the end-to-end checks of the program. Gives a temporary folder (work), removed at exit
+# with the processes started here and in x_server.sh (whose functions it brings), and:
 #   install_program VELMARIS BANK_SOURCES VELMARIS_BANK: a fresh copy of the program and its bank there
-#   start_x_session WIDTHxHEIGHT PANEL_HEIGHT: an X server of that size with openbox, which keeps a
-#     panel's height free at the bottom of the screen; sets DISPLAY
-#   fail, wait_for, wait_gone, wait_active, shot. E2E_SHOTS names a folder for screenshots (none are
-#   taken without it).
+#   stop_program: the program (app_pid) killed, whether or not it is still running, and reaped
+#   fail MESSAGE: says what failed and what the program printed (the scripts send its output to
+#     $work/app.log), takes a screenshot when asked for, and ends the script
+#   shot NAME: a screenshot when asked for: E2E_SHOTS names a folder for them (none are taken
+#     without it)
 
 work=$(mktemp -d)
 cleanup() {
-  kill "${app_pid:-}" "${wm_pid:-}" "${x_pid:-}" 2>/dev/null || true
+  local pid
+  for pid in "${app_pid:-}" "${bus_pid:-}" "${wm_pid:-}" "${x_pid:-}"; do
+    [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+source "$(dirname "${BASH_SOURCE[0]}")/x_server.sh"
 
 install_program() {
   cp "$1" "$work/Velmaris"
   "$3" build "$2" -o "$work/Velmaris.mdb" >/dev/null
 }
 
-source "$(dirname "${BASH_SOURCE[0]}")/x_server.sh"
+stop_program() {
+  # It may have ended on its own since it was last seen: kill finding nothing is no failure.
+  kill -9 "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+}
 
-shot() {  # shot NAME: a screenshot of the whole screen, when asked for
-  [ -n "${E2E_SHOTS:-}" ] && mkdir -p "$E2E_SHOTS" && import -window root "$E2E_SHOTS/$1.png" 2>/dev/null
-  return 0
+shot() {
+  if [ -n "${E2E_SHOTS:-}" ]; then
+    mkdir -p "$E2E_SHOTS"
+    screenshot "$E2E_SHOTS/$1.png"
+  fi
 }
 fail() {
   echo "FAIL: $*"
-  shot failure
+  if [ -s "$work/app.log" ]; then
+    echo "what the program printed (the end):"
+    tail -20 "$work/app.log"
+  fi
+  shot failure || true
   exit 1
-}
-wait_gone() {  # wait_gone REGEX: until no visible window's name matches
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.05
-  done
-  return 1
-}
-wait_active() {  # wait_active ID: until the window manager has given that window the focus
-  for _ in $(seq 200); do
-    [ "$(xdotool getactivewindow 2>/dev/null || true)" = "$1" ] && return 0
-    sleep 0.05
-  done
-  return 1
 }

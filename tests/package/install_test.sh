@@ -9,10 +9,17 @@ set -euo pipefail
 build=$(realpath "${1:-build}")
 cd "$(dirname "$0")/../.."
 
+source tests/e2e/x_server.sh
+
 step() { echo "+ $*"; }
+shot() {
+  if [ -n "${DISPLAY:-}" ] && [ -n "${SHOT_DIR:-}" ]; then
+    screenshot "$SHOT_DIR/$1.png"
+  fi
+}
 fail() {
   echo "FAIL: $*"
-  [ -n "${DISPLAY:-}" ] && [ -n "${SHOT_DIR:-}" ] && import -window root "$SHOT_DIR/failure.png" 2>/dev/null
+  shot failure || true
   exit 1
 }
 
@@ -61,12 +68,12 @@ useradd -m -s /bin/bash "$user"
 home=$(getent passwd "$user" | cut -d: -f6)
 copy="$home/.local/share/velmaris/Velmaris.mdb"
 
-source tests/e2e/x_server.sh
 start_x_session 1600x1000 0
 
 WAIT_TRIES=300
-shot() { [ -n "${SHOT_DIR:-}" ] && import -window root "$SHOT_DIR/$1.png" 2>/dev/null || true; }
 rows() { sqlite3 -cmd ".timeout 5000" "$copy" "SELECT count(*) FROM ManInt"; }
+has_rows() { [ "$(rows)" = "$1" ]; }
+exited() { ! alive "$app_pid"; }
 
 step "as $user: $exec_line"
 runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/local/bin:/usr/bin:/bin \
@@ -74,7 +81,6 @@ runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr
 app_pid=$!
 
 welcome=$(wait_for "Aplicație pentru") || fail "no welcome window; the program said: $(cat "$work/app.log")"
-sleep 0.5
 shot welcome
 [ -f "$copy" ] || fail "no copy of the bank in $copy"
 [ "$(stat -c %U "$copy")" = "$user" ] || fail "the copy does not belong to $user"
@@ -84,11 +90,14 @@ xdotool windowactivate --sync "$welcome" key Tab space
 menu=$(wait_for "Alege din meniu") || fail "OK did not show the menu window"
 # The menu bar has no access keys: a click opens its first drop-down, then the arrows walk to
 # "Testare" and its item "Testare cu apreciere procentuală".
+# Each arrow shows the next menu's drop-down in place of the one before.
 xdotool windowactivate --sync "$menu"
 xdotool mousemove --window "$menu" 20 10 click 1
-sleep 0.3
-xdotool key Right Right
-sleep 0.3
+first=$(wait_dropdown) || fail "a click on the menu bar opened no drop-down"
+xdotool key Right
+second=$(wait_dropdown "$first") || fail "Right did not go on to the next drop-down"
+xdotool key Right
+wait_dropdown "$first" "$second" >/dev/null || fail "Right did not go on to the drop-down of Testare"
 xdotool key Return
 test_window=$(wait_for "Testare la COLREG") || fail "the menu did not show the test window"
 [ "$(rows)" = 0 ] || fail "ManInt is not empty before Start"
@@ -98,18 +107,16 @@ xdotool windowactivate --sync "$test_window"
 xdotool mousemove --window "$test_window" 93 35 click 1
 notice=$(wait_for "^Colreg$") || fail "no notice after Start"
 xdotool windowactivate --sync "$notice" key Return
-for _ in $(seq 100); do [ "$(rows)" = 30 ] && break; sleep 0.1; done
-sleep 0.5
+# The copy is one transaction: the rows come all at once.
+eventually has_rows 30 || fail "ManInt holds $(rows) rows in the user's copy after Start, not 30"
 shot test
-[ "$(rows)" = 30 ] || fail "ManInt holds $(rows) rows in the user's copy after Start, not 30"
 [ "$(sha256sum "$bank")" = "$bank_hash" ] || fail "the installed bank changed"
 [ -z "$(ls -A "$home/.local/share/velmaris" | grep -v '^Velmaris.mdb$' || true)" ] ||
   fail "stray files beside the copy: $(ls -A "$home/.local/share/velmaris")"
 
 # The welcome window's close ends the program.
 xdotool windowactivate --sync "$welcome" key alt+F4 || true
-for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end"
+eventually exited || fail "the program did not end"
 wait "$app_pid" || fail "the program ended with an error: $(cat "$work/app.log")"
 app_pid=
 

@@ -199,7 +199,7 @@ winepath_of() { local p=${1//\//\\}; echo "Z:$p"; }
 WINEPATH="$(winepath_of "$qt_prefix/bin");$(winepath_of /usr/lib/gcc/$triple/12-posix);$(winepath_of /usr/$triple/lib)"
 export WINEPATH
 wineserver_pid=""
-xvfb_pid=""
+x_pid=""
 app_pid=""
 cleanup() {
   local rc=$?
@@ -210,7 +210,7 @@ cleanup() {
     kill "$wineserver_pid" 2>/dev/null || true
     wait "$wineserver_pid" 2>/dev/null || true
   fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  if [ -n "$x_pid" ]; then kill "$x_pid" 2>/dev/null || true; fi
   exit $rc
 }
 trap cleanup EXIT
@@ -311,12 +311,12 @@ makensis -V2 -DVERSION="$version" -DFILES="$nsh" -DOUTFILE="$setup_file" "$repo/
 
 # ---------------------------------------------------------------------------------------------------
 phase "install test under wine"
-display=99
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1600x1000x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=:$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# The tests' X server start and waits (start_x_server, wait_for, eventually, screenshot).
+work=$build/x
+rm -rf "$work"
+mkdir -p "$work"
+source "$repo/tests/e2e/x_server.sh"
+start_x_server 1600x1000
 
 programs="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 install_dir="$WINEPREFIX/drive_c/Program Files/Velmaris"
@@ -344,29 +344,21 @@ fi
 grep -q 'UninstallString.*uninstall.exe' <<<"$reg_out" || { echo "$reg_out" >&2; fail "the uninstall entry has no command"; }
 
 # The installed program alone: none of the build's DLL folders on its path.
-(cd "$install_dir" && WINEPATH="" exec "$wine" 'C:\Program Files\Velmaris\Velmaris.exe' </dev/null >/dev/null 2>&1) &
+(cd "$install_dir" && WINEPATH="" exec "$wine" 'C:\Program Files\Velmaris\Velmaris.exe' </dev/null >"$work/app.log" 2>&1) &
 app_pid=$!
-welcome=""
-for _ in $(seq 240); do
-  welcome=$(xdotool search --onlyvisible --name "Aplicație pentru" 2>/dev/null | head -1 || true)
-  [ -n "$welcome" ] && break
-  sleep 0.25
-done
-[ -n "$welcome" ] || fail "the installed program showed no welcome window"
+# A minute: wine's first start of a program in a new prefix is slow.
+WAIT_TRIES=1200 wait_for "Aplicație pentru" >/dev/null ||
+  fail "the installed program showed no welcome window; it printed: $(cat "$work/app.log")"
 mkdir -p "$build/screenshots"
-sleep 1 # mapped is not yet painted
-import -window root "$build/screenshots/installed-welcome.png" 2>/dev/null || true
+screenshot "$build/screenshots/installed-welcome.png" || echo "install test: no screenshot of the welcome window" >&2
+# It may have ended on its own meanwhile: kill finding nothing is no failure.
 kill "$app_pid" 2>/dev/null || true
 wait "$app_pid" 2>/dev/null || true
 app_pid=""
 
 "$wine" 'C:\Program Files\Velmaris\uninstall.exe' /S </dev/null >/dev/null 2>&1
 # The uninstaller runs from a copy of itself and returns at once: wait for it to finish.
-for _ in $(seq 240); do
-  [ -e "$install_dir" ] || break
-  sleep 0.25
-done
-if [ -e "$install_dir" ]; then
+if ! WAIT_TRIES=1200 eventually test ! -e "$install_dir"; then
   find "$install_dir" >&2
   fail "the silent uninstall left the install folder"
 fi

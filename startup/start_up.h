@@ -24,11 +24,3 @@ void startProgram(const QString& databaseFolder);
 void destroyWindows();
 
 }  // namespace startup
-
-// Callers not yet moved to the start-up's own namespace.
-namespace app {
-using startup::createWindows;
-using startup::destroyWindows;
-using startup::setUpApplication;
-using startup::startProgram;
-}  // namespace app

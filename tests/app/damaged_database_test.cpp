@@ -179,7 +179,7 @@ Outcome runProgram(const fixture::Folder& folder)
             outcome.firstErrorOverWelcome = frmMain && frmMain->isVisible();
     };
     app::resetEndRequest();
-    app::createWindows(QString::fromStdString(folder.path()));
+    startup::createWindows(QString::fromStdString(folder.path()));
     app::showWindow(frmMain);
     app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
     // The check runs after the first paint; wait for it as the event loop would.
@@ -200,7 +200,7 @@ Outcome runProgram(const fixture::Folder& folder)
     frmColreg_Proc->bitbtnUrmat->click();
     frmColreg_Proc->Terminat->click();
     EXPECT_TRUE(app::endRequested()) << "\"Terminat\" ends the program whatever the file";
-    app::destroyWindows();
+    startup::destroyWindows();
 
     for (const QString& error : recorder.errors())
         outcome.errors.push_back(error.toStdString());
@@ -565,7 +565,7 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
             file.make(folder);
             BoxRecorder recorder;
             app::resetEndRequest();
-            app::createWindows(QString::fromStdString(folder.path()));
+            startup::createWindows(QString::fromStdString(folder.path()));
             app::showWindow(frmMain);
             frmMain->bitbtnOK->click();
             frmAlege->estarecapreciereprocentual1->trigger();
@@ -595,7 +595,7 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
             } else {
                 EXPECT_EQ(recorder.errors().size(), errorsBefore) << "these end without a word";
             }
-            app::destroyWindows();
+            startup::destroyWindows();
         }
     }
 }

@@ -78,11 +78,11 @@ protected:
     void SetUp() override
     {
         folder.writeDatabase(fixture::sampleQuestions(274));
-        app::createWindows(QString::fromStdString(folder.path()));
+        startup::createWindows(QString::fromStdString(folder.path()));
         app::showWindow(frmMain);
         shots = qEnvironmentVariable("E2E_SHOTS").isEmpty() ? QString() : qEnvironmentVariable("E2E_SIZE");
     }
-    void TearDown() override { app::destroyWindows(); }
+    void TearDown() override { startup::destroyWindows(); }
 
     // Shows the window, waits for the window manager to maximize it into the free part of the screen,
     // then scrolls to each control, checks that all of it is in sight, and clicks its centre.

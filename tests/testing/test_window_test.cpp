@@ -48,7 +48,7 @@ protected:
         if (withDatabase)
             folder.writeDatabase(questions, leftoverRows);
         app::resetEndRequest();
-        app::createWindows(QString::fromStdString(folder.path()));
+        startup::createWindows(QString::fromStdString(folder.path()));
         app::showWindow(frmMain);
         w = frmColreg_Proc;
         w->Timer2->stop();  // ticks are driven by hand here
@@ -61,7 +61,7 @@ protected:
         frmAlege->estarecapreciereprocentual1->trigger();
         recorder.boxes.clear();
     }
-    void TearDown() override { app::destroyWindows(); }
+    void TearDown() override { startup::destroyWindows(); }
 
     const TestState& state() const { return w->session().state(); }
     std::string current(const char* field) { return frmMain->data.tblTest.FieldByName(field).AsString(); }
@@ -382,7 +382,7 @@ TEST_F(TestWindow, AFailedStartChangesNothingAndCanBeTriedAgain)
         EXPECT_EQ(folder.count("ManInt"), 30);
         EXPECT_FALSE(w->btnStart->isEnabled());
         EXPECT_EQ(state().Rc, 0);
-        app::destroyWindows();
+        startup::destroyWindows();
     }
 }
 
@@ -446,7 +446,7 @@ TEST_F(TestWindow, AnAnswerThatCannotBeStoredChangesNothingAndCountsOnceWhenTrie
         EXPECT_EQ(w->edtNrInt->text(), "27");
         EXPECT_EQ(folder.column("SELECT Rd FROM ManInt WHERE Nr_Intreb = " + number)[0], right);
         EXPECT_NE(current("Nr_Intreb"), number) << "on to the next question";
-        app::destroyWindows();
+        startup::destroyWindows();
     }
 }
 
@@ -537,7 +537,7 @@ TEST_F(TestWindow, InapoiAndTerminatLeaveWhateverTheTidyingMeets)
             if (c.rowsLeft >= 0) {
                 EXPECT_EQ(folder.count("ManInt"), c.rowsLeft);
             }
-            app::destroyWindows();
+            startup::destroyWindows();
         }
     }
 }
@@ -563,7 +563,7 @@ TEST_F(TestWindow, LeavingDeletesInTheOrderOfItsButton)
         const std::vector<std::string> inFileOrder{"10", "20", "30", "50", "40"};
         EXPECT_EQ(folder.column("SELECT Nr_Intreb FROM Deleted ORDER BY rowid"),
                   terminat ? inNumberOrder : inFileOrder);
-        app::destroyWindows();
+        startup::destroyWindows();
     }
 }
 

@@ -14,7 +14,7 @@ int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
-    app::setUpApplication(application);
+    startup::setUpApplication(application);
     using namespace selftest;
     std::printf("%s\n", percentageText(percentage(2, 1)).toUtf8().constData());
     std::printf("%s\n", percentageText(percentage(20, 9)).toUtf8().constData());

@@ -139,6 +139,7 @@ BankStart SingleInstance::start(const QString& executableFolder)
             store::bankPlacesFor(folder), [&notes](const std::string& note) { notes.push_back(note); }, &lock_);
     } catch (const store::Error& failure) {
         // Reported where any failure to open the bank is: by the welcome window, which then opens nothing.
+        lock_.release();
         store::settleBank(folder, {}, failure.what());
         return {};
     }
@@ -150,7 +151,12 @@ BankStart SingleInstance::start(const QString& executableFolder)
     if (lock_.state() == store::BankLock::State::HeldByOther) {
         const store::BankHolder holder = lock_.holder();
         const std::string bankFile = lock_.bankFile();
-        if (askHolderToCome(holder) || !ask_(inUseText(bankFile, holder)))
+        if (askHolderToCome(holder))
+            return {true, {}};
+        const QString question = inUseText(bankFile, holder);
+        std::fprintf(stderr, "velmaris: %s\n",
+                     QString(question).replace(QStringLiteral("\n\n"), QStringLiteral(" ")).toUtf8().constData());
+        if (!ask_(question))
             return {true, {}};
         start.learningOnly = heldElsewhereReason(bankFile, holder);
     } else if (lock_.state() == store::BankLock::State::Held) {

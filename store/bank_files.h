@@ -45,5 +45,7 @@ struct Owner {
     bool mine = false;
 };
 Owner ownerOf(const std::string& path);
+// The machine's name as Qt's lock files record it (on Windows the computer name, not the DNS one).
+std::string machineName();
 
 }  // namespace store::bank_files

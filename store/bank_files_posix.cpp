@@ -194,4 +194,12 @@ Owner ownerOf(const std::string& path)
     return owner;
 }
 
+std::string machineName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
 }  // namespace store::bank_files

@@ -286,4 +286,13 @@ Owner ownerOf(const std::string& path)
     return owner;
 }
 
+std::string machineName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!::GetComputerNameW(name, &size))
+        return {};
+    return utf8(std::wstring(name, size));
+}
+
 }  // namespace store::bank_files

@@ -264,7 +264,8 @@ BankChoice Chooser::keep(const std::string& copy)
     // the copy can be judged neither damaged nor old.
     if (hasCrashJournal(copy)) {
         const int installedVersion = bankVersion(source_);
-        if (installedVersion > bankVersion(copy))
+        const int copyVersion = bankVersion(copy);
+        if (copyVersion >= 0 && installedVersion > copyVersion)
             note_("Este instalată o bancă de întrebări mai nouă (versiunea " + std::to_string(installedVersion) +
                   "). Copia dumneavoastră " + inQuotes(copy) +
                   " are o scriere neterminată, pe care programul o anulează acum; ea se înlocuiește la "

@@ -137,14 +137,23 @@ bool hasCrashJournal(const std::string& file)
     return isFile(file + "-journal") || isFile(file + "-wal");
 }
 
-// Temporary files of copies that a crash cut short. Only called under the copy lock, when no copy is
-// being made.
+// Temporary files of copies: being made, or left by a crash that cut a copy short.
+QStringList debris(const std::string& folder)
+{
+    return QDir(QString::fromStdString(folder))
+        .entryList({QString::fromLatin1(kCopyTemporaryPrefix) + QLatin1Char('*')},
+                   QDir::Files | QDir::Hidden | QDir::System);
+}
+
+bool hasDebris(const std::string& folder)
+{
+    return !debris(folder).isEmpty();
+}
+
+// Only under the copy lock, when no copy is being made.
 void removeDebris(const std::string& folder)
 {
-    const QDir dir(QString::fromStdString(folder));
-    const QStringList names = dir.entryList({QString::fromLatin1(kCopyTemporaryPrefix) + QLatin1Char('*')},
-                                            QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names)
+    for (const QString& name : debris(folder))
         remove(inFolder(folder, name.toStdString()));
 }
 
@@ -175,6 +184,8 @@ public:
 
 private:
     BankChoice userCopy();
+    // The copy is there, sound as far as a look tells, and not older than the installed bank.
+    bool needsNothing(const std::string& copy);
     BankChoice keep(const std::string& copy);
     BankChoice heal(const std::string& copy, const std::string& damage);
     BankChoice renew(const std::string& copy, int copyVersion, int installedVersion);
@@ -241,6 +252,14 @@ BankChoice Chooser::userCopy()
     if (exists(copy) && !isFile(copy))
         return installedOnly(inQuotes(copy) + " nu este un fișier");
 
+    // Most starts find the copy as it should be: they take no copy lock, whose making costs a write to the
+    // disk. A copy that another start changes meanwhile is seen before or after its one rename, and is
+    // judged again under the lock.
+    if (needsNothing(copy) && !hasDebris(folder)) {
+        if (callerClaim_)
+            callerClaim_->claim(copy);
+        return {folder, BankUse::UserCopy, {}};
+    }
     const CopyLock copying(folder);
     removeDebris(folder);
     if (lock_->claim(copy) == BankLock::State::HeldByOther) {
@@ -255,6 +274,14 @@ BankChoice Chooser::userCopy()
     if (!isFile(copy))
         return make(copy);
     return keep(copy);
+}
+
+bool Chooser::needsNothing(const std::string& copy)
+{
+    if (!isFile(copy) || isEmptyFile(copy) || hasCrashJournal(copy))
+        return false;
+    const Examined found = examine(copy, false);
+    return found.damage.empty() && bankVersion(source_) <= found.version;
 }
 
 BankChoice Chooser::keep(const std::string& copy)

@@ -11,8 +11,11 @@
 #include "app/scroll_host.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
+#include "store/error.h"
 
 namespace {
+
+QString selfTestRefusal;
 
 // Menu captions are shown as written: no access keys, blanks kept (they space the items out).
 QAction* addItem(QMenu* menu, const QString& caption, const char* name)
@@ -23,6 +26,11 @@ QAction* addItem(QMenu* menu, const QString& caption, const char* name)
 }
 
 }  // namespace
+
+void app::setSelfTestRefusal(const QString& why)
+{
+    selfTestRefusal = why;
+}
 
 TfrmAlege::TfrmAlege()
 {
@@ -106,6 +114,8 @@ void TfrmAlege::Invatare1Click()
 
 void TfrmAlege::estarecapreciereprocentual1Click()
 {
+    if (!selfTestRefusal.isEmpty())
+        throw store::Error(QStringLiteral("Testul nu poate începe: %1").arg(selfTestRefusal).toStdString());
     app::showWindow(test_);
     app::closeWindow(this);
 }

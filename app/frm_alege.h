@@ -7,6 +7,12 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 
+namespace app {
+// While set (a run that only reads its bank), the menu's self-test item says why no test can be taken in
+// this run instead of opening the test window.
+void setSelfTestRefusal(const QString& why);
+}  // namespace app
+
 // The menu window: the hub from which the learning and test windows are opened.
 class TfrmAlege : public QMainWindow {
     Q_OBJECT

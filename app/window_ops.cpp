@@ -1,14 +1,26 @@
 #include "app/window_ops.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QPointer>
 #include <QThread>
 #include <QWidget>
+
+#include <algorithm>
+#include <vector>
 
 namespace app {
 
 namespace {
 bool ending = false;
 QWidget* welcome = nullptr;
+// The windows in the order they were last shown, the latest last.
+std::vector<QPointer<QWidget>> shownOrder;
+
+void unminimize(QWidget* window)
+{
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+}
 }  // namespace
 
 void setMainWindow(QWidget* window)
@@ -28,6 +40,29 @@ void showWindow(QWidget* window)
     window->show();
     window->raise();
     window->activateWindow();
+    std::erase_if(shownOrder, [window](const QPointer<QWidget>& w) { return !w || w == window; });
+    shownOrder.emplace_back(window);
+}
+
+void bringProgramToFront()
+{
+    QWidget* front = mainWindow();
+    for (auto w = shownOrder.rbegin(); w != shownOrder.rend(); ++w)
+        if (*w && (*w)->isVisible()) {
+            front = *w;
+            break;
+        }
+    if (!front)
+        return;
+    // Owned windows are minimized with their owner.
+    if (mainWindow())
+        unminimize(mainWindow());
+    unminimize(front);
+    showWindow(front);
+    if (QWidget* box = QApplication::activeModalWidget()) {
+        box->raise();
+        box->activateWindow();
+    }
 }
 
 void closeWindow(QWidget* window)

@@ -13,6 +13,9 @@ QWidget* mainWindow();
 
 // Makes the window visible in the state the user left it (maximized at first), in front, active.
 void showWindow(QWidget* window);
+// Brings the program to the front when another start of it asks: the window shown last that is still
+// visible (else the welcome window), with an open box above it, each out of the minimized state.
+void bringProgramToFront();
 // Hides the window; for the welcome window, ends the program.
 void closeWindow(QWidget* window);
 // Asks the event loop to stop once the running handler has returned.

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,12 +18,6 @@ namespace {
 std::string inFolder(const std::string& folder, const std::string& name)
 {
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-bool isFolder(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string systemMessage(int error)
@@ -83,6 +78,12 @@ bool isFile(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool isFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool exists(const std::string& path)
 {
     return ::access(path.c_str(), F_OK) == 0;
@@ -114,28 +115,31 @@ bool makeWritableFolder(const std::string& folder)
     return isFolder(folder) && userMayWriteIn(folder);
 }
 
-std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder)
+std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder,
+                      const std::function<void()>& beforeRename)
 {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
-        return "cannot read '" + source + "': " + systemMessage(errno);
-    std::string temporary = inFolder(targetFolder, ".Velmaris.mdb.XXXXXX");
+        return "nu se poate citi '" + source + "': " + systemMessage(errno);
+    std::string temporary = inFolder(targetFolder, std::string(kCopyTemporaryPrefix) + "XXXXXX");
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
     const int out = ::mkostemp(name.data(), O_CLOEXEC);
     if (out < 0) {
         const int error = errno;
         ::close(in);
-        return "cannot write in '" + targetFolder + "': " + systemMessage(error);
+        return "nu se poate scrie în '" + targetFolder + "': " + systemMessage(error);
     }
     temporary = name.data();
 
     std::string failure = copyBytes(in, out);
     if (!failure.empty())
-        failure = "cannot copy '" + source + "' to '" + temporary + "': " + failure;
+        failure = "nu se poate copia '" + source + "' în '" + temporary + "': " + failure;
     ::close(in);
+    if (failure.empty() && beforeRename)
+        beforeRename();
     if (failure.empty() && ::rename(temporary.c_str(), target.c_str()) != 0)
-        failure = "cannot rename '" + temporary + "' to '" + target + "': " + systemMessage(errno);
+        failure = "nu se poate redenumi '" + temporary + "' în '" + target + "': " + systemMessage(errno);
     if (!failure.empty()) {
         ::close(out);
         ::unlink(temporary.c_str());
@@ -150,9 +154,52 @@ bool addName(const std::string& existing, const std::string& name)
     return ::link(existing.c_str(), name.c_str()) == 0;
 }
 
+bool rename(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool sameFile(const std::string& first, const std::string& second)
+{
+    struct stat a {
+    }, b{};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+bool touch(const std::string& path)
+{
+    return ::utimensat(AT_FDCWD, path.c_str(), nullptr, 0) == 0;
+}
+
 void remove(const std::string& path)
 {
     ::unlink(path.c_str());
+}
+
+Owner ownerOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    Owner owner;
+    owner.mine = info.st_uid == ::geteuid();
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(info.st_uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        owner.name = found->pw_name;
+    else
+        owner.name = std::to_string(info.st_uid);
+    return owner;
+}
+
+std::string machineName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
 }
 
 }  // namespace store::bank_files

@@ -4,6 +4,7 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <aclapi.h>
 #include <windows.h>
 
 #include <atomic>
@@ -60,12 +61,6 @@ DWORD attributesOf(const std::string& path)
     return ::GetFileAttributesW(wide(path).c_str());
 }
 
-bool isFolder(const std::string& path)
-{
-    const DWORD attributes = attributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // A name no other file in the folder has, made as an empty file that only this process has open.
 HANDLE createUnique(const std::string& folder, const std::string& stem, DWORD flags, std::string& path)
 {
@@ -88,6 +83,12 @@ bool isFile(const std::string& path)
 {
     const DWORD attributes = attributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool isFolder(const std::string& path)
+{
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool exists(const std::string& path)
@@ -140,19 +141,20 @@ bool makeWritableFolder(const std::string& folder)
     return isFolder(folder) && userMayWriteIn(folder);
 }
 
-std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder)
+std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder,
+                      const std::function<void()>& beforeRename)
 {
     const HANDLE in = ::CreateFileW(wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (in == INVALID_HANDLE_VALUE)
-        return "cannot read '" + source + "': " + systemMessage(::GetLastError());
+        return "nu se poate citi '" + source + "': " + systemMessage(::GetLastError());
     // Made with plain attributes, so that the copy of a read-only installed bank is writable.
     std::string temporary;
-    const HANDLE out = createUnique(targetFolder, ".Velmaris.mdb.", FILE_ATTRIBUTE_NORMAL, temporary);
+    const HANDLE out = createUnique(targetFolder, kCopyTemporaryPrefix, FILE_ATTRIBUTE_NORMAL, temporary);
     if (out == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         ::CloseHandle(in);
-        return "cannot write in '" + targetFolder + "': " + systemMessage(error);
+        return "nu se poate scrie în '" + targetFolder + "': " + systemMessage(error);
     }
 
     std::string failure;
@@ -173,10 +175,12 @@ std::string copyWhole(const std::string& source, const std::string& target, cons
     }
     ::CloseHandle(in);
     if (!failure.empty())
-        failure = "cannot copy '" + source + "' to '" + temporary + "': " + failure;
+        failure = "nu se poate copia '" + source + "' în '" + temporary + "': " + failure;
+    if (failure.empty() && beforeRename)
+        beforeRename();
     // The open handle shares deletion, so the file can take its name while its bytes still go to disk.
     if (failure.empty() && !::MoveFileExW(wide(temporary).c_str(), wide(target).c_str(), MOVEFILE_REPLACE_EXISTING))
-        failure = "cannot rename '" + temporary + "' to '" + target + "': " + systemMessage(::GetLastError());
+        failure = "nu se poate redenumi '" + temporary + "' în '" + target + "': " + systemMessage(::GetLastError());
     if (!failure.empty()) {
         ::CloseHandle(out);
         ::DeleteFileW(wide(temporary).c_str());
@@ -195,9 +199,100 @@ bool addName(const std::string& existing, const std::string& name)
     return ::CreateHardLinkW(wide(name).c_str(), wide(existing).c_str(), nullptr) != 0;
 }
 
+bool rename(const std::string& from, const std::string& to)
+{
+    return ::MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+namespace {
+
+bool identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    const HANDLE file =
+        ::CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool got = ::GetFileInformationByHandle(file, &info) != 0;
+    ::CloseHandle(file);
+    return got;
+}
+
+}  // namespace
+
+bool sameFile(const std::string& first, const std::string& second)
+{
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return identity(first, a) && identity(second, b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Asks only for the right to change the file's times, which the sharing of a handle that holds the file
+// open for writing (a lock file's) does not refuse.
+bool touch(const std::string& path)
+{
+    const HANDLE file =
+        ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const bool set = ::SetFileTime(file, nullptr, nullptr, &now) != 0;
+    ::CloseHandle(file);
+    return set;
+}
+
 void remove(const std::string& path)
 {
     ::DeleteFileW(wide(path).c_str());
+}
+
+namespace {
+
+// Whether the account is the one this process runs under.
+bool isThisUser(PSID account)
+{
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<char> buffer(size);
+    const bool same = size > 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+                      ::EqualSid(account, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+    ::CloseHandle(token);
+    return same;
+}
+
+}  // namespace
+
+Owner ownerOf(const std::string& path)
+{
+    PSID account = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(wide(path).c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &account, nullptr,
+                                nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return {};
+    Owner owner;
+    owner.mine = isThisUser(account);
+    wchar_t name[256];
+    wchar_t domain[256];
+    DWORD nameSize = 256, domainSize = 256;
+    SID_NAME_USE use{};
+    if (::LookupAccountSidW(nullptr, account, name, &nameSize, domain, &domainSize, &use))
+        owner.name = utf8(std::wstring(name, nameSize));
+    ::LocalFree(descriptor);
+    return owner;
+}
+
+std::string machineName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!::GetComputerNameW(name, &size))
+        return {};
+    return utf8(std::wstring(name, size));
 }
 
 }  // namespace store::bank_files

@@ -1,13 +1,20 @@
 #include "store/bank_location.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QString>
 
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "store/bank_files.h"
+#include "store/bank_lock.h"
 #include "store/error.h"
 #include "store/sqlite_handle.h"
 #include "store/statement.h"
@@ -23,6 +30,16 @@ namespace {
 using namespace bank_files;
 
 constexpr const char* kBankName = "Velmaris.mdb";
+// Taken while a start examines, makes or renews the user's copy; a second start waits for it.
+constexpr const char* kCopyLockName = ".Velmaris-copy.lock";
+
+std::function<void(CopyStep)> copyStepHook;
+
+void reached(CopyStep step)
+{
+    if (copyStepHook)
+        copyStepHook(step);
+}
 
 std::string inFolder(const std::string& folder, const std::string& name)
 {
@@ -31,15 +48,358 @@ std::string inFolder(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// A free name for an old copy, saying its version: Velmaris-v3.mdb, else Velmaris-v3-2.mdb, ...
-std::string keptName(const std::string& folder, int version)
+std::string inQuotes(const std::string& path)
 {
-    const std::string base = "Velmaris-v" + std::to_string(version);
-    std::string path = inFolder(folder, base + ".mdb");
-    for (int n = 2; exists(path); ++n)
-        path = inFolder(folder, base + "-" + std::to_string(n) + ".mdb");
-    return path;
+    return "'" + path + "'";
 }
+
+// What a look at a bank file finds: its version stamp and what is wrong with it (empty when nothing).
+struct Examined {
+    int version = -1;
+    std::string damage;
+};
+
+std::int64_t pragmaNumber(sqlite3* db, const char* sql)
+{
+    Statement statement(db, sql);
+    return statement.ok() && statement.step() == Statement::Step::Row ? statement.integer(0) : -1;
+}
+
+// Opens the file read-only and finds what makes it unusable as a bank: not a database, no tables, a size
+// that is not the pages it counts (a file cut short reads as zeros past its end). `thorough` adds SQLite's
+// quick_check, which reads every page: for an installed bank before it is copied, not for the user's copy
+// at every start (the connection checks that after the first paint). Only for a file without a journal or
+// write-ahead log beside it.
+Examined examine(const std::string& path, bool thorough)
+{
+    Examined found;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        found.damage = db ? sqlite3_errmsg(db) : "nu se poate deschide";
+        sqlite3_close(db);
+        return found;
+    }
+    {
+        Statement tables(db, "SELECT count(*) FROM sqlite_master");
+        if (!tables.ok() || tables.step() != Statement::Step::Row)
+            found.damage = sqlite3_errmsg(db);
+        else if (tables.integer(0) == 0)
+            found.damage = "nu are nicio tabelă";
+    }
+    if (found.damage.empty()) {
+        const std::int64_t pageSize = pragmaNumber(db, "PRAGMA page_size");
+        const std::int64_t pages = pragmaNumber(db, "PRAGMA page_count");
+        const QFileInfo info(QString::fromStdString(path));
+        const std::int64_t size = info.size();
+        if (pageSize > 0 && size % pageSize != 0)
+            found.damage = "fișierul are " + std::to_string(size) + " octeți, nu un număr întreg de pagini de " +
+                           std::to_string(pageSize);
+        else if (pageSize > 0 && pages >= 0 && size < pages * pageSize)
+            found.damage = "fișierul are " + std::to_string(size / pageSize) + " pagini din " + std::to_string(pages);
+    }
+    if (found.damage.empty() && thorough) {
+        Statement check(db, "PRAGMA quick_check");
+        const bool read = check.ok() && check.step() == Statement::Step::Row;
+        const std::string result = read ? check.text(0) : check.errorMessage();
+        if (result != "ok")
+            found.damage = result.empty() ? std::string("quick_check") : result;
+    }
+    if (found.damage.empty())
+        found.version = static_cast<int>(pragmaNumber(db, "PRAGMA user_version"));
+    sqlite3_close(db);
+    // quick_check heads its list with the schema's name, which tells the user nothing.
+    const std::string head = "*** in database main *** ";
+    if (found.damage.rfind(head, 0) == 0 || found.damage.rfind("*** in database main ***\n", 0) == 0)
+        found.damage.erase(0, head.size());
+    for (char& c : found.damage)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    if (found.damage.size() > 200)
+        found.damage = found.damage.substr(0, 200) + "...";
+    return found;
+}
+
+// The nearest of the folder and its parents that exists, when it is not a folder.
+std::string fileInTheWay(const std::string& folder)
+{
+    for (std::string path = folder; !path.empty();) {
+        if (exists(path))
+            return isFolder(path) ? std::string() : path;
+        const auto slash = path.find_last_of('/');
+        if (slash == std::string::npos || slash == 0)
+            break;
+        path.erase(slash);
+    }
+    return {};
+}
+
+bool hasCrashJournal(const std::string& file)
+{
+    return isFile(file + "-journal") || isFile(file + "-wal");
+}
+
+// Temporary files of copies: being made, or left by a crash that cut a copy short.
+QStringList debris(const std::string& folder)
+{
+    return QDir(QString::fromStdString(folder))
+        .entryList({QString::fromLatin1(kCopyTemporaryPrefix) + QLatin1Char('*')},
+                   QDir::Files | QDir::Hidden | QDir::System);
+}
+
+bool hasDebris(const std::string& folder)
+{
+    return !debris(folder).isEmpty();
+}
+
+// Only under the copy lock, when no copy is being made.
+void removeDebris(const std::string& folder)
+{
+    for (const QString& name : debris(folder))
+        remove(inFolder(folder, name.toStdString()));
+}
+
+// The lock under which one start at a time examines and changes the user's copy.
+class CopyLock {
+public:
+    explicit CopyLock(const std::string& folder) : lock_(QString::fromStdString(inFolder(folder, kCopyLockName)))
+    {
+        lock_.setStaleLockTime(std::chrono::duration_cast<std::chrono::milliseconds>(BankLock::kStaleAfter));
+        if (lock_.tryLock(std::chrono::milliseconds::zero()) || lock_.error() != QLockFile::LockFailedError)
+            return;
+        reached(CopyStep::WaitingForOtherStart);
+        lock_.lock();
+    }
+
+private:
+    QLockFile lock_;
+};
+
+class Chooser {
+public:
+    Chooser(const BankPlaces& places, const std::function<void(const std::string&)>& note, BankLock* claim)
+        : places_(places), note_(note), callerClaim_(claim), lock_(claim ? claim : &ownLock_)
+    {
+    }
+
+    BankChoice choose();
+
+private:
+    BankChoice userCopy();
+    // The copy is there, sound as far as a look tells, and not older than the installed bank.
+    bool needsNothing(const std::string& copy);
+    BankChoice keep(const std::string& copy);
+    BankChoice heal(const std::string& copy, const std::string& damage);
+    BankChoice renew(const std::string& copy, int copyVersion, int installedVersion);
+    BankChoice make(const std::string& copy);
+    // The installed bank, as it is, for learning only: `why` says what kept the user's copy from use.
+    BankChoice installedOnly(const std::string& why);
+    const Examined& installed();
+
+    const BankPlaces& places_;
+    const std::function<void(const std::string&)>& note_;
+    BankLock* callerClaim_;  // held after the choice, for the caller
+    BankLock ownLock_;       // for a caller that keeps no lock: the copy is changed under it, released on return
+    BankLock* lock_;
+    std::string sourceFolder_;
+    std::string source_;
+    std::optional<Examined> installed_;
+};
+
+const Examined& Chooser::installed()
+{
+    if (!installed_)
+        installed_ = examine(source_, true);
+    return *installed_;
+}
+
+BankChoice Chooser::choose()
+{
+    const std::string besideExecutable = inFolder(places_.executableFolder, kBankName);
+    if (isFile(besideExecutable) && userMayWrite(besideExecutable, places_.executableFolder)) {
+        if (callerClaim_)
+            callerClaim_->claim(besideExecutable);
+        return {places_.executableFolder, BankUse::BesideExecutable, {}};
+    }
+    if (isFile(besideExecutable))
+        sourceFolder_ = places_.executableFolder;
+    else if (!places_.installedFolder.empty() && isFile(inFolder(places_.installedFolder, kBankName)))
+        sourceFolder_ = places_.installedFolder;
+    if (sourceFolder_.empty())
+        return {places_.executableFolder, BankUse::Missing, {}};
+    source_ = inFolder(sourceFolder_, kBankName);
+    return userCopy();
+}
+
+BankChoice Chooser::userCopy()
+{
+    const std::string& folder = places_.userFolder;
+    if (folder.empty())
+        return installedOnly("nu există un dosar pentru datele dumneavoastră");
+    const std::string copy = inFolder(folder, kBankName);
+    if (isFolder(folder) && !userMayWriteIn(folder)) {
+        // A copy in a folder the user may not write is still the user's: it is read, and written where
+        // SQLite can.
+        if (!isFile(copy) || isEmptyFile(copy))
+            return installedOnly("în dosarul " + inQuotes(folder) + " nu se poate scrie");
+        if (callerClaim_ && callerClaim_->claim(copy) == BankLock::State::HeldByOther)
+            return {folder, BankUse::UserCopy, {}};
+        return keep(copy);
+    }
+    if (!makeWritableFolder(folder)) {
+        const std::string file = fileInTheWay(folder);
+        return installedOnly(file.empty() ? "dosarul " + inQuotes(folder) + " nu poate fi făcut"
+                                          : inQuotes(file) + " este un fișier, nu un dosar");
+    }
+    if (exists(copy) && !isFile(copy))
+        return installedOnly(inQuotes(copy) + " nu este un fișier");
+
+    // Most starts find the copy as it should be: they take no copy lock, whose making costs a write to the
+    // disk. A copy that another start changes meanwhile is seen before or after its one rename, and is
+    // judged again under the lock.
+    if (needsNothing(copy) && !hasDebris(folder)) {
+        if (callerClaim_)
+            callerClaim_->claim(copy);
+        return {folder, BankUse::UserCopy, {}};
+    }
+    const CopyLock copying(folder);
+    removeDebris(folder);
+    if (lock_->claim(copy) == BankLock::State::HeldByOther) {
+        // Another program has the copy open: it is neither made, nor renewed, nor healed under it.
+        if (isFile(copy) && !isEmptyFile(copy))
+            return {folder, BankUse::UserCopy, {}};
+        return {sourceFolder_, BankUse::Installed, {}};
+    }
+    // An empty copy holds nothing of the user's: only a crash right after making it leaves one.
+    if (isEmptyFile(copy))
+        remove(copy);
+    if (!isFile(copy))
+        return make(copy);
+    return keep(copy);
+}
+
+bool Chooser::needsNothing(const std::string& copy)
+{
+    if (!isFile(copy) || isEmptyFile(copy) || hasCrashJournal(copy))
+        return false;
+    const Examined found = examine(copy, false);
+    return found.damage.empty() && bankVersion(source_) <= found.version;
+}
+
+BankChoice Chooser::keep(const std::string& copy)
+{
+    const std::string& folder = places_.userFolder;
+    // A journal left by a crash belongs to the copy; SQLite rolls it back at the next open, before which
+    // the copy can be judged neither damaged nor old.
+    if (hasCrashJournal(copy)) {
+        const int installedVersion = bankVersion(source_);
+        const int copyVersion = bankVersion(copy);
+        if (copyVersion >= 0 && installedVersion > copyVersion)
+            note_("Este instalată o bancă de întrebări mai nouă (versiunea " + std::to_string(installedVersion) +
+                  "). Copia dumneavoastră " + inQuotes(copy) +
+                  " are o scriere neterminată, pe care programul o anulează acum; ea se înlocuiește la "
+                  "următoarea pornire.");
+        return {folder, BankUse::UserCopy, {}};
+    }
+    const Examined found = examine(copy, false);
+    if (!found.damage.empty())
+        return heal(copy, found.damage);
+    const int installedVersion = bankVersion(source_);
+    if (installedVersion > found.version)
+        return renew(copy, found.version, installedVersion);
+    return {folder, BankUse::UserCopy, {}};
+}
+
+BankChoice Chooser::heal(const std::string& copy, const std::string& damage)
+{
+    const std::string& folder = places_.userFolder;
+    if (!installed().damage.empty())
+        throw Error("Copia dumneavoastră a băncii de întrebări " + inQuotes(copy) + " este deteriorată (" + damage +
+                    "), iar banca instalată " + inQuotes(source_) +
+                    ", din care s-ar reface, nu poate fi nici ea folosită (" + installed().damage +
+                    "). Reinstalați Velmaris; copia dumneavoastră rămâne cum este.");
+    const std::string aside = inFolder(folder, kDamagedCopyName);
+    if (!userMayWriteIn(folder) || !rename(copy, aside))
+        return installedOnly(inQuotes(copy) + " este deteriorată (" + damage + ") și nu poate fi pusă deoparte");
+    const BankChoice made = make(copy);
+    if (made.use == BankUse::UserCopy)
+        note_("Copia dumneavoastră a băncii de întrebări era deteriorată (" + damage +
+              ") și a fost făcută din nou din banca instalată. Copia deteriorată este păstrată ca " + inQuotes(aside) +
+              ".");
+    return made;
+}
+
+BankChoice Chooser::renew(const std::string& copy, int copyVersion, int installedVersion)
+{
+    const std::string& folder = places_.userFolder;
+    const std::string newer =
+        "Este instalată o bancă de întrebări mai nouă (versiunea " + std::to_string(installedVersion) + ")";
+    const std::string stays = " Se folosește mai departe copia dumneavoastră " + inQuotes(copy) + " (versiunea " +
+                              std::to_string(copyVersion) + ").";
+    if (!installed().damage.empty()) {
+        note_(newer + ", dar ea nu poate fi folosită (" + installed().damage + ")." + stays +
+              " Reinstalați Velmaris ca să primiți banca nouă.");
+        return {folder, BankUse::UserCopy, {}};
+    }
+    // One old copy per version: a name an interrupted renewal already gave the copy is used again, an
+    // older copy of the same version gives way to this one.
+    const std::string kept = inFolder(folder, "Velmaris-v" + std::to_string(copyVersion) + ".mdb");
+    const bool keptBefore = sameFile(copy, kept);
+    // The second name is made aside and then takes the kept name in one rename, so that an older copy
+    // gives way only to this one.
+    const std::string second = inFolder(folder, std::string(kCopyTemporaryPrefix) + "kept");
+    if (!keptBefore && (!userMayWriteIn(folder) || !addName(copy, second) || !rename(second, kept))) {
+        remove(second);
+        note_(newer + ", dar nu poate lua locul copiei dumneavoastră: în dosarul " + inQuotes(folder) +
+              " nu se poate păstra copia veche ca " + inQuotes(kept) + "." + stays +
+              " Ca să primiți banca nouă, faceți ca în acest dosar să se poată scrie și porniți din nou Velmaris.");
+        return {folder, BankUse::UserCopy, {}};
+    }
+    reached(CopyStep::OldCopyKept);
+    const std::string failure = copyWhole(source_, copy, folder, [] { reached(CopyStep::CopyWritten); });
+    if (!failure.empty()) {
+        if (!keptBefore)
+            remove(kept);
+        note_(newer + ", dar nu a putut lua locul copiei dumneavoastră (" + failure + ")." + stays);
+        return {folder, BankUse::UserCopy, {}};
+    }
+    note_("Banca de întrebări a fost înnoită la versiunea " + std::to_string(installedVersion) +
+          ". Copia dumneavoastră de până acum (versiunea " + std::to_string(copyVersion) +
+          "), cu corecturile și testul neterminat din ea, este păstrată ca " + inQuotes(kept) + ".");
+    return {folder, BankUse::UserCopy, {}};
+}
+
+BankChoice Chooser::make(const std::string& copy)
+{
+    if (!installed().damage.empty())
+        throw Error("Banca de întrebări instalată " + inQuotes(source_) + " nu poate fi folosită (" +
+                    installed().damage + "), așa că din ea nu se face copia dumneavoastră. Reinstalați Velmaris.");
+    const std::string failure = copyWhole(source_, copy, places_.userFolder, [] { reached(CopyStep::CopyWritten); });
+    if (!failure.empty())
+        return installedOnly(failure);
+    return {places_.userFolder, BankUse::UserCopy, {}};
+}
+
+BankChoice Chooser::installedOnly(const std::string& why)
+{
+    lock_->release();
+    const std::string where =
+        places_.userFolder.empty() ? std::string() : " în " + inQuotes(inFolder(places_.userFolder, kBankName));
+    note_("Copia dumneavoastră a băncii de întrebări nu poate fi făcută" + where + ": " + why +
+          ". Se deschide banca instalată " + inQuotes(source_) +
+          ", numai pentru învățare. Ca să puteți da teste și face corecturi, îndepărtați ce împiedică copia și "
+          "porniți din nou Velmaris.");
+    return {sourceFolder_, BankUse::Installed,
+            "banca de întrebări instalată " + inQuotes(source_) +
+                " este deschisă numai pentru învățare, pentru că copia dumneavoastră nu poate fi făcută" + where +
+                " (" + why + "). Îndepărtați ce împiedică copia și porniți din nou Velmaris."};
+}
+
+struct Settled {
+    std::string executableFolder;
+    std::string folder;
+    std::string failure;
+};
+std::optional<Settled> settled;
 
 }  // namespace
 
@@ -55,70 +415,14 @@ int bankVersion(const std::string& path)
     return version;
 }
 
-BankChoice chooseBank(const BankPlaces& places, const std::function<void(const std::string&)>& note)
+BankChoice chooseBank(const BankPlaces& places, const std::function<void(const std::string&)>& note, BankLock* claim)
 {
-    const std::string besideExecutable = inFolder(places.executableFolder, kBankName);
-    if (isFile(besideExecutable) && userMayWrite(besideExecutable, places.executableFolder))
-        return {places.executableFolder, BankUse::BesideExecutable};
+    return Chooser(places, note, claim).choose();
+}
 
-    std::string sourceFolder;
-    if (isFile(besideExecutable))
-        sourceFolder = places.executableFolder;
-    else if (!places.installedFolder.empty() && isFile(inFolder(places.installedFolder, kBankName)))
-        sourceFolder = places.installedFolder;
-    if (sourceFolder.empty())
-        return {places.executableFolder, BankUse::Missing};
-    const std::string source = inFolder(sourceFolder, kBankName);
-
-    const std::string copy = inFolder(places.userFolder, kBankName);
-    // An empty copy holds nothing of the user's: only a crash right after making it leaves one.
-    if (!places.userFolder.empty() && isEmptyFile(copy))
-        remove(copy);
-    if (!places.userFolder.empty() && isFile(copy)) {
-        const int installedVersion = bankVersion(source);
-        const int copyVersion = bankVersion(copy);
-        // An unreadable copy is opened as it is, so that the store reports it and nothing is moved.
-        if (copyVersion < 0 || installedVersion <= copyVersion)
-            return {places.userFolder, BankUse::UserCopy};
-        // A journal left by a crash belongs to the old file; SQLite rolls it back at the next open, after
-        // which the copy can be replaced.
-        if (isFile(copy + "-journal") || isFile(copy + "-wal")) {
-            note("velmaris: a newer question bank (version " + std::to_string(installedVersion) +
-                 ") is installed; your copy '" + copy + "' is replaced at the next start");
-            return {places.userFolder, BankUse::UserCopy};
-        }
-        const std::string kept = keptName(places.userFolder, copyVersion);
-        if (!userMayWriteIn(places.userFolder) || !addName(copy, kept)) {
-            note("velmaris: a newer question bank (version " + std::to_string(installedVersion) +
-                 ") is installed, but your copy '" + copy + "' (version " + std::to_string(copyVersion) +
-                 ") cannot be replaced: it stays in use");
-            return {places.userFolder, BankUse::UserCopy};
-        }
-        // The old copy now also lives under its kept name; the new bank replaces it in one rename.
-        const std::string failure = copyWhole(source, copy, places.userFolder);
-        if (!failure.empty()) {
-            remove(kept);
-            note("velmaris: a newer question bank (version " + std::to_string(installedVersion) +
-                 ") is installed, but your copy '" + copy + "' could not be replaced (" + failure +
-                 "): it stays in use");
-            return {places.userFolder, BankUse::UserCopy};
-        }
-        note("velmaris: question bank updated to version " + std::to_string(installedVersion) +
-             "; your previous copy (version " + std::to_string(copyVersion) + ") is kept as '" + kept + "'");
-        return {places.userFolder, BankUse::UserCopy};
-    }
-
-    if (!makeWritableFolder(places.userFolder))
-        return {sourceFolder, BankUse::Installed};
-    const std::string failure = copyWhole(source, copy, places.userFolder);
-    if (!failure.empty()) {
-        std::string tried = "'" + besideExecutable + "'";
-        if (sourceFolder != places.executableFolder)
-            tried += ", '" + source + "'";
-        throw Error("Could not make your copy of the database '" + copy + "' (" + failure + "); tried " + tried +
-                    " and '" + copy + "'");
-    }
-    return {places.userFolder, BankUse::UserCopy};
+void setCopyStepHook(std::function<void(CopyStep)> hook)
+{
+    copyStepHook = std::move(hook);
 }
 
 BankPlaces bankPlacesFor(const std::string& executableFolder)
@@ -146,10 +450,20 @@ BankPlaces bankPlacesFor(const std::string& executableFolder)
     return places;
 }
 
+void settleBank(const std::string& executableFolder, const std::string& folder, const std::string& failure)
+{
+    settled = Settled{executableFolder, folder, failure};
+}
+
 std::string bankFolderFor(const std::string& executableFolder)
 {
+    if (settled && settled->executableFolder == executableFolder) {
+        if (!settled->failure.empty())
+            throw Error(settled->failure);
+        return settled->folder;
+    }
     return chooseBank(bankPlacesFor(executableFolder),
-                      [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); })
+                      [](const std::string& line) { std::fprintf(stderr, "velmaris: %s\n", line.c_str()); })
         .folder;
 }
 

@@ -199,6 +199,10 @@ std::string Connection::checkStructure()
         return refusal_;
     }
 
+    if (!readOnly_.empty()) {
+        access_ = Access::ReadOnly;
+        return {};
+    }
     // Sound: the read-only connection gives way to a read-write one on the same file.
     if (!sqlite3_get_autocommit(db_.get()))
         throw Error("The database " + quoted(dataSource()) + " cannot be reopened inside a transaction");
@@ -249,6 +253,8 @@ bool Connection::walMode() const
 
 void Connection::ensureWritable()
 {
+    if (!readOnly_.empty())
+        throw Error("Nu se poate scrie în banca de întrebări: " + readOnly_);
     if (access_ == Access::Unchecked)
         checkStructure();
     if (access_ == Access::Refused || !db_.get())

@@ -56,6 +56,11 @@ public:
     // Before any write: reopens the file read-write once it has proved sound (running the check now
     // if nobody has yet); throws store::Error when the file must not be written.
     void ensureWritable();
+    // This run only reads the file, though it may prove sound (another program holds the bank, or the
+    // user's copy could not be used): `why` is the reason every refused change gives, in the user's words.
+    void keepReadOnly(std::string why) { readOnly_ = std::move(why); }
+    // Empty unless the run keeps the file read-only.
+    const std::string& readOnlyReason() const { return readOnly_; }
 
     // How long a write waits for another process's lock before it reports.
     static constexpr int kBusyTimeoutMs = 2000;
@@ -64,7 +69,7 @@ private:
     friend class Transaction;
 
     struct TransactionState* transaction_ = nullptr;  // the open transaction's, owned by its outermost guard
-    enum class Access { Unchecked, Writable, Refused };
+    enum class Access { Unchecked, Writable, Refused, ReadOnly };
     SqliteHandle openFile(const std::string& path, int flags) const;
     [[noreturn]] void failRefused() const;
     // Empty when the file holds every page the database counts, else what is missing.
@@ -75,6 +80,7 @@ private:
     SqliteHandle db_;
     Access access_ = Access::Unchecked;
     std::string refusal_;  // what the check found, or empty when a table failed to open
+    std::string readOnly_;
 };
 
 }  // namespace store

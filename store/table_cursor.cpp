@@ -364,6 +364,7 @@ void TableCursor::Edit()
     checkActive();
     if (state_ != CursorState::Browse)
         return;
+    checkChangeable();
     if (current_ < 0) {
         beginInsert();
         return;
@@ -377,6 +378,7 @@ void TableCursor::Edit()
 void TableCursor::Append()
 {
     checkActive();
+    checkChangeable();
     checkBrowseMode();
     beginInsert();
 }

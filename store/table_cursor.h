@@ -135,6 +135,8 @@ private:
     enum class Notice { Record, Field, State, Update };
 
     void checkActive() const;
+    // A run that keeps its bank read-only refuses a change before it begins, not at its storing.
+    void checkChangeable() const;
     void ensureWritable(const std::string& what);
     void checkBrowseMode();  // settle: let views write, then store if modified, else drop
     void storePending();

@@ -22,6 +22,12 @@ void TableCursor::ensureWritable(const std::string& what)
     }
 }
 
+void TableCursor::checkChangeable() const
+{
+    if (connection_ && !connection_->readOnlyReason().empty())
+        throw Error("Corecturile nu se pot salva: " + connection_->readOnlyReason());
+}
+
 void TableCursor::storePending()
 {
     ensureWritable("Cannot store the record");
@@ -124,6 +130,7 @@ void TableCursor::updatePending()
 void TableCursor::Delete()
 {
     checkActive();
+    checkChangeable();
     if (state_ == CursorState::Insert) {
         dropPending();
         notify(Notice::State);

@@ -4,16 +4,21 @@
 
 #include <QTemporaryDir>
 
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "store/bank_lock.h"
 #include "store/error.h"
 #include "store/schema.h"
 #include "store/sqlite_handle.h"
@@ -88,48 +93,161 @@ struct Layout {
 struct Outcome {
     std::string use;  // "beside", "copy", "installed", "missing" or "error"
     std::string folder;
+    std::string learningOnly;
     std::string text;  // the notes, or the error message
 };
 
-// Root ignores permission bits, so the decision is made in a child that has given up root, as a user
-// who owns only the home folder.
+const char* stepName(store::CopyStep step)
+{
+    switch (step) {
+        case store::CopyStep::WaitingForOtherStart:
+            return "waiting";
+        case store::CopyStep::CopyWritten:
+            return "copy written";
+        case store::CopyStep::OldCopyKept:
+            return "old copy kept";
+    }
+    return "?";
+}
+
+// One start's choice of the bank, in a child process: root ignores permission bits, so the child gives
+// up root and decides as a user who owns only the home folder. It reports each step of its copy work as
+// it reaches it; at `holdAt` it waits until the test lets it go on (or kills it), so that a test puts two
+// starts in a chosen order without timing them.
+class Start {
+public:
+    explicit Start(const Layout& layout, std::optional<store::CopyStep> holdAt = std::nullopt)
+    {
+        int steps[2], go[2], report[2];
+        if (pipe(steps) != 0 || pipe(go) != 0 || pipe(report) != 0)
+            throw std::runtime_error("pipe failed");
+        child_ = fork();
+        if (child_ == 0) {
+            ::close(steps[0]);
+            ::close(go[1]);
+            ::close(report[0]);
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                _exit(10);
+            store::setCopyStepHook([&](store::CopyStep step) {
+                const std::string line = std::string(stepName(step)) + "\n";
+                (void)!write(steps[1], line.data(), line.size());
+                char c;
+                if (holdAt == step)
+                    (void)!read(go[0], &c, 1);
+            });
+            std::string text;
+            try {
+                std::string notes;
+                const store::BankChoice choice =
+                    store::chooseBank(layout.places(), [&](const std::string& line) { notes += line + "\n"; });
+                const char* uses[] = {"beside", "copy", "installed", "missing"};
+                text = std::string(uses[static_cast<int>(choice.use)]) + "\n" + choice.folder + "\n" +
+                       choice.learningOnly + "\n" + notes;
+            } catch (const store::Error& error) {
+                text = std::string("error\n\n\n") + error.what();
+            }
+            (void)!write(report[1], text.data(), text.size());
+            _exit(0);
+        }
+        ::close(steps[1]);
+        ::close(go[0]);
+        ::close(report[1]);
+        steps_ = steps[0];
+        go_ = go[1];
+        report_ = report[0];
+    }
+    ~Start()
+    {
+        if (child_ > 0)
+            kill();
+        ::close(steps_);
+        ::close(go_);
+        ::close(report_);
+    }
+
+    // The next step the start reports, or "" once it has ended.
+    std::string nextStep()
+    {
+        std::string line;
+        char c;
+        while (read(steps_, &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    }
+    void goOn()
+    {
+        const char c = 1;
+        (void)!write(go_, &c, 1);
+    }
+    void kill()
+    {
+        ::kill(child_, SIGKILL);
+        waitpid(child_, nullptr, 0);
+        child_ = 0;
+    }
+    Outcome finish()
+    {
+        std::string text;
+        char buffer[512];
+        for (ssize_t got; (got = read(report_, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<std::size_t>(got));
+        int status = 0;
+        waitpid(child_, &status, 0);
+        child_ = 0;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+        std::vector<std::string> lines;
+        for (std::size_t from = 0; lines.size() < 3;) {
+            const auto end = text.find('\n', from);
+            if (end == std::string::npos)
+                return {"no report", "", "", text};
+            lines.push_back(text.substr(from, end - from));
+            from = end + 1;
+            if (lines.size() == 3)
+                return {lines[0], lines[1], lines[2], text.substr(from)};
+        }
+        return {};
+    }
+
+private:
+    pid_t child_ = 0;
+    int steps_ = -1, go_ = -1, report_ = -1;
+};
+
 Outcome chooseAsUser(const Layout& layout)
 {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return {"pipe failed", "", ""};
-    const pid_t child = fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
-            _exit(10);
-        std::string report;
-        try {
-            std::string notes;
-            const store::BankChoice choice =
-                store::chooseBank(layout.places(), [&](const std::string& line) { notes += line + "\n"; });
-            const char* uses[] = {"beside", "copy", "installed", "missing"};
-            report = std::string(uses[static_cast<int>(choice.use)]) + "\n" + choice.folder + "\n" + notes;
-        } catch (const store::Error& error) {
-            report = std::string("error\n\n") + error.what();
-        }
-        (void)!write(channel[1], report.data(), report.size());
-        _exit(0);
-    }
-    ::close(channel[1]);
-    std::string report;
-    char buffer[512];
-    for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;)
-        report.append(buffer, static_cast<std::size_t>(got));
-    ::close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-    const auto first = report.find('\n');
-    const auto second = report.find('\n', first + 1);
-    if (first == std::string::npos || second == std::string::npos)
-        return {"no report", "", report};
-    return {report.substr(0, first), report.substr(first + 1, second - first - 1), report.substr(second + 1)};
+    return Start(layout).finish();
+}
+
+std::string inQuotes(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+void writeBytes(const std::string& path, const std::string& bytes)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A bank that opens and reads, but whose structure SQLite's quick_check finds wrong: its header counts
+// free pages it does not have.
+void damageDeep(const std::string& path)
+{
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(36);
+    file.write("\0\0\0\5", 4);
+}
+
+// A bank that lost its last page.
+void cutShort(const std::string& path)
+{
+    fs::resize_file(path, fs::file_size(path) - 4096);
 }
 
 struct Case {
@@ -220,7 +338,7 @@ TEST(BankLocation, EveryPlaceTheBankCanBeIn)
              EXPECT_EQ(o.text, "");
              EXPECT_EQ(label(l.user()), "newer");
          }},
-        {"a newer installed bank replaces the copy; the old one is kept under its version",
+        {"a newer installed bank replaces the copy; the old one is kept under its version, once",
          [](Layout& l) {
              writeBank(l.installed() + "/Velmaris.mdb", "installed v3", 3);
              writeBank(l.user() + "/Velmaris.mdb", "edited v1", 1, 7);
@@ -230,15 +348,28 @@ TEST(BankLocation, EveryPlaceTheBankCanBeIn)
          [&](const Layout& l, const Outcome& o) {
              EXPECT_EQ(label(l.user()), "installed v3");
              EXPECT_EQ(rows(l.user() + "/Velmaris.mdb"), "0") << "scratch rows stay with the old copy";
-             EXPECT_EQ(label(l.user(), "Velmaris-v1-2.mdb"), "edited v1");
-             EXPECT_EQ(rows(l.user() + "/Velmaris-v1-2.mdb"), "7");
-             EXPECT_EQ(label(l.user(), "Velmaris-v1.mdb"), "an earlier keeping") << "never overwritten";
+             EXPECT_EQ(label(l.user(), "Velmaris-v1.mdb"), "edited v1") << "the latest copy of a version is kept";
+             EXPECT_EQ(rows(l.user() + "/Velmaris-v1.mdb"), "7");
              EXPECT_EQ(o.text,
-                       "velmaris: question bank updated to version 3; your previous copy (version 1) is "
-                       "kept as '" +
-                           l.user() + "/Velmaris-v1-2.mdb'\n");
-             EXPECT_EQ(namesIn(l.user()),
-                       (std::vector<std::string>{"Velmaris-v1-2.mdb", "Velmaris-v1.mdb", "Velmaris.mdb"}));
+                       "Banca de întrebări a fost înnoită la versiunea 3. Copia dumneavoastră de până acum "
+                       "(versiunea 1), cu corecturile și testul neterminat din ea, este păstrată ca '" +
+                           l.user() + "/Velmaris-v1.mdb'.\n");
+             EXPECT_EQ(namesIn(l.user()), (std::vector<std::string>{"Velmaris-v1.mdb", "Velmaris.mdb"}));
+         }},
+        {"a newer installed bank that is damaged leaves the copy in use and says to reinstall",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed v3", 3);
+             damageDeep(l.installed() + "/Velmaris.mdb");
+             writeBank(l.user() + "/Velmaris.mdb", "edited v1", 1, 7);
+         },
+         nullptr, "copy", user,
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_EQ(label(l.user()), "edited v1");
+             EXPECT_EQ(namesIn(l.user()), std::vector<std::string>{"Velmaris.mdb"});
+             EXPECT_NE(o.text.find("mai nouă (versiunea 3), dar ea nu poate fi folosită (Main freelist"),
+                       std::string::npos)
+                 << o.text;
+             EXPECT_NE(o.text.find("Reinstalați Velmaris"), std::string::npos) << o.text;
          }},
         {"a copy with a crash's journal is replaced only after SQLite has rolled it back",
          [](Layout& l) {
@@ -250,19 +381,59 @@ TEST(BankLocation, EveryPlaceTheBankCanBeIn)
          nullptr, "copy", user,
          [&](const Layout& l, const Outcome& o) {
              EXPECT_EQ(label(l.user()), "edited v1");
-             EXPECT_NE(o.text.find("replaced at the next start"), std::string::npos) << o.text;
+             EXPECT_NE(o.text.find("se înlocuiește la următoarea pornire"), std::string::npos) << o.text;
          }},
-        {"a read-only user folder: the installed bank is opened as it is",
+        {"a read-only user folder: the installed bank is opened as it is, for learning only",
          [](Layout& l) {
              writeBank(l.installed() + "/Velmaris.mdb", "installed", 1);
              fs::create_directories(l.user());
          },
          [&](Layout& l) { readOnly(l.user()); }, "installed", installed,
-         [&](const Layout& l, const Outcome&) { EXPECT_TRUE(namesIn(l.user()).empty()); }},
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_TRUE(namesIn(l.user()).empty());
+             EXPECT_EQ(o.learningOnly, "banca de întrebări instalată '" + l.installed() +
+                                           "/Velmaris.mdb' este deschisă numai pentru învățare, pentru că copia "
+                                           "dumneavoastră nu poate fi făcută în '" +
+                                           l.user() + "/Velmaris.mdb' (în dosarul '" + l.user() +
+                                           "' nu se poate scrie). Îndepărtați ce împiedică copia și porniți din "
+                                           "nou Velmaris.");
+             EXPECT_EQ(o.text, "Copia dumneavoastră a băncii de întrebări nu poate fi făcută în '" + l.user() +
+                                   "/Velmaris.mdb': în dosarul '" + l.user() +
+                                   "' nu se poate scrie. Se deschide banca instalată '" + l.installed() +
+                                   "/Velmaris.mdb', numai pentru învățare. Ca să puteți da teste și face corecturi, "
+                                   "îndepărtați ce împiedică copia și porniți din nou Velmaris.\n");
+         }},
         {"a user folder that cannot be made: the installed bank is opened as it is",
          [](Layout& l) { writeBank(l.installed() + "/Velmaris.mdb", "installed", 1); },
          [&](Layout& l) { readOnly(l.base() + "/home"); }, "installed", installed,
-         [&](const Layout& l, const Outcome&) { EXPECT_FALSE(fs::exists(l.user())); }},
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_FALSE(fs::exists(l.user()));
+             EXPECT_NE(o.text.find("dosarul '" + l.user() + "' nu poate fi făcut"), std::string::npos) << o.text;
+         }},
+        // Whatever stands where the copy or its folder should be, the same rule: the installed bank, for
+        // learning only, and what is in the way named.
+        {"a file where the user folder should be: the installed bank, and the file named",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed", 1);
+             writeBytes(l.base() + "/home/.local/share/velmaris", "not a folder");
+         },
+         nullptr, "installed", installed,
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_NE(o.text.find(inQuotes(l.user()) + " este un fișier, nu un dosar"), std::string::npos) << o.text;
+             EXPECT_NE(o.learningOnly.find("numai pentru învățare"), std::string::npos);
+         }},
+        {"a folder where the copy should be: the installed bank, and the folder named",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed", 1);
+             fs::create_directories(l.user() + "/Velmaris.mdb");
+         },
+         nullptr, "installed", installed,
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_NE(o.text.find(inQuotes(l.user() + "/Velmaris.mdb") + " nu este un fișier"), std::string::npos)
+                 << o.text;
+             EXPECT_NE(o.learningOnly.find("numai pentru învățare"), std::string::npos);
+             EXPECT_EQ(namesIn(l.user()), std::vector<std::string>{"Velmaris.mdb"}) << "nothing left beside it";
+         }},
         {"a read-only user folder keeps its old copy in use and says why",
          [](Layout& l) {
              writeBank(l.installed() + "/Velmaris.mdb", "installed v2", 2);
@@ -272,20 +443,76 @@ TEST(BankLocation, EveryPlaceTheBankCanBeIn)
          [&](const Layout& l, const Outcome& o) {
              EXPECT_EQ(label(l.user()), "edited v1");
              EXPECT_EQ(namesIn(l.user()), std::vector<std::string>{"Velmaris.mdb"});
-             EXPECT_NE(o.text.find("cannot be replaced: it stays in use"), std::string::npos) << o.text;
+             EXPECT_NE(o.text.find("nu poate lua locul copiei dumneavoastră"), std::string::npos) << o.text;
+             EXPECT_NE(o.text.find("Se folosește mai departe copia dumneavoastră"), std::string::npos) << o.text;
          }},
         {"no bank anywhere: the executable's folder is named, so that opening reports it", nullptr, nullptr, "missing",
          exe, [&](const Layout& l, const Outcome&) { EXPECT_FALSE(fs::exists(l.user())); }},
-        {"a copy that cannot be made is reported with the paths tried and leaves nothing",
+        {"an installed bank that cannot be read is reported, with what to do, and leaves nothing",
          [](Layout& l) { writeBank(l.installed() + "/Velmaris.mdb", "installed", 1); },
          [](Layout& l) { ::chmod((l.installed() + "/Velmaris.mdb").c_str(), 0); }, "error",
          [](const Layout&) { return std::string(); },
          [&](const Layout& l, const Outcome& o) {
-             EXPECT_EQ(o.text, "Could not make your copy of the database '" + l.user() +
-                                   "/Velmaris.mdb' (cannot read '" + l.installed() +
-                                   "/Velmaris.mdb': Permission denied); tried '" + l.exe() + "/Velmaris.mdb', '" +
-                                   l.installed() + "/Velmaris.mdb' and '" + l.user() + "/Velmaris.mdb'");
+             EXPECT_EQ(o.text, "Banca de întrebări instalată '" + l.installed() +
+                                   "/Velmaris.mdb' nu poate fi folosită (unable to open database file), așa că din "
+                                   "ea nu se face copia dumneavoastră. Reinstalați Velmaris.");
              EXPECT_TRUE(namesIn(l.user()).empty()) << "nothing half-copied";
+         }},
+        // A damaged installed bank would be copied to every user, and a sound one installed later (of the
+        // same version) would heal none of them.
+        {"a damaged installed bank is never copied: the user is told to reinstall",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed", 1);
+             damageDeep(l.installed() + "/Velmaris.mdb");
+         },
+         nullptr, "error", [](const Layout&) { return std::string(); },
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_EQ(o.text, "Banca de întrebări instalată '" + l.installed() +
+                                   "/Velmaris.mdb' nu poate fi folosită (Main freelist: size is 0 but should be 5), "
+                                   "așa că din ea nu se face copia dumneavoastră. Reinstalați Velmaris.");
+             EXPECT_TRUE(namesIn(l.user()).empty());
+         }},
+        {"a copy that is not a database is put aside under one name and made again from the installed bank",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed", 1);
+             writeBytes(l.user() + "/Velmaris.mdb", std::string(8192, 'x'));
+             writeBytes(l.user() + "/Velmaris-deteriorat.mdb", "damaged the time before");
+         },
+         nullptr, "copy", user,
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_EQ(label(l.user()), "installed");
+             EXPECT_EQ(readBytes(l.user() + "/Velmaris-deteriorat.mdb"), std::string(8192, 'x'));
+             EXPECT_EQ(namesIn(l.user()), (std::vector<std::string>{"Velmaris-deteriorat.mdb", "Velmaris.mdb"}));
+             EXPECT_EQ(o.text,
+                       "Copia dumneavoastră a băncii de întrebări era deteriorată (file is not a database) "
+                       "și a fost făcută din nou din banca instalată. Copia deteriorată este păstrată ca '" +
+                           l.user() + "/Velmaris-deteriorat.mdb'.\n");
+         }},
+        {"a copy cut short is put aside and made again, whatever its version",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed", 1);
+             writeBank(l.user() + "/Velmaris.mdb", "edited", 1, 300);
+             cutShort(l.user() + "/Velmaris.mdb");
+         },
+         nullptr, "copy", user,
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_EQ(label(l.user()), "installed");
+             EXPECT_EQ(namesIn(l.user()), (std::vector<std::string>{"Velmaris-deteriorat.mdb", "Velmaris.mdb"}));
+             EXPECT_NE(o.text.find("era deteriorată ("), std::string::npos) << o.text;
+         }},
+        {"a damaged copy and a damaged installed bank: the user is told to reinstall, nothing is moved",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed", 1);
+             damageDeep(l.installed() + "/Velmaris.mdb");
+             writeBytes(l.user() + "/Velmaris.mdb", std::string(8192, 'x'));
+         },
+         nullptr, "error", [](const Layout&) { return std::string(); },
+         [&](const Layout& l, const Outcome& o) {
+             EXPECT_EQ(namesIn(l.user()), std::vector<std::string>{"Velmaris.mdb"});
+             EXPECT_EQ(readBytes(l.user() + "/Velmaris.mdb"), std::string(8192, 'x'));
+             EXPECT_NE(o.text.find("este deteriorată (file is not a database), iar banca instalată"), std::string::npos)
+                 << o.text;
+             EXPECT_NE(o.text.find("Reinstalați Velmaris"), std::string::npos) << o.text;
          }},
     };
     for (const Case& c : cases) {
@@ -302,6 +529,101 @@ TEST(BankLocation, EveryPlaceTheBankCanBeIn)
         c.check(layout, outcome);
         for (const auto& entry : fs::recursive_directory_iterator(layout.base()))
             ::chmod(entry.path().c_str(), 0755);
+    }
+}
+
+// Starts that meet while the user's copy is made or renewed, or that end in the middle of it (killed): each
+// start is held at a chosen step, so that the order is the test's, not the machine's.
+TEST(BankLocation, StartsThatMeetOrAreCutShort)
+{
+    const auto label = [](const std::string& folder, const char* file = "Velmaris.mdb") {
+        return single(folder + "/" + file, "SELECT Intrebare FROM Intrebari");
+    };
+    const auto rows = [](const std::string& path) { return single(path, "SELECT count(*) FROM ManInt"); };
+    using Names = std::vector<std::string>;
+    struct Scenario {
+        const char* name;
+        std::function<void(Layout&)> arrange;
+        std::function<void(const Layout&)> run;
+    };
+    const Scenario scenarios[] = {
+        {"two first starts: one copies, the other waits for it and uses that copy",
+         [](Layout& l) { writeBank(l.installed() + "/Velmaris.mdb", "installed", 1); },
+         [&](const Layout& l) {
+             Start first(l, store::CopyStep::CopyWritten);
+             ASSERT_EQ(first.nextStep(), "copy written");
+             Start second(l);
+             EXPECT_EQ(second.nextStep(), "waiting") << "the second start must not copy beside the first";
+             first.goOn();
+             const Outcome made = first.finish();
+             const Outcome used = second.finish();
+             EXPECT_EQ(second.nextStep(), "") << "the second start made no copy of its own";
+             EXPECT_EQ(made.use, "copy");
+             EXPECT_EQ(used.use, "copy");
+             EXPECT_EQ(used.folder, l.user());
+             EXPECT_EQ(used.text, "");
+             EXPECT_EQ(label(l.user()), "installed");
+             EXPECT_EQ(namesIn(l.user()), Names{"Velmaris.mdb"});
+         }},
+        {"a copy cut short by a kill leaves its temporary file, which the next start removes",
+         [](Layout& l) { writeBank(l.installed() + "/Velmaris.mdb", "installed", 1); },
+         [&](const Layout& l) {
+             Start cut(l, store::CopyStep::CopyWritten);
+             ASSERT_EQ(cut.nextStep(), "copy written");
+             cut.kill();
+             const Names left = namesIn(l.user());
+             ASSERT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& n) {
+                 return n.rfind(".Velmaris.mdb.", 0) == 0;
+             })) << "the kill leaves the temporary file";
+             const Outcome next = chooseAsUser(l);
+             EXPECT_EQ(next.use, "copy");
+             EXPECT_EQ(label(l.user()), "installed");
+             EXPECT_EQ(namesIn(l.user()), Names{"Velmaris.mdb"}) << "no temporary file, no stale lock";
+         }},
+        {"renewals cut short twice leave one old copy of the version",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed v2", 2);
+             writeBank(l.user() + "/Velmaris.mdb", "edited v1", 1, 3);
+         },
+         [&](const Layout& l) {
+             for (int round = 0; round < 2; ++round) {
+                 Start cut(l, store::CopyStep::OldCopyKept);
+                 ASSERT_EQ(cut.nextStep(), "old copy kept");
+                 cut.kill();
+             }
+             const Outcome next = chooseAsUser(l);
+             EXPECT_EQ(next.use, "copy");
+             EXPECT_EQ(label(l.user()), "installed v2");
+             EXPECT_EQ(label(l.user(), "Velmaris-v1.mdb"), "edited v1");
+             EXPECT_EQ(rows(l.user() + "/Velmaris-v1.mdb"), "3");
+             EXPECT_EQ(namesIn(l.user()), (Names{"Velmaris-v1.mdb", "Velmaris.mdb"}));
+         }},
+        // Replacing a copy that a running program has open would leave it writing to a file nobody opens
+        // again: its edits would be lost.
+        {"a copy another program holds is not renewed under it; the next start after it renews it",
+         [](Layout& l) {
+             writeBank(l.installed() + "/Velmaris.mdb", "installed v2", 2);
+             writeBank(l.user() + "/Velmaris.mdb", "edited v1", 1);
+         },
+         [&](const Layout& l) {
+             store::BankLock running;
+             ASSERT_EQ(running.claim(l.user() + "/Velmaris.mdb"), store::BankLock::State::Held);
+             const Outcome meanwhile = chooseAsUser(l);
+             EXPECT_EQ(meanwhile.use, "copy");
+             EXPECT_EQ(meanwhile.text, "");
+             EXPECT_EQ(label(l.user()), "edited v1");
+             running.release();
+             EXPECT_EQ(chooseAsUser(l).use, "copy");
+             EXPECT_EQ(label(l.user()), "installed v2");
+             EXPECT_EQ(namesIn(l.user()), (Names{"Velmaris-v1.mdb", "Velmaris.mdb"}));
+         }},
+    };
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        Layout layout;
+        scenario.arrange(layout);
+        layout.prepare();
+        scenario.run(layout);
     }
 }
 

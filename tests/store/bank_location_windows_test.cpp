@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include "store/bank_location.h"
+#include "store/bank_lock.h"
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -17,8 +18,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -76,6 +79,12 @@ void writeBank(const std::string& path, const std::string& label, int version, i
     for (int i = 0; i < scratchRows; ++i)
         sql += "INSERT INTO ManInt(Nr_Intreb, Rd) VALUES(" + std::to_string(i) + ", '?');";
     ASSERT_TRUE(exec(path, sql)) << path;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes)
+{
+    fs::create_directories(pathOf(path).parent_path());
+    std::ofstream(pathOf(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 void markReadOnly(const std::string& path)
@@ -187,9 +196,34 @@ TEST(BankLocationOnWindows, EveryPlaceTheBankCanBeIn)
              EXPECT_EQ(label(l.user(), "Velmaris-v1.mdb"), "editat v1");
              EXPECT_EQ(single(l.user() + "/Velmaris-v1.mdb", "SELECT count(*) FROM ManInt"), "7");
              EXPECT_EQ(notes,
-                       "velmaris: question bank updated to version 3; your previous copy (version 1) is kept as '" +
-                           l.user() + "/Velmaris-v1.mdb'\n");
+                       "Banca de întrebări a fost înnoită la versiunea 3. Copia dumneavoastră de până acum "
+                       "(versiunea 1), cu corecturile și testul neterminat din ea, este păstrată ca '" +
+                           l.user() + "/Velmaris-v1.mdb'.\n");
              EXPECT_FALSE(isReadOnly(l.user() + "/Velmaris.mdb"));
+             EXPECT_EQ(namesIn(l.user()), (std::vector<std::string>{"Velmaris-v1.mdb", "Velmaris.mdb"}));
+         }},
+        {"a copy that is not a database is put aside under one name and made again",
+         [](const Layout& l) {
+             writeBank(l.exe() + "/Velmaris.mdb", "instalat", 1);
+             markReadOnly(l.exe() + "/Velmaris.mdb");
+             writeBytes(l.user() + "/Velmaris.mdb", std::string(8192, 'x'));
+         },
+         store::BankUse::UserCopy, user,
+         [](const Layout& l, const std::string& notes) {
+             EXPECT_EQ(label(l.user()), "instalat");
+             EXPECT_EQ(namesIn(l.user()), (std::vector<std::string>{"Velmaris-deteriorat.mdb", "Velmaris.mdb"}));
+             EXPECT_NE(notes.find("era deteriorată"), std::string::npos) << notes;
+         }},
+        {"what a copy cut short left is removed, and the copy made",
+         [](const Layout& l) {
+             writeBank(l.exe() + "/Velmaris.mdb", "instalat", 1);
+             markReadOnly(l.exe() + "/Velmaris.mdb");
+             writeBytes(l.user() + "/.Velmaris.mdb.1234-5678-0", "half a copy");
+         },
+         store::BankUse::UserCopy, user,
+         [](const Layout& l, const std::string&) {
+             EXPECT_EQ(label(l.user()), "instalat");
+             EXPECT_EQ(namesIn(l.user()), std::vector<std::string>{"Velmaris.mdb"});
          }},
         {"no bank anywhere: the program's folder is named, so that opening reports it", nullptr,
          store::BankUse::Missing, exe,
@@ -208,6 +242,28 @@ TEST(BankLocationOnWindows, EveryPlaceTheBankCanBeIn)
         EXPECT_EQ(choice.folder, c.folder(layout));
         c.check(layout, notes);
     }
+}
+
+// The lock beside a bank under a folder name with diacritics: one holder at a time, and the others told
+// who it is.
+TEST(BankLocationOnWindows, OneProgramHoldsTheBank)
+{
+    Layout layout;
+    fs::create_directories(pathOf(layout.user()));
+    const std::string bank = layout.user() + "/Velmaris.mdb";
+    store::BankLock first;
+    ASSERT_EQ(first.claim(bank), store::BankLock::State::Held);
+    store::BankLock second;
+    ASSERT_EQ(second.claim(bank), store::BankLock::State::HeldByOther);
+    EXPECT_EQ(second.holder().pid, static_cast<std::int64_t>(::GetCurrentProcessId()));
+    EXPECT_TRUE(second.holder().sameHost);
+    EXPECT_TRUE(second.holder().sameUser);
+    EXPECT_FALSE(second.holder().user.empty());
+    first.refresh();
+    first.release();
+    EXPECT_EQ(second.claim(bank), store::BankLock::State::Held);
+    second.release();
+    EXPECT_TRUE(namesIn(layout.user()).empty()) << "a released lock leaves no file";
 }
 
 // The user's copy goes to the roaming %APPDATA%, whatever the program was started as; there is no data

@@ -65,10 +65,11 @@ qt_options=(
   -DFEATURE_vulkan=OFF
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
   -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF
-  # Only what the program and its tests use: Core, Gui, Widgets (Fusion style), Test; the windows and
+  # Only what the program and its tests use: Core, Gui, Widgets (Fusion style), Network (the local socket
+  # by which a second start on a bank reaches the program that holds it; no TLS), Test; the windows and
   # offscreen platforms. The Direct2D platform (a second copy of the windows one) and the Vista style are
   # never loaded.
-  -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_printsupport=OFF
+  -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF -DINPUT_openssl=no
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_style_windowsvista=OFF
   -DFEATURE_androiddeployqt=OFF
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
@@ -255,15 +256,15 @@ cp "$build/app/bin/Velmaris.exe" "$stage/"
 # A bank fresh from bank/ (the build folder's copy may hold edits made while trying the program).
 "$wine" "$(winepath_of "$build/app/bin/velmaris-bank.exe")" build "$(winepath_of "$repo/bank")" \
   -o "$(winepath_of "$stage/Velmaris.mdb")" </dev/null
-cp "$qt_prefix"/bin/Qt6{Core,Gui,Widgets}.dll "$stage/"
+cp "$qt_prefix"/bin/Qt6{Core,Gui,Widgets,Network}.dll "$stage/"
 cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp /usr/lib/gcc/$triple/12-posix/{libstdc++-6,libgcc_s_seh-1}.dll /usr/$triple/lib/libwinpthread-1.dll "$stage/"
 $triple-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/platforms/*.dll
 
 # Every DLL a shipped file imports is shipped too, or is part of Windows.
-system_dlls=" advapi32 authz bcrypt comctl32 comdlg32 crypt32 d3d11 d3d12 d3d9 dwmapi dwrite dxgi gdi32
-  imm32 kernel32 msvcrt mpr netapi32 ntdll ole32 oleaut32 setupapi shell32 shlwapi user32 userenv
-  uxtheme version winmm ws2_32 wtsapi32 shcore "
+system_dlls=" advapi32 authz bcrypt comctl32 comdlg32 crypt32 d3d11 d3d12 d3d9 dnsapi dwmapi dwrite dxgi gdi32
+  imm32 iphlpapi kernel32 msvcrt mpr netapi32 ntdll ole32 oleaut32 secur32 setupapi shell32 shlwapi user32
+  userenv uxtheme version winmm ws2_32 wtsapi32 shcore "
 system_dlls=" $(echo $system_dlls) " # one blank between names, line ends included
 missing_dlls=$(
   for f in "$stage"/*.exe "$stage"/*.dll "$stage"/platforms/*.dll; do

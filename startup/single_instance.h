@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+#include "store/bank_lock.h"
+
+class QLocalServer;
+
+namespace store {
+class Connection;
+}
+
+namespace startup {
+
+// How this run uses its bank, once the programs already on it have been answered.
+struct BankStart {
+    // End now: the program already running on the bank was brought to the front, or the user chose to
+    // leave rather than open a bank another program holds.
+    bool leave = false;
+    // Why this run only reads its bank, said as the reason of every refusal; empty when it may write.
+    QString learningOnly;
+};
+
+// One program per bank. Before any window opens, it chooses the bank (making or renewing the user's
+// copy, store::chooseBank) and claims it by the lock beside it, which it holds for as long as it lives.
+// While it holds it, it listens on a local socket named after the bank, the user and the desktop, on
+// which a later start on the same desktop asks it to bring its current window to the front.
+// A start that finds the bank held by another program asks that program, through the socket, to come to
+// the front, and leaves; where none answers (another user, machine or desktop), it says who holds the
+// bank and asks whether to open it for learning only or to leave.
+class SingleInstance : public QObject {
+public:
+    // The question about a bank that another program holds: true to open it for learning only.
+    using Ask = std::function<bool(const QString& text)>;
+
+    explicit SingleInstance(Ask ask = askInUse);
+    ~SingleInstance() override;
+
+    // Settles the bank of this run (store::settleBank); the notes of its choice, when this run opens it,
+    // are shown in one box before any window.
+    BankStart start(const QString& executableFolder);
+
+    // The socket's name of a bank for this user on this desktop.
+    static QString serverName(const std::string& bankFile);
+    // The real question, in a box with two buttons.
+    static bool askInUse(const QString& text);
+    // What the question says.
+    static QString inUseText(const std::string& bankFile, const store::BankHolder& holder);
+    // Why a run that found its bank held only reads it.
+    static QString heldElsewhereReason(const std::string& bankFile, const store::BankHolder& holder);
+
+private:
+    bool askHolderToCome(const store::BankHolder& holder) const;
+    void listen();
+    void answer();
+
+    Ask ask_;
+    store::BankLock lock_;
+    QLocalServer* server_ = nullptr;
+    QTimer refresh_;
+};
+
+// A run that only reads its bank says so when a change is tried: the connection refuses every change
+// with the reason, and the menu refuses the self-test with it. Nothing for an empty reason.
+void keepForLearningOnly(store::Connection& connection, const QString& why);
+
+}  // namespace startup

@@ -247,12 +247,13 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
     ASSERT_EQ(size % kPage, 0u);
     ASSERT_GT(size / kPage, 20u);
     const std::string damaged = "Fișierul bazei de date '";
-    const std::string damagedTable = "tblIntrebari: Cannot read table 'Intrebari': Fișierul bazei de date '";
-    const std::string notFound = "tblIntrebari: Table 'Intrebari' not found";
+    const std::string damagedTable = "tblIntrebari: Tabela 'Intrebari' nu poate fi citită. Fișierul bazei de date '";
+    const std::string notFound = "tblIntrebari: Tabela 'Intrebari' lipsește din baza de date '";
 
     const Damage cases[] = {
-        {"zero length", [](fixture::Folder& f) { f.writeBytes(""); }, "The database file '", After::Unchanged},
-        {"a directory", [](fixture::Folder& f) { fs::create_directory(f.databasePath()); }, "'", After::Unchanged},
+        {"zero length", [](fixture::Folder& f) { f.writeBytes(""); }, "Fișierul bazei de date '", After::Unchanged},
+        {"a directory", [](fixture::Folder& f) { fs::create_directory(f.databasePath()); },
+         "În locul fișierului bazei de date '", After::Unchanged},
         {"cut to one page", [](fixture::Folder& f) { f.writeBytes(cut(kPage)); }, damaged, After::Unchanged},
         {"cut to half its pages", [size](fixture::Folder& f) { f.writeBytes(cut(size / kPage / 2 * kPage)); }, damaged,
          After::Unchanged},
@@ -263,7 +264,7 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
          [](fixture::Folder& f) {
              f.writeBytes(flipped({16, 17}));
          },
-         "'", After::Unchanged},
+         "Fișierul '", After::Unchanged},
         {"ten header bytes flipped (page count, free list, schema cookie)",
          [](fixture::Folder& f) {
              f.writeBytes(flipped({28, 29, 30, 31, 32, 35, 36, 39, 40, 43}));
@@ -324,7 +325,7 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
          "Banca de întrebări nu are nicio întrebare numerotată de la 0 la 273;", After::Unchanged},
         {"wrong columns in ManInt",
          bankAfter("DROP TABLE ManInt; CREATE TABLE ManInt(Id INTEGER PRIMARY KEY, Ceva TEXT)"),
-         "tblTest: Field 'Intrebare' not found", After::Unchanged},
+         "tblTest: Tabela 'ManInt' din baza de date '", After::Unchanged},
         {"missing table", bankAfter("DROP TABLE Intrebari"), notFound, After::Unchanged},
         {"hot journal",
          [](fixture::Folder& f) {
@@ -444,9 +445,9 @@ TEST(DamagedDatabase, WritesAreRefusedWithAReason)
             ADD_FAILURE() << "a damaged file was written";
         } catch (const store::Error& error) {
             EXPECT_EQ(std::string(error.what())
-                          .rfind("tblTest: Cannot store the record: baza de date '" + path +
+                          .rfind("tblTest: Înregistrarea nu a putut fi salvată: baza de date '" + path +
                                      "' nu se modifică în această rulare, pentru că este "
-                                     "deteriorată (",
+                                     "deteriorată. Închideți programul",
                                  0),
                       0u)
                 << error.what();
@@ -473,8 +474,9 @@ TEST(DamagedDatabase, WritesAreRefusedWithAReason)
             ADD_FAILURE() << "deleted from a file that failed to open a table";
         } catch (const store::Error& error) {
             EXPECT_EQ(std::string(error.what()),
-                      "tblTest: Cannot delete the record: baza de date '" + path +
-                          "' nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire");
+                      "tblTest: Înregistrarea nu a putut fi ștearsă: baza de date '" + path +
+                          "' nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire. "
+                          "Închideți programul, rezolvați ce a arătat mesajul de la pornire și porniți-l din nou.");
         }
     }
     EXPECT_TRUE(readFile(path) == withoutStudents);
@@ -485,12 +487,12 @@ TEST(DamagedDatabase, TheErrorTextNamesTheFileAndTheWayOut)
     const std::string text = store::damagedFileText(
         "/opt/velmaris/Velmaris.mdb",
         "*** in database main ***\nPage 7: btreeInitPage() returns error code 11\nPage 9: never used");
+    // What a cadet can do comes before the engine's findings, which only help whoever looks into it.
     EXPECT_EQ(text,
-              "Fișierul bazei de date '/opt/velmaris/Velmaris.mdb' este deteriorat ("
-              "Page 7: btreeInitPage() returns error code 11 Page 9: never used). Programul nu scrie nimic în el. "
-              "Refaceți banca de "
-              "întrebări din surse cu velmaris-bank (velmaris-bank build SURSE -o Velmaris.mdb --force) sau "
-              "puneți în locul lui o copie bună.");
+              "Fișierul bazei de date '/opt/velmaris/Velmaris.mdb' este deteriorat; programul nu scrie nimic în "
+              "el. Închideți programul, ștergeți fișierul și porniți din nou programul: o copie nouă a băncii de "
+              "întrebări îi ia locul. Dacă nu se face una, reinstalați programul sau cereți instructorului o copie "
+              "bună a fișierului. (detalii: Page 7: btreeInitPage() returns error code 11 Page 9: never used)");
 }
 
 // Every "Terminat" ends the program and the test window's "Înapoi" goes back to the menu, whatever the

@@ -16,18 +16,29 @@ struct HandleCloser {
     void operator()(void* handle) const { tjDestroy(handle); }
 };
 
+std::string damagedPicture(void* handle)
+{
+    // The decoder's own words help whoever looks into the failure; they come last.
+    return std::string(
+               "Poza ferestrei nu poate fi afișată, pentru că fișierul ei JPEG este deteriorat. "
+               "Reinstalați programul. (detalii: ") +
+           tjGetErrorStr2(handle) + ")";
+}
+
 }  // namespace
 
 QImage decodeJpeg(const QByteArray& data, QSize atLeast)
 {
     std::unique_ptr<void, HandleCloser> handle(tjInitDecompress());
     if (!handle)
-        throw std::runtime_error("Cannot start the JPEG decoder");
+        throw std::runtime_error(
+            "Poza ferestrei nu poate fi afișată: decodorul JPEG nu a pornit. Porniți din nou "
+            "programul; dacă se repetă, reinstalați-l.");
     auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
     const auto size = static_cast<unsigned long>(data.size());
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
     if (tjDecompressHeader3(handle.get(), bytes, size, &width, &height, &subsampling, &colorspace) != 0)
-        throw std::runtime_error(std::string("JPEG image is not valid: ") + tjGetErrorStr2(handle.get()));
+        throw std::runtime_error(damagedPicture(handle.get()));
 
     int outWidth = width, outHeight = height;
     if (atLeast.isValid()) {
@@ -48,13 +59,15 @@ QImage decodeJpeg(const QByteArray& data, QSize atLeast)
     // The fast transforms cost nothing visible at these sizes and shorten the start.
     QImage image(outWidth, outHeight, QImage::Format_RGB32);
     if (image.isNull())
-        throw std::runtime_error("Not enough memory for the JPEG image");
+        throw std::runtime_error(
+            "Poza ferestrei nu poate fi afișată: nu este destulă memorie. Închideți alte "
+            "programe și porniți din nou programul.");
     const int rc =
         tjDecompress2(handle.get(), bytes, size, image.bits(), outWidth, static_cast<int>(image.bytesPerLine()),
                       outHeight, pixelFormat, TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE);
     // A truncated file decodes as far as it goes with only a warning; only a fatal error is a failure.
     if (rc != 0 && tjGetErrorCode(handle.get()) == TJERR_FATAL)
-        throw std::runtime_error(std::string("JPEG image is not valid: ") + tjGetErrorStr2(handle.get()));
+        throw std::runtime_error(damagedPicture(handle.get()));
     return image;
 }
 

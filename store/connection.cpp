@@ -21,6 +21,25 @@ std::string quoted(const std::string& path)
     return "'" + path + "'";
 }
 
+// The engine's own words help whoever looks into the failure, not the cadet: they come last.
+std::string detail(const std::string& engineText)
+{
+    return " (detalii: " + engineText + ")";
+}
+
+std::string lockedText(const std::string& path)
+{
+    return "Baza de date " + quoted(path) +
+           " este folosită acum de alt program. Închideți celălalt program, apoi încercați din nou.";
+}
+
+std::string unreadableText(const std::string& path)
+{
+    return "Baza de date " + quoted(path) +
+           " nu poate fi citită. Porniți din nou programul; dacă se repetă, reinstalați programul sau cereți "
+           "instructorului o copie bună a fișierului.";
+}
+
 }  // namespace
 
 std::string connectionStringFor(const std::string& executableFolder)
@@ -29,6 +48,14 @@ std::string connectionStringFor(const std::string& executableFolder)
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "Velmaris.mdb;Persist Security Info=False";
+}
+
+std::string replaceFileAdvice()
+{
+    // The user's own copy of the bank is made anew from the installed one when it is missing at start.
+    return "Închideți programul, ștergeți fișierul și porniți din nou programul: o copie nouă a băncii de "
+           "întrebări îi ia locul. Dacă nu se face una, reinstalați programul sau cereți instructorului o "
+           "copie bună a fișierului.";
 }
 
 std::string damagedFileText(const std::string& path, const std::string& finding)
@@ -44,9 +71,8 @@ std::string damagedFileText(const std::string& path, const std::string& finding)
             c = ' ';
     if (found.size() > 200)
         found = found.substr(0, 200) + "...";
-    return "Fișierul bazei de date " + quoted(path) + " este deteriorat (" + found +
-           "). Programul nu scrie nimic în el. Refaceți banca de întrebări din surse cu velmaris-bank "
-           "(velmaris-bank build SURSE -o Velmaris.mdb --force) sau puneți în locul lui o copie bună.";
+    return "Fișierul bazei de date " + quoted(path) + " este deteriorat; programul nu scrie nimic în el. " +
+           replaceFileAdvice() + detail(found);
 }
 
 Connection::~Connection()
@@ -68,7 +94,10 @@ SqliteHandle Connection::openFile(const std::string& path, int flags) const
 {
     SqliteHandle db(path, flags | SQLITE_OPEN_NOMUTEX);
     if (!db.ok())
-        throw Error("Cannot open the database " + quoted(path) + ": " + db.errorMessage());
+        throw Error("Baza de date " + quoted(path) +
+                    " nu poate fi deschisă. Verificați că fișierul se poate citi, apoi porniți din nou programul; "
+                    "dacă nu merge, cereți ajutorul instructorului." +
+                    detail(db.errorMessage()));
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     sqlite3_extended_result_codes(db.get(), 1);
     // The cursors read every table once at open and keep what they need, pictures included (a few), so a
@@ -98,15 +127,20 @@ void Connection::open()
         return;
     const std::string path = dataSource();
     if (path.empty())
-        throw Error("The connection string names no database file");
+        throw Error(
+            "Programul nu știe ce fișier să deschidă ca bază de date. Reinstalați programul sau cereți "
+            "ajutorul instructorului.");
 
     // SQLite would create a missing file; the program must report it instead. The path is UTF-8, as
     // SQLite takes it; Qt reads it so on Windows too, where a folder name may hold "ș" or "ț".
     const QFileInfo info(QString::fromStdString(path));
     if (!info.exists())
-        throw Error("Could not find file " + quoted(path));
+        throw Error("Fișierul bazei de date " + quoted(path) +
+                    " nu există. Reinstalați programul sau cereți instructorului o copie a fișierului.");
     if (!info.isFile())
-        throw Error(quoted(path) + " is not a database file");
+        throw Error("În locul fișierului bazei de date " + quoted(path) +
+                    " se află un dosar. Mutați dosarul în altă parte, apoi reinstalați programul sau cereți "
+                    "instructorului o copie a fișierului.");
 
     SqliteHandle db = openFile(path, SQLITE_OPEN_READONLY);
     bool empty = false;
@@ -127,16 +161,18 @@ void Connection::open()
         const std::string message = sqlite3_errmsg(db.get());
         db.closeWithoutCheckpoint();
         if (code == SQLITE_NOTADB)
-            throw Error(quoted(path) + " is not a Velmaris database (" + message + ")");
+            throw Error("Fișierul " + quoted(path) + " nu este o bază de date Velmaris. " + replaceFileAdvice() +
+                        detail(message));
         if (code == SQLITE_CORRUPT)
             throw Error(damagedFileText(path, message));
         if (code == SQLITE_BUSY)
-            throw Error("The database " + quoted(path) + " is locked by another program (" + message + ")");
-        throw Error("Cannot read the database " + quoted(path) + ": " + message);
+            throw Error(lockedText(path) + detail(message));
+        throw Error(unreadableText(path) + detail(message));
     }
     if (empty) {
         db.closeWithoutCheckpoint();
-        throw Error("The database file " + quoted(path) + " is empty: it holds no tables");
+        throw Error("Fișierul bazei de date " + quoted(path) + " este gol: nu are nicio tabelă. " +
+                    replaceFileAdvice());
     }
     db_ = std::move(db);
 }
@@ -145,15 +181,20 @@ std::string Connection::engineFailure(const std::string& what) const
 {
     sqlite3* db = db_.get();
     const int code = db ? (sqlite3_errcode(db) & 0xff) : SQLITE_ERROR;
-    const std::string message = db ? sqlite3_errmsg(db) : "no connection";
-    const std::string file = " '" + dataSource() + "'";
+    const std::string message = db ? sqlite3_errmsg(db) : "nicio conexiune";
+    const std::string file = quoted(dataSource());
     if (code == SQLITE_BUSY)
-        return what + ": the database" + file + " is locked by another program (" + message + ")";
+        return what + ". " + lockedText(dataSource()) + detail(message);
     if (code == SQLITE_READONLY)
-        return what + ": the database" + file + " is read-only (" + message + ")";
+        return what + ": baza de date " + file +
+               " poate fi doar citită. Pentru a păstra modificările, cereți instructorului dreptul de a scrie "
+               "în acest fișier." +
+               detail(message);
+    if (code == SQLITE_FULL)
+        return what + ": discul este plin. Faceți loc pe disc, apoi încercați din nou." + detail(message);
     if (code == SQLITE_CORRUPT)
-        return what + ": " + damagedFileText(dataSource(), message);
-    return what + ": " + message;
+        return what + ". " + damagedFileText(dataSource(), message);
+    return what + ". Încercați din nou; dacă se repetă, porniți din nou programul." + detail(message);
 }
 
 void Connection::close()
@@ -190,8 +231,8 @@ std::string Connection::checkStructure()
     if (!read && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
         // Not a finding about the file (another program's lock, say): the next write checks again.
         if (code == SQLITE_BUSY)
-            throw Error("The database " + quoted(dataSource()) + " is locked by another program (" + finding + ")");
-        throw Error("Cannot read the database " + quoted(dataSource()) + ": " + finding);
+            throw Error(lockedText(dataSource()) + detail(finding));
+        throw Error(unreadableText(dataSource()) + detail(finding));
     }
     if (finding != "ok") {
         refusal_ = finding.empty() ? std::string("quick_check") : finding;
@@ -205,7 +246,8 @@ std::string Connection::checkStructure()
     }
     // Sound: the read-only connection gives way to a read-write one on the same file.
     if (!sqlite3_get_autocommit(db_.get()))
-        throw Error("The database " + quoted(dataSource()) + " cannot be reopened inside a transaction");
+        throw Error("Baza de date " + quoted(dataSource()) +
+                    " nu poate fi pregătită pentru scriere cât timp o modificare este în curs. Încercați din nou.");
     SqliteHandle writable = openFile(dataSource(), SQLITE_OPEN_READWRITE);
     db_.closeWithoutCheckpoint();
     db_ = std::move(writable);
@@ -265,9 +307,12 @@ void Connection::failRefused() const
 {
     if (refusal_.empty())
         throw Error("baza de date " + quoted(dataSource()) +
-                    " nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire");
+                    " nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire. Închideți "
+                    "programul, rezolvați ce a arătat mesajul de la pornire și porniți-l din nou.");
     throw Error("baza de date " + quoted(dataSource()) +
-                " nu se modifică în această rulare, pentru că este deteriorată (" + refusal_ + ")");
+                " nu se modifică în această rulare, pentru că este "
+                "deteriorată. " +
+                replaceFileAdvice() + detail(refusal_));
 }
 
 }  // namespace store

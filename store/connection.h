@@ -11,6 +11,9 @@ namespace store {
 // file name back out of it.
 std::string connectionStringFor(const std::string& executableFolder);
 
+// What a cadet can do about a bank file the program cannot use: let a new copy take its place.
+std::string replaceFileAdvice();
+
 // What the user reads about a damaged database file: which file, what was found, and what to do.
 std::string damagedFileText(const std::string& path, const std::string& finding);
 

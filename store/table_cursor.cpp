@@ -93,7 +93,12 @@ void TableCursor::fail(const std::string& message) const
 
 void TableCursor::failEngine(const std::string& what) const
 {
-    fail(connection_ ? connection_->engineFailure(what) : what + ": no connection");
+    fail(connection_ ? connection_->engineFailure(what) : what + ": tabela nu este legată de nicio bază de date.");
+}
+
+std::string TableCursor::unreadableTable() const
+{
+    return "Tabela '" + tableName_ + "' nu poate fi citită";
 }
 
 void TableCursor::checkActive() const
@@ -139,15 +144,16 @@ void TableCursor::loadColumns()
 {
     Statement info(connection_->handle(), "PRAGMA table_info(" + quoteIdentifier(tableName_) + ")");
     if (!info.ok())
-        failEngine("Cannot read table '" + tableName_ + "'");
+        failEngine(unreadableTable());
     std::vector<Column> columns;
     Statement::Step step;
     while ((step = info.step()) == Statement::Step::Row)
         columns.push_back(columnFromDeclaration(info.text(1), info.text(2)));
     if (step != Statement::Step::Done)
-        failEngine("Cannot read table '" + tableName_ + "'");
+        failEngine(unreadableTable());
     if (columns.empty())
-        fail("Table '" + tableName_ + "' not found in the database '" + connection_->dataSource() + "'");
+        fail("Tabela '" + tableName_ + "' lipsește din baza de date '" + connection_->dataSource() + "'. " +
+             replaceFileAdvice());
     // Fields the program knows come in its order; any other keeps its place in the file, after them.
     const auto& order = presentedFieldOrder(tableName_);
     const auto rank = [&order, &columns](const Column& column) {
@@ -156,6 +162,16 @@ void TableCursor::loadColumns()
                 return i;
         return order.size() + static_cast<std::size_t>(&column - columns.data());
     };
+    // A table that lacks a field the program uses cannot be shown or filled; say so here, once, rather
+    // than in one box for each view bound to it, and leave the table closed.
+    std::string missing;
+    for (std::string_view name : order)
+        if (std::none_of(columns.begin(), columns.end(),
+                         [&name](const Column& column) { return upper(column.name) == upper(std::string(name)); }))
+            missing += (missing.empty() ? "" : ", ") + std::string(name);
+    if (!missing.empty())
+        fail("Tabela '" + tableName_ + "' din baza de date '" + connection_->dataSource() +
+             "' nu are câmpurile de care are nevoie programul (lipsesc: " + missing + "). " + replaceFileAdvice());
     std::vector<std::pair<std::size_t, Column>> ranked;
     for (const Column& column : columns)
         ranked.emplace_back(rank(column), column);
@@ -168,7 +184,8 @@ void TableCursor::loadColumns()
 void TableCursor::loadRows()
 {
     if (columns_.size() > 64)
-        fail("Table '" + tableName_ + "' has more fields than the program can hold");
+        fail("Tabela '" + tableName_ + "' are mai mult de 64 de câmpuri, cât poate citi programul. " +
+             replaceFileAdvice());
     std::string sql = "SELECT rowid";
     for (const Column& column : columns_)
         // typeof() learns whether a picture is there from the row's header, without reading its bytes.
@@ -177,7 +194,7 @@ void TableCursor::loadRows()
     sql += " FROM " + quoteIdentifier(tableName_) + " ORDER BY rowid";
     Statement select(connection_->handle(), sql);
     if (!select.ok())
-        failEngine("Cannot read table '" + tableName_ + "'");
+        failEngine(unreadableTable());
     std::vector<Row> rows;
     Statement::Step step;
     while ((step = select.step()) == Statement::Step::Row) {
@@ -196,7 +213,7 @@ void TableCursor::loadRows()
         rows.push_back(std::move(row));
     }
     if (step != Statement::Step::Done)
-        failEngine("Cannot read table '" + tableName_ + "'");
+        failEngine(unreadableTable());
     rows_ = std::move(rows);
 }
 
@@ -228,7 +245,7 @@ void TableCursor::Open()
     if (active_)
         return;
     if (!connection_)
-        fail("Missing Connection or ConnectionString");
+        fail("Tabela nu este legată de nicio bază de date, deci nu poate fi deschisă. Porniți din nou programul.");
     try {
         connection_->open();
         clearPictures();
@@ -511,7 +528,8 @@ Field TableCursor::Fields(int index)
 {
     checkActive();
     if (index < 0 || index >= FieldCount())
-        throw Error("List index out of bounds (" + std::to_string(index) + ")");
+        fail("Tabela '" + tableName_ + "' nu are câmpul cu numărul " + std::to_string(index) + ". " +
+             replaceFileAdvice());
     return Field(*this, index);
 }
 
@@ -540,9 +558,11 @@ void TableCursor::setFieldText(int index, const std::string& text)
     if (!text.empty() || column.kind == ColumnKind::Text) {
         value = text;
         if (column.kind == ColumnKind::Integer && !parseInteger(text))
-            throw Error("'" + text + "' is not a valid integer value for field '" + column.name + "'");
+            throw Error("'" + text + "' nu este un număr întreg, deci nu poate fi scris în câmpul '" + column.name +
+                        "'. Scrieți doar cifre, cu semnul minus în față dacă e negativ.");
         if (column.kind == ColumnKind::Real && !parseReal(text))
-            throw Error("'" + text + "' is not a valid floating point value for field '" + column.name + "'");
+            throw Error("'" + text + "' nu este un număr, deci nu poate fi scris în câmpul '" + column.name +
+                        "'. Scrieți un număr, cu punct înaintea zecimalelor.");
         if (column.kind == ColumnKind::Text && column.size > 0)
             value = firstCharacters(text, column.size);
     }

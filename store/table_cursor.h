@@ -151,6 +151,8 @@ private:
     void loadRows();
     [[noreturn]] void fail(const std::string& message) const;
     [[noreturn]] void failEngine(const std::string& what) const;
+    // The start of what a failed read of this table reports.
+    std::string unreadableTable() const;
     void notify(Notice notice, int field = -1);
     // The bytes of a value that lies in the file, from the cache or read again.
     const std::string& picture(std::int64_t rowid, int index);

@@ -18,11 +18,11 @@ const std::string& TableCursor::picture(std::int64_t rowid, int index)
     Statement select(connection_->handle(), "SELECT " + quoteIdentifier(columns_[index].name) + " FROM " +
                                                 quoteIdentifier(tableName_) + " WHERE rowid = ?");
     if (!select.ok())
-        failEngine("Cannot read table '" + tableName_ + "'");
+        failEngine(unreadableTable());
     select.bindInteger(1, rowid);
     const Statement::Step step = select.step();
     if (step == Statement::Step::Failed)
-        failEngine("Cannot read table '" + tableName_ + "'");
+        failEngine(unreadableTable());
     keepPicture(rowid, index, step == Statement::Step::Row ? select.text(0) : std::string());
     return pictures_.front().bytes;
 }

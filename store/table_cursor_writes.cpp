@@ -30,7 +30,7 @@ void TableCursor::checkChangeable() const
 
 void TableCursor::storePending()
 {
-    ensureWritable("Cannot store the record");
+    ensureWritable("Înregistrarea nu a putut fi salvată");
     connection_->checkWritable();
     if (state_ == CursorState::Insert)
         insertPending();
@@ -81,10 +81,10 @@ void TableCursor::insertPending()
     sqlite3* db = connection_->handle();
     Statement insert(db, sql);
     if (!insert.ok())
-        failEngine("Cannot store the record");
+        failEngine("Înregistrarea nu a putut fi salvată");
     bindFields(insert, assigned);
     if (insert.step() != Statement::Step::Done)
-        failEngine("Cannot store the record");
+        failEngine("Înregistrarea nu a putut fi salvată");
     pending_.rowid = sqlite3_last_insert_rowid(db);
     // An INTEGER PRIMARY KEY is the rowid: show the number the file gave it.
     for (int i = 0; i < FieldCount(); ++i)
@@ -116,10 +116,10 @@ void TableCursor::updatePending()
     if (!changed.empty()) {
         Statement update(connection_->handle(), sql + " WHERE rowid = ?");
         if (!update.ok())
-            failEngine("Cannot store the record");
+            failEngine("Înregistrarea nu a putut fi salvată");
         update.bindInteger(bindFields(update, changed), stored.rowid);
         if (update.step() != Statement::Step::Done)
-            failEngine("Cannot store the record");
+            failEngine("Înregistrarea nu a putut fi salvată");
         if (sqlite3_changes(connection_->handle()) == 0)
             fail("Row cannot be located for updating. Some values may have been changed since it was last read");
     }
@@ -140,14 +140,14 @@ void TableCursor::Delete()
     if (current_ < 0)
         fail("Cannot perform this operation on an empty dataset");
 
-    ensureWritable("Cannot delete the record");
+    ensureWritable("Înregistrarea nu a putut fi ștearsă");
     connection_->checkWritable();
     Statement remove(connection_->handle(), "DELETE FROM " + quoteIdentifier(tableName_) + " WHERE rowid = ?");
     if (!remove.ok())
-        failEngine("Cannot delete the record");
+        failEngine("Înregistrarea nu a putut fi ștearsă");
     remove.bindInteger(1, rows_[current_].rowid);
     if (remove.step() != Statement::Step::Done)
-        failEngine("Cannot delete the record");
+        failEngine("Înregistrarea nu a putut fi ștearsă");
 
     // An edit in progress goes with the record.
     const bool wasEditing = state_ != CursorState::Browse;

@@ -54,7 +54,7 @@ void Connection::checkWritable() const
     if (!transaction_)
         return;
     if (transaction_->rolledBack || (db_.get() && sqlite3_get_autocommit(db_.get())))
-        throw Error("The transaction was rolled back after a failure; nothing of it was stored");
+        throw Error("Modificările au fost anulate după o eroare și nu s-a salvat nimic din ele. Încercați din nou.");
 }
 
 Transaction::Transaction(Connection& connection, std::initializer_list<TableCursor*> cursors) : connection_(connection)
@@ -72,7 +72,7 @@ Transaction::Transaction(Connection& connection, std::initializer_list<TableCurs
     // IMMEDIATE takes the write lock now (waiting as any write does), so that a locked file fails here,
     // before anything is changed.
     if (!state_->file.begin(connection.handle(), SqliteTransaction::Lock::Immediate))
-        throw Error(connection.engineFailure("Cannot begin a transaction"));
+        throw Error(connection.engineFailure("Modificările nu au putut începe"));
     connection.transaction_ = state_.get();
 }
 
@@ -98,7 +98,7 @@ void Transaction::commit()
         return;
     }
     if (!state.file.commit()) {
-        const std::string failure = connection_.engineFailure("Cannot store the changes");
+        const std::string failure = connection_.engineFailure("Modificările nu au putut fi salvate");
         rollBack(connection_, state);
         done_ = true;
         throw Error(failure);

@@ -269,21 +269,23 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
     const std::size_t size = pristineBank().size();
     ASSERT_EQ(size % kPage, 0u);
     ASSERT_GT(size / kPage, 20u);
-    const auto damaged = [](const std::string& found) {
-        return "Fișierul bazei de date 'FILE' este deteriorat (" + found +
-               "). Programul nu scrie nimic în el. Refaceți banca de întrebări din surse cu velmaris-bank "
-               "(velmaris-bank build SURSE -o Velmaris.mdb --force) sau puneți în locul lui o copie bună.";
+    const std::string advice = store::replaceFileAdvice();
+    const auto damaged = [advice](const std::string& found) {
+        return "Fișierul bazei de date 'FILE' este deteriorat; programul nu scrie nimic în el. " + advice +
+               " (detalii: " + found + ")";
     };
     const std::string malformed = damaged("database disk image is malformed");
-    const std::string unreadableTable = "tblIntrebari: Cannot read table 'Intrebari': " + malformed;
-    const std::string notFound = "tblIntrebari: Table 'Intrebari' not found in the database 'FILE'";
+    const std::string unreadableTable = "tblIntrebari: Tabela 'Intrebari' nu poate fi citită. " + malformed;
+    const std::string notFound = "tblIntrebari: Tabela 'Intrebari' lipsește din baza de date 'FILE'. " + advice;
     const std::string pictureInvalid = "Bitmap image is not valid.";
 
     const Damage cases[] = {
         {"zero length", [](fixture::Folder& f) { f.writeBytes(""); },
-         "The database file 'FILE' is empty: it holds no tables.", Shown::AtStart, After::Unchanged},
+         "Fișierul bazei de date 'FILE' este gol: nu are nicio tabelă. " + advice, Shown::AtStart, After::Unchanged},
         {"a directory", [](fixture::Folder& f) { fs::create_directory(f.databasePath()); },
-         "'FILE' is not a database file.", Shown::AtStart, After::Unchanged},
+         "În locul fișierului bazei de date 'FILE' se află un dosar. Mutați dosarul în altă parte, apoi reinstalați "
+         "programul sau cereți instructorului o copie a fișierului.",
+         Shown::AtStart, After::Unchanged},
         {"cut to one page", [](fixture::Folder& f) { f.writeBytes(cut(kPage)); }, malformed, Shown::AtStart,
          After::Unchanged},
         {"cut to half its pages", [size](fixture::Folder& f) { f.writeBytes(cut(size / kPage / 2 * kPage)); },
@@ -298,7 +300,8 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
          [](fixture::Folder& f) {
              f.writeBytes(flipped({16, 17}));
          },
-         "'FILE' is not a Velmaris database (file is not a database)", Shown::AtStart, After::Unchanged},
+         "Fișierul 'FILE' nu este o bază de date Velmaris. " + advice + " (detalii: file is not a database)",
+         Shown::AtStart, After::Unchanged},
         {"ten header bytes flipped (page count, free list, schema cookie)",
          [](fixture::Folder& f) {
              f.writeBytes(flipped({28, 29, 30, 31, 32, 35, 36, 39, 40, 43}));
@@ -361,7 +364,10 @@ TEST(DamagedDatabase, EachRunReportsWhatItFoundAndWritesOnlyASoundFile)
          Shown::OverWelcome, After::Unchanged},
         {"wrong columns in ManInt",
          bankAfter("DROP TABLE ManInt; CREATE TABLE ManInt(Id INTEGER PRIMARY KEY, Ceva TEXT)"),
-         "tblTest: Field 'Intrebare' not found.", Shown::AtStart, After::Unchanged},
+         "tblTest: Tabela 'ManInt' din baza de date 'FILE' nu are câmpurile de care are nevoie programul (lipsesc: "
+         "Nr_Intreb, Intrebare, Sol1, Sol2, Sol3, Poza, R1, R2, R3, Rb, Rd). " +
+             advice,
+         Shown::AtStart, After::Unchanged},
         {"missing table", bankAfter("DROP TABLE Intrebari"), notFound, Shown::AtStart, After::Unchanged},
         {"hot journal",
          [](fixture::Folder& f) {
@@ -477,9 +483,9 @@ TEST(DamagedDatabase, WritesAreRefusedWithAReason)
             ADD_FAILURE() << "a damaged file was written";
         } catch (const store::Error& error) {
             EXPECT_EQ(std::string(error.what())
-                          .rfind("tblTest: Cannot store the record: baza de date '" + path +
+                          .rfind("tblTest: Înregistrarea nu a putut fi salvată: baza de date '" + path +
                                      "' nu se modifică în această rulare, pentru că este "
-                                     "deteriorată (",
+                                     "deteriorată. Închideți programul",
                                  0),
                       0u)
                 << error.what();
@@ -506,8 +512,9 @@ TEST(DamagedDatabase, WritesAreRefusedWithAReason)
             ADD_FAILURE() << "deleted from a file that failed to open a table";
         } catch (const store::Error& error) {
             EXPECT_EQ(std::string(error.what()),
-                      "tblTest: Cannot delete the record: baza de date '" + path +
-                          "' nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire");
+                      "tblTest: Înregistrarea nu a putut fi ștearsă: baza de date '" + path +
+                          "' nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire. "
+                          "Închideți programul, rezolvați ce a arătat mesajul de la pornire și porniți-l din nou.");
         }
     }
     EXPECT_TRUE(readFile(path) == withoutStudents);
@@ -518,12 +525,12 @@ TEST(DamagedDatabase, TheErrorTextNamesTheFileAndTheWayOut)
     const std::string text = store::damagedFileText(
         "/opt/velmaris/Velmaris.mdb",
         "*** in database main ***\nPage 7: btreeInitPage() returns error code 11\nPage 9: never used");
+    // What a cadet can do comes before the engine's findings, which only help whoever looks into it.
     EXPECT_EQ(text,
-              "Fișierul bazei de date '/opt/velmaris/Velmaris.mdb' este deteriorat ("
-              "Page 7: btreeInitPage() returns error code 11 Page 9: never used). Programul nu scrie nimic în el. "
-              "Refaceți banca de "
-              "întrebări din surse cu velmaris-bank (velmaris-bank build SURSE -o Velmaris.mdb --force) sau "
-              "puneți în locul lui o copie bună.");
+              "Fișierul bazei de date '/opt/velmaris/Velmaris.mdb' este deteriorat; programul nu scrie nimic în "
+              "el. Închideți programul, ștergeți fișierul și porniți din nou programul: o copie nouă a băncii de "
+              "întrebări îi ia locul. Dacă nu se face una, reinstalați programul sau cereți instructorului o copie "
+              "bună a fișierului. (detalii: Page 7: btreeInitPage() returns error code 11 Page 9: never used)");
 }
 
 // Every "Terminat" ends the program and the test window's "Înapoi" goes back to the menu, whatever the

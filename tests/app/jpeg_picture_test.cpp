@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -68,8 +69,21 @@ INSTANTIATE_TEST_SUITE_P(Sizes, JpegDecoding,
 
 TEST(JpegDecoding, RefusesWhatIsNoJpeg)
 {
-    EXPECT_THROW(app::decodeJpeg(QByteArray("not a picture")), std::runtime_error);
-    EXPECT_THROW(app::decodeJpeg(QByteArray()), std::runtime_error);
+    for (const QByteArray& bytes : {QByteArray("not a picture"), QByteArray()}) {
+        try {
+            app::decodeJpeg(bytes);
+            ADD_FAILURE() << "decoded " << bytes.size() << " bytes";
+        } catch (const std::runtime_error& error) {
+            // The user reads what went wrong and what to do; the decoder's words come last, in brackets.
+            const std::string text = error.what();
+            EXPECT_EQ(text.rfind("Poza ferestrei nu poate fi afișată, pentru că fișierul ei JPEG este deteriorat. "
+                                 "Reinstalați programul. (detalii: ",
+                                 0),
+                      0u)
+                << text;
+            EXPECT_EQ(text.back(), ')') << text;
+        }
+    }
 }
 
 }  // namespace

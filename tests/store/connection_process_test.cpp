@@ -53,7 +53,8 @@ TEST(LockedFile, WriteWaitsThenReportsAndKeepsThePendingRecord)
         cursor.Post();
         ADD_FAILURE() << "Post went through a locked file";
     } catch (const store::Error& error) {
-        EXPECT_NE(std::string(error.what()).find("is locked by another program"), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("este folosită acum de alt program"), std::string::npos)
+            << error.what();
     }
     EXPECT_EQ(cursor.State(), store::CursorState::Insert);
     EXPECT_EQ(cursor.FieldByName("Rd").AsString(), "?");
@@ -89,8 +90,8 @@ TEST(ReadOnlyFile, WriteReportsAndNothingIsHalfWritten)
             _exit(11);
         } catch (const store::Error& error) {
             const std::string message = error.what();
-            if (message.find("tblIntrebari: Cannot store the record: the database") != 0 ||
-                message.find("is read-only") == std::string::npos)
+            if (message.find("tblIntrebari: Înregistrarea nu a putut fi salvată: baza de date") != 0 ||
+                message.find("poate fi doar citită") == std::string::npos)
                 _exit(12);
             if (cursor.State() != store::CursorState::Edit)
                 _exit(13);

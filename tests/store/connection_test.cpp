@@ -45,14 +45,15 @@ TEST(OpeningABadFile, ReportsClearlyAndCreatesNothing)
     {
         fixture::Folder folder;
         const std::string message = openFailure(folder);
-        EXPECT_EQ(message, "Could not find file '" + folder.databasePath() + "'");
+        EXPECT_EQ(message, "Fișierul bazei de date '" + folder.databasePath() +
+                               "' nu există. Reinstalați programul sau cereți instructorului o copie a fișierului.");
         EXPECT_FALSE(std::filesystem::exists(folder.databasePath())) << "a missing database must not be created";
     }
     {
         fixture::Folder folder;
         folder.writeBytes("");
-        EXPECT_EQ(openFailure(folder),
-                  "The database file '" + folder.databasePath() + "' is empty: it holds no tables");
+        EXPECT_EQ(openFailure(folder), "Fișierul bazei de date '" + folder.databasePath() +
+                                           "' este gol: nu are nicio tabelă. " + store::replaceFileAdvice());
         EXPECT_EQ(std::filesystem::file_size(folder.databasePath()), 0u) << "nothing written into it";
     }
     {
@@ -62,15 +63,15 @@ TEST(OpeningABadFile, ReportsClearlyAndCreatesNothing)
         for (char& c : noise)
             c = static_cast<char>(random());
         folder.writeBytes(noise);
-        EXPECT_EQ(openFailure(folder),
-                  std::string("'") + folder.databasePath() + "' is not a Velmaris database (file is not a database)");
+        EXPECT_EQ(openFailure(folder), "Fișierul '" + folder.databasePath() + "' nu este o bază de date Velmaris. " +
+                                           store::replaceFileAdvice() + " (detalii: file is not a database)");
     }
     {
         fixture::Folder folder;
         folder.writeDatabase(fixture::sampleQuestions(2));
         folder.exec("DROP TABLE ManInt");
-        EXPECT_EQ(openFailure(folder, "ManInt"),
-                  "tblIntrebari: Table 'ManInt' not found in the database '" + folder.databasePath() + "'");
+        EXPECT_EQ(openFailure(folder, "ManInt"), "tblIntrebari: Tabela 'ManInt' lipsește din baza de date '" +
+                                                     folder.databasePath() + "'. " + store::replaceFileAdvice());
     }
 }
 

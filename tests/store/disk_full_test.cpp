@@ -91,7 +91,9 @@ TEST(DiskFull, AppendsStopWithAClearErrorAndTheFileStaysSound)
     }
     ASSERT_FALSE(failure.empty()) << "the disk never filled up";
     EXPECT_GT(stored, 0);
-    EXPECT_EQ(failure, "tblTest: Cannot store the record: database or disk is full");
+    EXPECT_EQ(failure,
+              "tblTest: Înregistrarea nu a putut fi salvată: discul este plin. Faceți loc pe disc, apoi încercați din "
+              "nou. (detalii: database or disk is full)");
     EXPECT_EQ(test.State(), store::CursorState::Insert) << "the record that failed stays pending";
     EXPECT_EQ(test.RecordCount(), stored);
 
@@ -134,9 +136,13 @@ TEST(DiskFull, ANoSpaceDiskRefusesEveryWriteAndChangesNothing)
     };
     bank.Edit();
     bank.FieldByName("Intrebare").setAsString("schimbată");
-    expectFull([&] { bank.Next(); }, "tblIntrebari: Cannot store the record: database or disk is full");
+    expectFull([&] { bank.Next(); },
+               "tblIntrebari: Înregistrarea nu a putut fi salvată: discul este plin. Faceți loc pe disc, apoi "
+               "încercați din nou. (detalii: database or disk is full)");
     EXPECT_EQ(bank.State(), store::CursorState::Edit);
-    expectFull([&] { test.Delete(); }, "tblTest: Cannot delete the record: database or disk is full");
+    expectFull([&] { test.Delete(); },
+               "tblTest: Înregistrarea nu a putut fi ștearsă: discul este plin. Faceți loc pe disc, apoi încercați din "
+               "nou. (detalii: database or disk is full)");
     EXPECT_EQ(test.RecordCount(), 2);
 
     EXPECT_TRUE(bytesOf(folder.databasePath()) == before);

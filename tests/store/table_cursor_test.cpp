@@ -262,7 +262,8 @@ TEST(CursorErrors, AreWordedExactlyWithTheCursorNameInFront)
               c.Edit();
               c.FieldByName("Nr_Intreb").setAsString("x1");
           },
-          "'x1' is not a valid integer value for field 'Nr_Intreb'"}},
+          "'x1' nu este un număr întreg, deci nu poate fi scris în câmpul 'Nr_Intreb'. Scrieți doar cifre, cu "
+          "semnul minus în față dacă e negativ."}},
     };
     for (const auto& [cursor, e] : onOpen) {
         try {

@@ -155,14 +155,18 @@ TEST(Transaction, EndedByTheEngineRefusesFurtherWrites)
             s.emptyAndAppend(2);
             ADD_FAILURE() << "the second Post went through";
         } catch (const store::Error& error) {
-            EXPECT_STREQ(error.what(), "tblTest: Cannot store the record: disk is full");
+            EXPECT_STREQ(error.what(),
+                         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din "
+                         "nou programul. (detalii: disk is full)");
         }
         // The pending record stays, as after any failed Post; storing it now would commit it alone.
         try {
             s.test.Post();
             ADD_FAILURE() << "a Post after the engine's rollback went through";
         } catch (const store::Error& error) {
-            EXPECT_STREQ(error.what(), "The transaction was rolled back after a failure; nothing of it was stored");
+            EXPECT_STREQ(
+                error.what(),
+                "Modificările au fost anulate după o eroare și nu s-a salvat nimic din ele. Încercați din nou.");
         }
         EXPECT_EQ(s.fileTexts(), kOld);
         EXPECT_THROW(transaction.commit(), store::Error);
@@ -185,8 +189,8 @@ TEST(Transaction, LockedFileFailsAtTheStart)
         ADD_FAILURE() << "began on a locked file";
     } catch (const store::Error& error) {
         EXPECT_EQ(std::string(error.what())
-                      .rfind("Cannot begin a transaction: the database '" + s.folder.databasePath() +
-                                 "' is locked by another program",
+                      .rfind("Modificările nu au putut începe. Baza de date '" + s.folder.databasePath() +
+                                 "' este folosită acum de alt program.",
                              0),
                   0u)
             << error.what();

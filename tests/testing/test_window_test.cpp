@@ -331,14 +331,17 @@ TEST_F(TestWindow, AFailedStartChangesNothingAndCanBeTriedAgain)
     const Case cases[] = {
         {"the first copied row", 0,
          "CREATE TRIGGER fail BEFORE INSERT ON ManInt BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END",
-         "tblTest: Cannot store the record: database or disk is full."},
+         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: database or disk is full)"},
         {"the 17th copied row, after the old rows went", 5,
          "CREATE TRIGGER fail BEFORE INSERT ON ManInt WHEN (SELECT count(*) FROM ManInt) >= 16 "
          "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END",
-         "tblTest: Cannot store the record: database or disk is full."},
+         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: database or disk is full)"},
         {"the emptying of the old rows", 5,
          "CREATE TRIGGER fail BEFORE DELETE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END",
-         "tblTest: Cannot delete the record: disk I/O error."},
+         "tblTest: Înregistrarea nu a putut fi ștearsă. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: disk I/O error)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -400,10 +403,14 @@ TEST_F(TestWindow, AnAnswerThatCannotBeStoredChangesNothingAndCountsOnceWhenTrie
     const Case cases[] = {
         {"a full disk",
          "CREATE TRIGGER fail BEFORE UPDATE ON ManInt BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END",
-         "DROP TRIGGER fail", "tblTest: Cannot store the record: database or disk is full."},
+         "DROP TRIGGER fail",
+         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: database or disk is full)"},
         {"a failing disk",
          "CREATE TRIGGER fail BEFORE UPDATE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END",
-         "DROP TRIGGER fail", "tblTest: Cannot store the record: disk I/O error."},
+         "DROP TRIGGER fail",
+         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: disk I/O error)"},
         {"the test's rows deleted by another program", "CREATE TABLE Kept AS SELECT * FROM ManInt; DELETE FROM ManInt",
          "INSERT INTO ManInt SELECT * FROM Kept", "tblTest: Row cannot be located for updating."},
     };
@@ -478,7 +485,7 @@ TEST_F(TestWindow, StartWithTheBankClosedReportsAndLeavesTheWindowAsItWas)
     w->btnStart->click();
     const auto errors = recorder.errors();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(errors[0].startsWith("Could not find file")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Fișierul bazei de date '"))) << errors[0].toStdString();
     EXPECT_TRUE(state() == selftest::TestState{});
     EXPECT_TRUE(w->btnStart->isEnabled());
     EXPECT_EQ(displays(), displaysBefore);
@@ -508,7 +515,9 @@ TEST_F(TestWindow, InapoiAndTerminatLeaveWhateverTheTidyingMeets)
          [](fixture::Folder& f, TfrmColreg_Proc*) {
              f.exec("CREATE TRIGGER fail BEFORE DELETE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
          },
-         "tblTest: Cannot delete the record: disk I/O error.", 30},
+         "tblTest: Înregistrarea nu a putut fi ștearsă. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: disk I/O error)",
+         30},
     };
     for (const bool terminat : {false, true}) {
         for (const Case& c : cases) {

@@ -138,13 +138,16 @@ TEST_F(Session, AFailedStartIsUndoneWhole)
     };
     const Case cases[] = {
         {"first insert", 0, "CREATE TRIGGER f BEFORE INSERT ON ManInt BEGIN SELECT RAISE(ABORT, 'disk full'); END",
-         "tblTest: Cannot store the record: disk full"},
+         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: disk full)"},
         {"an insert half-way", 3,
          "CREATE TRIGGER f BEFORE INSERT ON ManInt WHEN (SELECT count(*) FROM ManInt) >= 20 "
          "BEGIN SELECT RAISE(ABORT, 'disk full'); END",
-         "tblTest: Cannot store the record: disk full"},
+         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: disk full)"},
         {"the emptying", 3, "CREATE TRIGGER f BEFORE DELETE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk full'); END",
-         "tblTest: Cannot delete the record: disk full"},
+         "tblTest: Înregistrarea nu a putut fi ștearsă. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: disk full)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -193,7 +196,7 @@ TEST_F(Session, AStartOnALockedFileReportsTheLock)
         session.start();
         ADD_FAILURE() << "Start did not fail";
     } catch (const store::Error& e) {
-        EXPECT_NE(std::string(e.what()).find("locked by another program"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("este folosită acum de alt program"), std::string::npos) << e.what();
     }
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
@@ -306,7 +309,8 @@ TEST_F(Session, AnAnswerTheFileDoesNotTakeIsNotCounted)
                  "END");
          },
          [](fixture::Folder& f) { f.exec("DROP TRIGGER f"); },
-         "tblTest: Cannot store the record: database or disk is full"},
+         "tblTest: Înregistrarea nu a putut fi salvată. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: database or disk is full)"},
         {"another program holding the write lock",
          [&other](fixture::Folder& f) {
              sqlite3_open(f.databasePath().c_str(), &other);
@@ -316,7 +320,7 @@ TEST_F(Session, AnAnswerTheFileDoesNotTakeIsNotCounted)
              sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
              sqlite3_close(other);
          },
-         "tblTest: Cannot store the record: the database"},
+         "tblTest: Înregistrarea nu a putut fi salvată. Baza de date"},
         {"the test's rows deleted by another program",
          [](fixture::Folder& f) { f.exec("CREATE TABLE Kept AS SELECT * FROM ManInt; DELETE FROM ManInt"); },
          [](fixture::Folder& f) { f.exec("INSERT INTO ManInt SELECT * FROM Kept"); },
@@ -478,7 +482,9 @@ TEST_F(Session, LeavingEmptiesWhatItCanAndReturnsWhatFailed)
          [](fixture::Folder& f, store::Database&) {
              f.exec("CREATE TRIGGER f BEFORE DELETE ON ManInt BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
          },
-         "tblTest: Cannot delete the record: disk I/O error", 30},
+         "tblTest: Înregistrarea nu a putut fi ștearsă. Încercați din nou; dacă se repetă, porniți din nou programul. "
+         "(detalii: disk I/O error)",
+         30},
         {"a scratch table that could not be opened", [](fixture::Folder&, store::Database& db) { db.tblTest.Close(); },
          "tblTest: Cannot perform this operation on a closed dataset", 30},
     };

@@ -117,6 +117,9 @@ start_test() {  # start_test PID: the test window, "Start" and its notice; the t
 }
 answer() {  # answer PID TEST: a) and "Confirm", and the judgement dismissed
   local judgement
+  # A click that comes while the window is still taking the focus back from the last box may be lost.
+  xdotool windowactivate --sync "$2"
+  wait_active "$2" || return 1
   click_in "$2" 520 152  # a)
   click_in "$2" 650 106  # Confirm
   judgement=$(wait_window "$1" "^Velmaris$") || return 1

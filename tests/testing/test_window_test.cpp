@@ -644,19 +644,24 @@ TEST_F(TestWindow, ClockShowsTimeAndCountdownFromItsTicks)
 
 // The real box runs its own event loop: the clock goes on behind it. The ticks are timer events of the
 // window's clock put in the queue by the test, so the count depends on nothing but the event loop that
-// delivers them, which is the box's.
+// delivers them, which is the box's. Each tick is posted once the one before was delivered: Qt on
+// Windows folds a timer event into one of the same timer still waiting in the queue.
 TEST_F(TestWindow, ClockTicksBehindAnOpenBox)
 {
     start(fixture::sampleQuestions(274));
     ASSERT_EQ(state().K3, 0);
     w->Timer2->start(3'600'000);  // running, but never due by itself here
     constexpr int kTicks = 7;
-    for (int i = 0; i < kTicks; ++i)
-        QCoreApplication::postEvent(w->Timer2, new QTimerEvent(w->Timer2->timerId()));
     int ticksWhileOpen = -1;
     QString shownWhileOpen;
-    // Queued after the ticks: closes the box once they were delivered.
-    std::function<void(int)> closeBox = [&](int tries) {
+    // Posts the ticks one by one, then closes the box once they were delivered.
+    std::function<void(int, int)> step = [&](int ticksLeft, int tries) {
+        if (ticksLeft > 0) {
+            QCoreApplication::postEvent(w->Timer2, new QTimerEvent(w->Timer2->timerId()));
+            QMetaObject::invokeMethod(
+                w, [&step, ticksLeft, tries] { step(ticksLeft - 1, tries); }, Qt::QueuedConnection);
+            return;
+        }
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
                 ticksWhileOpen = state().K3;
@@ -666,10 +671,11 @@ TEST_F(TestWindow, ClockTicksBehindAnOpenBox)
             }
         if (tries > 0)
             QMetaObject::invokeMethod(
-                w, [&closeBox, tries] { closeBox(tries - 1); }, Qt::QueuedConnection);
+                w, [&step, tries] { step(0, tries - 1); }, Qt::QueuedConnection);
     };
+    // Queued now, so that only the box's own event loop can run the ticks.
     QMetaObject::invokeMethod(
-        w, [&closeBox] { closeBox(1000); }, Qt::QueuedConnection);
+        w, [&step] { step(kTicks, 1000); }, Qt::QueuedConnection);
     app::QtBoxes real;
     real.message(w, "Colreg", "deschis");
     EXPECT_EQ(ticksWhileOpen, kTicks) << "each tick delivered while the box was open";

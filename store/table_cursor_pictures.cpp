@@ -44,14 +44,33 @@ void TableCursor::keepPicture(std::int64_t rowid, int index, std::string bytes)
     }
 }
 
-void TableCursor::parkPictures(Row& row)
+const std::string* TableCursor::heldPicture(const Row& row, int index) const
 {
-    for (int i = 0; i < FieldCount(); ++i)
-        if (columns_[i].kind == ColumnKind::Blob && row.values[i]) {
-            keepPicture(row.rowid, i, std::move(*row.values[i]));
-            row.values[i].reset();
-            row.unread |= std::uint64_t{1} << i;
+    if (!(row.unread & (std::uint64_t{1} << index)))
+        return nullptr;
+    for (const CachedPicture& cached : pictures_)
+        if (cached.rowid == row.rowid && cached.field == index)
+            return &cached.bytes;
+    return nullptr;
+}
+
+void TableCursor::keepAssignedPictures(Row& written, std::int64_t rowid)
+{
+    for (int i = 0; i < FieldCount(); ++i) {
+        if (columns_[i].kind != ColumnKind::Blob || (written.unread & (std::uint64_t{1} << i)))
+            continue;
+        if (written.values[i]) {
+            keepPicture(rowid, i, std::move(*written.values[i]));
+            continue;
         }
+        // No picture now: what the cache holds of the field is gone from the file.
+        for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
+            if (it->rowid == rowid && it->field == i) {
+                pictureBytes_ -= it->bytes.size();
+                pictures_.erase(it);
+                break;
+            }
+    }
 }
 
 void TableCursor::forgetPictures(std::int64_t rowid)

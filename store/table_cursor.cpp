@@ -42,6 +42,10 @@ TableCursor::Column columnFromDeclaration(std::string name, const std::string& d
         column.kind = TableCursor::ColumnKind::Real;
     else
         column.kind = TableCursor::ColumnKind::Text;
+    // Numeric affinity: text that reads as a number is stored as one.
+    column.keptAsWritten = column.kind != TableCursor::ColumnKind::Real &&
+                           !(column.kind == TableCursor::ColumnKind::Text && type.find("CHAR") == std::string::npos &&
+                             type.find("CLOB") == std::string::npos && type.find("TEXT") == std::string::npos);
     const auto open = type.find('(');
     if (column.kind == TableCursor::ColumnKind::Text && open != std::string::npos)
         column.size = std::atoi(type.c_str() + open + 1);

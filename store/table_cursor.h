@@ -50,6 +50,9 @@ public:
         std::string name;
         ColumnKind kind = ColumnKind::Text;
         int size = 0;  // declared length of a VARCHAR(n), else 0
+        // The file gives back exactly what was written, in the form the cursor reads it (not so for a
+        // fraction, nor for text in a column of numeric affinity, which may become a number).
+        bool keptAsWritten = true;
     };
 
     TableCursor(std::string name, std::string tableName);
@@ -168,8 +171,10 @@ private:
     // " AND ..." that holds while the file's row is still `read`, and its values bound from `slot` on.
     std::string unchangedCondition(const Row& read) const;
     void bindUnchanged(Statement& statement, int slot, const Row& read) const;
-    // The pictures a stored record was given go to the cache, as the file now holds them.
-    void keepAssignedPictures(Row& written, std::int64_t rowid);
+    // Makes the record just written, whose `written` fields were stored, the one the cursor holds as read:
+    // each field in the form the file gives it back, pictures by their length (their bytes to the cache).
+    // The fields in `readBack`, whose stored form only the file knows, are read from it.
+    void settleWritten(Row& row, std::int64_t rowid, std::uint64_t written, std::uint64_t readBack);
     // The write of the current record was refused: the cursor takes the record as the file holds it now
     // (none: it is gone), the views are told, and the failure says what happened and what to do.
     [[noreturn]] void refuseWrite(std::optional<Row> now, bool deleting);

@@ -54,25 +54,6 @@ const std::string* TableCursor::heldPicture(const Row& row, int index) const
     return nullptr;
 }
 
-void TableCursor::keepAssignedPictures(Row& written, std::int64_t rowid)
-{
-    for (int i = 0; i < FieldCount(); ++i) {
-        if (columns_[i].kind != ColumnKind::Blob || (written.unread & (std::uint64_t{1} << i)))
-            continue;
-        if (written.values[i]) {
-            keepPicture(rowid, i, std::move(*written.values[i]));
-            continue;
-        }
-        // No picture now: what the cache holds of the field is gone from the file.
-        for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
-            if (it->rowid == rowid && it->field == i) {
-                pictureBytes_ -= it->bytes.size();
-                pictures_.erase(it);
-                break;
-            }
-    }
-}
-
 void TableCursor::forgetPictures(std::int64_t rowid)
 {
     for (auto it = pictures_.begin(); it != pictures_.end();)

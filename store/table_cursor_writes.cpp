@@ -116,21 +116,94 @@ void TableCursor::insertPending()
         }
         sql += " (" + names + ") VALUES (" + marks + ")";
     }
-    // The record is kept as the file holds it (an INTEGER PRIMARY KEY gets the number the file gave it),
-    // so that a later write finds it unchanged.
-    Statement insert(connection_->handle(), sql + " RETURNING " + rowSelectList());
+    sqlite3* db = connection_->handle();
+    Statement insert(db, sql);
     if (!insert.ok())
         failEngine("Cannot store the record");
     bindFields(insert, assigned);
-    if (insert.step() != Statement::Step::Row)
-        failEngine("Cannot store the record");
-    Row written = readRow(insert);
     if (insert.step() != Statement::Step::Done)
         failEngine("Cannot store the record");
-    keepAssignedPictures(pending_, written.rowid);
-    rows_.push_back(std::move(written));
+    std::uint64_t written = 0;
+    for (const int i : assigned)
+        written |= std::uint64_t{1} << i;
+    // A field not given takes what the file gives it (an INTEGER PRIMARY KEY its number, a default).
+    const std::uint64_t all = FieldCount() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << FieldCount()) - 1;
+    settleWritten(pending_, sqlite3_last_insert_rowid(db), written, all & ~written);
+    rows_.push_back(std::move(pending_));
     current_ = static_cast<int>(rows_.size()) - 1;
     bof_ = eof_ = false;
+}
+
+void TableCursor::settleWritten(Row& row, std::int64_t rowid, std::uint64_t written, std::uint64_t readBack)
+{
+    row.rowid = rowid;
+    int picture = 0;
+    for (int i = 0; i < FieldCount(); ++i) {
+        const std::uint64_t bit = std::uint64_t{1} << i;
+        if (columns_[i].kind == ColumnKind::Blob)
+            ++picture;
+        if (!(written & bit))
+            continue;
+        if (!columns_[i].keptAsWritten)
+            readBack |= bit;
+        auto& value = row.values[i];
+        if (columns_[i].kind == ColumnKind::Integer && value) {
+            // Bound as a number: "+7" and "007" come back as "7".
+            if (const auto number = parseInteger(*value))
+                value = std::to_string(*number);
+        } else if (columns_[i].kind == ColumnKind::Blob) {
+            if (row.pictureSizes.size() < static_cast<std::size_t>(picture))
+                row.pictureSizes.resize(picture, -1);
+            row.pictureSizes[picture - 1] = value ? static_cast<std::int64_t>(value->size()) : -1;
+            if (value) {
+                keepPicture(rowid, i, std::move(*value));
+                value.reset();
+                row.unread |= bit;
+            } else {
+                // No picture now: what the cache holds of the field is gone from the file.
+                for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
+                    if (it->rowid == rowid && it->field == i) {
+                        pictureBytes_ -= it->bytes.size();
+                        pictures_.erase(it);
+                        break;
+                    }
+            }
+        }
+    }
+    row.pictureSizes.resize(picture, -1);
+    if (!readBack)
+        return;
+    std::string list;
+    std::vector<int> fields;
+    for (int i = 0; i < FieldCount(); ++i)
+        if (readBack & (std::uint64_t{1} << i)) {
+            const std::string name = quoteIdentifier(columns_[i].name);
+            list += (list.empty() ? "" : ", ") + (columns_[i].kind == ColumnKind::Blob ? "length(" + name + ")" : name);
+            fields.push_back(i);
+        }
+    Statement select(connection_->handle(),
+                     "SELECT " + list + " FROM " + quoteIdentifier(tableName_) + " WHERE rowid = ?");
+    select.bindInteger(1, rowid);
+    // The write is done: a record that cannot be read back keeps what was written, and a later write
+    // that finds it otherwise in the file is refused rather than written over it.
+    if (!select.ok() || select.step() != Statement::Step::Row)
+        return;
+    for (std::size_t column = 0; column < fields.size(); ++column) {
+        const int i = fields[column];
+        if (columns_[i].kind != ColumnKind::Blob) {
+            row.values[i] = select.value(static_cast<int>(column));
+            continue;
+        }
+        int slot = 0;
+        for (int j = 0; j < i; ++j)
+            slot += columns_[j].kind == ColumnKind::Blob;
+        const bool present = !select.isNull(static_cast<int>(column));
+        row.pictureSizes[slot] = present ? select.integer(static_cast<int>(column)) : -1;
+        if (present)
+            row.unread |= std::uint64_t{1} << i;
+        else
+            row.unread &= ~(std::uint64_t{1} << i);
+    }
 }
 
 std::string TableCursor::unchangedCondition(const Row& read) const
@@ -184,23 +257,22 @@ void TableCursor::updatePending()
         return;
     // Only a row that still holds what this cursor read is written: one statement checks and writes, so
     // no other program's change can come between.
-    Statement update(connection_->handle(),
-                     sql + " WHERE rowid = ?" + unchangedCondition(stored) + " RETURNING " + rowSelectList());
+    sqlite3* db = connection_->handle();
+    Statement update(db, sql + " WHERE rowid = ?" + unchangedCondition(stored));
     if (!update.ok())
         failEngine("Cannot store the record");
     const int slot = bindFields(update, changed);
     update.bindInteger(slot, stored.rowid);
     bindUnchanged(update, slot + 1, stored);
-    const Statement::Step step = update.step();
-    if (step == Statement::Step::Failed)
-        failEngine("Cannot store the record");
-    if (step == Statement::Step::Done)
-        refuseWrite(readStoredRow(stored.rowid), false);
-    Row written = readRow(update);
     if (update.step() != Statement::Step::Done)
         failEngine("Cannot store the record");
-    keepAssignedPictures(pending_, written.rowid);
-    rows_[current_] = std::move(written);
+    if (sqlite3_changes(db) == 0)
+        refuseWrite(readStoredRow(stored.rowid), false);
+    std::uint64_t written = 0;
+    for (const int i : changed)
+        written |= std::uint64_t{1} << i;
+    settleWritten(pending_, stored.rowid, written, 0);
+    rows_[current_] = std::move(pending_);
 }
 
 void TableCursor::Delete()

@@ -872,6 +872,27 @@ TEST(OtherWriters, OwnWritesAreNeverTakenForAnotherProgramsChange)
     EXPECT_NO_THROW(results.Post());
     EXPECT_NO_THROW(results.Delete());
     EXPECT_EQ(db.folder.count("Rezultate"), 0);
+
+    // Text that a column of numeric affinity stores as a number, and a default the file gives.
+    db.folder.exec("CREATE TABLE Alta(Valoare NUMERIC, Nume TEXT, Stare TEXT DEFAULT 'nou')");
+    TableCursor other("tblAlta", "Alta");
+    other.setConnection(&db.connection);
+    other.Open();
+    other.Append();
+    other.FieldByName("Valoare").setAsString("1.50");
+    other.Post();
+    EXPECT_EQ(other.FieldByName("Valoare").AsString(), "1.5");
+    EXPECT_EQ(other.FieldByName("Stare").AsString(), "nou");
+    other.Edit();
+    other.FieldByName("Nume").setAsString("x");
+    EXPECT_NO_THROW(other.Post());
+    other.Edit();
+    other.FieldByName("Valoare").setAsString("2.0");
+    other.Post();
+    other.Edit();
+    other.FieldByName("Nume").setAsString("y");
+    EXPECT_NO_THROW(other.Post());
+    EXPECT_EQ(db.folder.column("SELECT Valoare || Nume || Stare FROM Alta")[0], "2ynou");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// "Start"'s work after its notice and the emptying of the scratch table, beside raw SQLite doing the
-// same committed inserts and deletes on the same file.
+// "Start"'s work after its notice, thirty answers and the emptying of the scratch table, beside raw SQLite
+// doing the same committed inserts, updates and deletes on the same file.
 
 #include <benchmark/benchmark.h>
 
@@ -64,6 +64,28 @@ void BM_Emptying30(benchmark::State& state)
 }
 BENCHMARK(BM_Emptying30)->Unit(benchmark::kMillisecond);
 
+// Thirty answers, each letter stored by the move to the next question as "Confirm" does.
+void BM_Answering30(benchmark::State& state)
+{
+    Program program;
+    selftest::TestSession& session = frmColreg_Proc->session();
+    for (auto _ : state) {
+        state.PauseTiming();
+        session.drawNumbers();
+        session.copyDrawnQuestions();
+        frmMain->data.tblTest.First();
+        state.ResumeTiming();
+        for (int i = 0; i < 30; ++i) {
+            session.answer(QStringLiteral("B"));
+            session.moveOn();
+        }
+        state.PauseTiming();
+        frmColreg_Proc->InapoiClick();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Answering30)->Unit(benchmark::kMillisecond);
+
 struct RawFile {
     RawFile() : bank(bench::makeBank()), handle(bank->databasePath(), SQLITE_OPEN_READWRITE), db(handle.get())
     {
@@ -76,12 +98,14 @@ struct RawFile {
                            "VALUES (?,?,?,?,?,?,?,?,?,?,'?')",
                            -1, &insert, nullptr);
         sqlite3_prepare_v2(db, "DELETE FROM ManInt WHERE Id = ?", -1, &remove, nullptr);
+        sqlite3_prepare_v2(db, "UPDATE ManInt SET Rd = 'B' WHERE Id = ?", -1, &answer, nullptr);
     }
     ~RawFile()
     {
         sqlite3_finalize(select);
         sqlite3_finalize(insert);
         sqlite3_finalize(remove);
+        sqlite3_finalize(answer);
     }
     // 30 rows of the bank, read beforehand as the cursor holds them in memory.
     std::vector<std::vector<std::string>> rows()
@@ -121,12 +145,22 @@ struct RawFile {
             sqlite3_reset(remove);
         }
     }
+    void answerAll()
+    {
+        const sqlite3_int64 last = sqlite3_last_insert_rowid(db);
+        for (sqlite3_int64 id = last - 29; id <= last; ++id) {
+            sqlite3_bind_int64(answer, 1, id);
+            sqlite3_step(answer);
+            sqlite3_reset(answer);
+        }
+    }
     std::unique_ptr<fixture::Folder> bank;
     store::SqliteHandle handle;
     sqlite3* db = nullptr;
     sqlite3_stmt* select = nullptr;
     sqlite3_stmt* insert = nullptr;
     sqlite3_stmt* remove = nullptr;
+    sqlite3_stmt* answer = nullptr;
 };
 
 void BM_StartFloor_Raw30CommittedInserts(benchmark::State& state)
@@ -154,5 +188,21 @@ void BM_EmptyingFloor_Raw30CommittedDeletes(benchmark::State& state)
     }
 }
 BENCHMARK(BM_EmptyingFloor_Raw30CommittedDeletes)->Unit(benchmark::kMillisecond);
+
+void BM_AnsweringFloor_Raw30CommittedUpdates(benchmark::State& state)
+{
+    RawFile file;
+    const auto rows = file.rows();
+    for (auto _ : state) {
+        state.PauseTiming();
+        file.insertAll(rows);
+        state.ResumeTiming();
+        file.answerAll();
+        state.PauseTiming();
+        file.deleteAll();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AnsweringFloor_Raw30CommittedUpdates)->Unit(benchmark::kMillisecond);
 
 }  // namespace

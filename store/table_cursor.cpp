@@ -42,6 +42,10 @@ TableCursor::Column columnFromDeclaration(std::string name, const std::string& d
         column.kind = TableCursor::ColumnKind::Real;
     else
         column.kind = TableCursor::ColumnKind::Text;
+    // Numeric affinity: text that reads as a number is stored as one.
+    column.keptAsWritten = column.kind != TableCursor::ColumnKind::Real &&
+                           !(column.kind == TableCursor::ColumnKind::Text && type.find("CHAR") == std::string::npos &&
+                             type.find("CLOB") == std::string::npos && type.find("TEXT") == std::string::npos);
     const auto open = type.find('(');
     if (column.kind == TableCursor::ColumnKind::Text && open != std::string::npos)
         column.size = std::atoi(type.c_str() + open + 1);
@@ -181,40 +185,69 @@ void TableCursor::loadColumns()
         columns_.push_back(std::move(column));
 }
 
+std::string TableCursor::rowSelectList() const
+{
+    std::string list = "rowid";
+    for (const Column& column : columns_)
+        // length() learns a picture's size from the row's header, without reading its bytes.
+        list += column.kind == ColumnKind::Blob ? ", length(" + quoteIdentifier(column.name) + ")"
+                                                : ", " + quoteIdentifier(column.name);
+    return list;
+}
+
+TableCursor::Row TableCursor::readRow(const Statement& statement) const
+{
+    Row row;
+    row.rowid = statement.integer(0);
+    row.values.reserve(columns_.size());
+    for (int i = 0; i < FieldCount(); ++i) {
+        if (columns_[i].kind == ColumnKind::Blob) {
+            row.values.emplace_back();
+            const bool present = !statement.isNull(i + 1);
+            row.pictureSizes.push_back(present ? statement.integer(i + 1) : -1);
+            if (present)
+                row.unread |= std::uint64_t{1} << i;
+        } else {
+            row.values.push_back(statement.value(i + 1));
+        }
+    }
+    return row;
+}
+
 void TableCursor::loadRows()
 {
     if (columns_.size() > 64)
         fail("Tabela '" + tableName_ + "' are mai mult de 64 de câmpuri, cât poate citi programul. " +
              replaceFileAdvice());
-    std::string sql = "SELECT rowid";
-    for (const Column& column : columns_)
-        // typeof() learns whether a picture is there from the row's header, without reading its bytes.
-        sql += column.kind == ColumnKind::Blob ? ", typeof(" + quoteIdentifier(column.name) + ") <> 'null'"
-                                               : ", " + quoteIdentifier(column.name);
-    sql += " FROM " + quoteIdentifier(tableName_) + " ORDER BY rowid";
-    Statement select(connection_->handle(), sql);
+    Statement select(connection_->handle(),
+                     "SELECT " + rowSelectList() + " FROM " + quoteIdentifier(tableName_) + " ORDER BY rowid");
     if (!select.ok())
         failEngine(unreadableTable());
     std::vector<Row> rows;
     Statement::Step step;
-    while ((step = select.step()) == Statement::Step::Row) {
-        Row row;
-        row.rowid = select.integer(0);
-        row.values.reserve(columns_.size());
-        for (int i = 0; i < FieldCount(); ++i) {
-            if (columns_[i].kind == ColumnKind::Blob) {
-                row.values.emplace_back();
-                if (select.integer(i + 1))
-                    row.unread |= std::uint64_t{1} << i;
-            } else {
-                row.values.push_back(select.value(i + 1));
-            }
-        }
-        rows.push_back(std::move(row));
-    }
+    while ((step = select.step()) == Statement::Step::Row)
+        rows.push_back(readRow(select));
     if (step != Statement::Step::Done)
         failEngine(unreadableTable());
     rows_ = std::move(rows);
+}
+
+std::optional<TableCursor::Row> TableCursor::readStoredRow(std::int64_t rowid)
+{
+    Statement select(connection_->handle(),
+                     "SELECT " + rowSelectList() + " FROM " + quoteIdentifier(tableName_) + " WHERE rowid = ?");
+    if (!select.ok())
+        failEngine(unreadableTable());
+    select.bindInteger(1, rowid);
+    switch (select.step()) {
+        case Statement::Step::Row:
+            return readRow(select);
+        case Statement::Step::Done:
+            return std::nullopt;
+        case Statement::Step::Failed:
+            break;
+    }
+    failEngine(unreadableTable());
 }
 
 void TableCursor::sortRows()
@@ -260,6 +293,7 @@ void TableCursor::Open()
     active_ = true;
     state_ = CursorState::Browse;
     modified_ = false;
+    takenFromFile_.clear();
     current_ = rows_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = rows_.empty();
@@ -275,6 +309,7 @@ void TableCursor::Close()
     state_ = CursorState::Browse;
     modified_ = false;
     rows_.clear();
+    takenFromFile_.clear();
     clearPictures();
     current_ = -1;
     bof_ = eof_ = false;
@@ -426,6 +461,7 @@ TableCursor::Saved TableCursor::save() const
     saved.currentBeforeInsert = currentBeforeInsert_;
     saved.bofBeforeInsert = bofBeforeInsert_;
     saved.eofBeforeInsert = eofBeforeInsert_;
+    saved.taken = takenFromFile_.size();
     return saved;
 }
 
@@ -445,6 +481,8 @@ void TableCursor::restore(Saved saved)
     currentBeforeInsert_ = saved.currentBeforeInsert;
     bofBeforeInsert_ = saved.bofBeforeInsert;
     eofBeforeInsert_ = saved.eofBeforeInsert;
+    for (std::size_t i = saved.taken; i < takenFromFile_.size(); ++i)
+        takeFromFile(takenFromFile_[i].first, takenFromFile_[i].second);
     notify(Notice::State);
     notify(Notice::Record);
 }

@@ -5,6 +5,7 @@
 #include <list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace store {
@@ -34,6 +35,12 @@ private:
 // transaction per Post or Delete, so the file is consistent whenever the program stops; inside a
 // store::Transaction they are committed together (store/transaction.h).
 //
+// Another program may write the same file (the bank tool, a second copy of this one). A record is
+// changed or deleted only while the file still holds it as this cursor read it; otherwise the write is
+// refused with store::Error, saying what the record holds now, and the cursor takes the record as the
+// file has it (or drops it, when it is gone), so that the views show it. Deleting a record that is
+// already gone is no failure.
+//
 // Fields are text: writing empty text to a text field stores empty text, to a number or picture field
 // no value (NULL); a NULL field reads as empty text.
 class TableCursor {
@@ -43,6 +50,9 @@ public:
         std::string name;
         ColumnKind kind = ColumnKind::Text;
         int size = 0;  // declared length of a VARCHAR(n), else 0
+        // The file gives back exactly what was written, in the form the cursor reads it (not so for a
+        // fraction, nor for text in a column of numeric affinity, which may become a number).
+        bool keptAsWritten = true;
     };
 
     TableCursor(std::string name, std::string tableName);
@@ -105,6 +115,9 @@ private:
         // a learner looks at a few. A set bit marks a value that lies in the file (and perhaps in the
         // picture cache) rather than in `values`.
         std::uint64_t unread = 0;
+        // The length of each picture field as read, in field order (-1 for none): a write finds out by it
+        // whether another program replaced a picture this cursor does not hold.
+        std::vector<std::int64_t> pictureSizes;
     };
     struct CachedPicture {
         std::int64_t rowid;
@@ -126,9 +139,12 @@ public:
         bool modified = false;
         int currentBeforeInsert = -1;
         bool bofBeforeInsert = false, eofBeforeInsert = false;
+        std::size_t taken = 0;
     };
     Saved save() const;
-    // Back to the saved moment; the views are told.
+    // Back to the saved moment; the views are told. Records taken from the file since then, after a refused
+    // write, stay as the file has them: the rollback that brings a cursor back does not undo another
+    // program's change.
     void restore(Saved saved);
 
 private:
@@ -149,6 +165,22 @@ private:
     void sortRows();
     void loadColumns();
     void loadRows();
+    // What a row is read as: rowid, then each field, a picture as its length.
+    std::string rowSelectList() const;
+    Row readRow(const Statement& statement) const;
+    // The record as the file holds it now; empty when it is gone.
+    std::optional<Row> readStoredRow(std::int64_t rowid);
+    // " AND ..." that holds while the file's row is still `read`, and its values bound from `slot` on.
+    std::string unchangedCondition(const Row& read) const;
+    void bindUnchanged(Statement& statement, int slot, const Row& read) const;
+    // Makes the record just written, whose `written` fields were stored, the one the cursor holds as read:
+    // each field in the form the file gives it back, pictures by their length (their bytes to the cache).
+    // The fields in `readBack`, whose stored form only the file knows, are read from it.
+    void settleWritten(Row& row, std::int64_t rowid, std::uint64_t written, std::uint64_t readBack);
+    // The write of the current record was refused: the cursor takes the record as the file holds it now
+    // (none: it is gone), the views are told, and the failure says what happened and what to do.
+    [[noreturn]] void refuseWrite(std::optional<Row> now, bool deleting);
+    void takeFromFile(std::int64_t rowid, const std::optional<Row>& now);
     [[noreturn]] void fail(const std::string& message) const;
     [[noreturn]] void failEngine(const std::string& what) const;
     // The start of what a failed read of this table reports.
@@ -157,8 +189,8 @@ private:
     // The bytes of a value that lies in the file, from the cache or read again.
     const std::string& picture(std::int64_t rowid, int index);
     void keepPicture(std::int64_t rowid, int index, std::string bytes);
-    // Moves the picture values of a stored row into the cache, leaving the row pointing at the file.
-    void parkPictures(Row& row);
+    // The bytes the cache holds of a picture the row read has, without touching the cache's order.
+    const std::string* heldPicture(const Row& row, int index) const;
     void forgetPictures(std::int64_t rowid);
     void clearPictures();
 
@@ -180,6 +212,8 @@ private:
     bool bofBeforeInsert_ = false;
     bool eofBeforeInsert_ = false;
     std::string indexFieldNames_;
+    // Records taken from the file after refused writes, in order; restore() applies those since its save.
+    std::vector<std::pair<std::int64_t, std::optional<Row>>> takenFromFile_;
     std::list<CachedPicture> pictures_;  // most recently used first
     std::size_t pictureBytes_ = 0;
 };

@@ -44,14 +44,14 @@ void TableCursor::keepPicture(std::int64_t rowid, int index, std::string bytes)
     }
 }
 
-void TableCursor::parkPictures(Row& row)
+const std::string* TableCursor::heldPicture(const Row& row, int index) const
 {
-    for (int i = 0; i < FieldCount(); ++i)
-        if (columns_[i].kind == ColumnKind::Blob && row.values[i]) {
-            keepPicture(row.rowid, i, std::move(*row.values[i]));
-            row.values[i].reset();
-            row.unread |= std::uint64_t{1} << i;
-        }
+    if (!(row.unread & (std::uint64_t{1} << index)))
+        return nullptr;
+    for (const CachedPicture& cached : pictures_)
+        if (cached.rowid == row.rowid && cached.field == index)
+            return &cached.bytes;
+    return nullptr;
 }
 
 void TableCursor::forgetPictures(std::int64_t rowid)

@@ -263,9 +263,9 @@ std::exception_ptr TestSession::emptyScratchTable(bool ordered)
         failure = std::current_exception();
     }
     // A change the file does not take (its row deleted by another program, a file that refuses
-    // writes) stops every move of the cursor. The table is read again as the file holds it, without
-    // that change, and emptied as far as the file lets it.
-    if (test.Active() && test.State() != store::CursorState::Browse) {
+    // writes) stops the emptying. The table is read again as the file holds it, without that change,
+    // and emptied once more as far as the file lets it.
+    if (test.Active()) {
         try {
             store::withControlsDisabled({&data_.dsTest}, [&] {
                 test.Close();

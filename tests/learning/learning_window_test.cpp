@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTest>
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
@@ -183,6 +184,59 @@ TEST_F(LearningWindow, ComesBackAsItWasLeft)
     w->Terminat->click();
     EXPECT_TRUE(app::endRequested());
     EXPECT_TRUE(recorder.boxes.empty());
+}
+
+// Another program (a second copy of the program, the bank tool) changes the question the cadet is
+// correcting. The correction is refused once, in Romanian, with what the question holds now; the window
+// shows that, on the same question; nothing of the other program's change is written over.
+TEST_F(LearningWindow, ACorrectionOfAQuestionAnotherProgramChangedIsRefusedAndTheNewTextShown)
+{
+    start(3);
+    w->DBMemo1->setFocus();
+    QTest::keyClicks(w->DBMemo1, " corectata");
+    folder.exec("UPDATE Intrebari SET Intrebare = 'Schimbată de altul' WHERE Nr_Intreb = 0");
+    recorder.boxes.clear();
+    w->BitbtnInainte->click();
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].kind, BoxRecorder::Kind::Error);
+    EXPECT_EQ(recorder.boxes[0].text,
+              QString::fromUtf8("Întrebarea nr. 0 a fost schimbată de alt program după ce acest program a citit-o, de "
+                                "aceea modificarea dumneavoastră nu a fost scrisă peste ea. Acum ea are: textul "
+                                "„Schimbată de altul”. Fereastra arată acum întrebarea așa cum este în fișier; dacă "
+                                "modificarea mai este necesară, faceți-o din nou."));
+    EXPECT_EQ(question(), "Schimbată de altul");
+    EXPECT_EQ(folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 0")[0], "Schimbată de altul");
+
+    // Made again, the correction is stored and the arrow moves on.
+    recorder.boxes.clear();
+    w->DBMemo1->setFocus();
+    QTest::keyClick(w->DBMemo1, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(w->DBMemo1, " si corectata");
+    w->BitbtnInainte->click();
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(question(), "Întrebarea 1");
+    EXPECT_EQ(folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 0")[0],
+              "Schimbată de altul si corectata");
+}
+
+// The other program changed a variant, the cadet the text: the text view drops the typing it can no
+// longer store and shows the text the file holds, beside the variant as the other program left it.
+TEST_F(LearningWindow, ARefusedCorrectionLeavesNoTypingOnScreen)
+{
+    start(3);
+    w->DBMemo1->setFocus();
+    QTest::keyClicks(w->DBMemo1, " corectata");
+    folder.exec("UPDATE Intrebari SET Sol2 = 'b de altul' WHERE Nr_Intreb = 0");
+    w->bitbtnVerific->click();
+    recorder.boxes.clear();
+    w->BitBtnUltimaFis->click();
+    ASSERT_EQ(recorder.errors().size(), 1u);
+    EXPECT_TRUE(recorder.errors()[0].contains(QString::fromUtf8("varianta b) „b de altul”")));
+    EXPECT_EQ(recorder.boxes.size(), 1u) << "no end-of-file message after a failed move";
+    EXPECT_EQ(question(), "Întrebarea 0");
+    EXPECT_EQ(w->DBMemo3->toPlainText(), "b de altul");
+    EXPECT_EQ(folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 0")[0], "Întrebarea 0");
+    EXPECT_FALSE(w->DBEdit1->isVisible());
 }
 
 TEST_F(LearningWindow, EveryControlIsReachableByKeyboardAndNamed)

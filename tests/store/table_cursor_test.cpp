@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "store/connection.h"
@@ -39,9 +40,10 @@ std::string current(TableCursor& c)
     return c.hasCurrentRecord() ? c.FieldByName("Intrebare").AsString() : "-";
 }
 
-// Runs a script of cursor operations: First Last Next Prior Edit Append Post Delete, and "=text" which
-// assigns the field Intrebare.
-void run(TableCursor& c, const std::string& script)
+// Runs a script of cursor operations: First Last Next Prior Edit Append Post Delete, "=text" which
+// assigns the field Intrebare, Show which reads the picture as its view would, and Other which runs
+// `other` (another program's write).
+void run(TableCursor& c, const std::string& script, const std::function<void()>& other = {})
 {
     std::istringstream words(script);
     std::string op;
@@ -64,6 +66,10 @@ void run(TableCursor& c, const std::string& script)
             c.Delete();
         } else if (op[0] == '=') {
             c.FieldByName("Intrebare").setAsString(op.substr(1));
+        } else if (op == "Show") {
+            c.FieldByName("Poza").AsString();
+        } else if (op == "Other") {
+            other();
         } else {
             FAIL() << "unknown op " << op;
         }
@@ -668,6 +674,226 @@ TEST(DataSources, WithControlsDisabledRefreshOnceAndStillTakeTheTyping)
     EXPECT_THROW(store::withControlsDisabled({&source}, [&] { db.cursor.First(); }), store::Error);
     EXPECT_FALSE(source.ControlsDisabled());
     source.detach(&failing);
+}
+
+}  // namespace
+
+namespace {
+
+// Another program (the bank tool, a second copy of the program, a stale lock) writes the file while the
+// cursor holds what it read. A change or deletion of a record the other program changed or deleted is
+// refused, never written over; the cursor then holds the record as the file has it.
+struct OtherWriterCase {
+    const char* name;
+    const char* script;  // as run(); Other is the other program's write
+    const char* other;   // that write
+    const char* fileTexts;
+    const char* current;  // what the views show afterwards
+    const char* message;  // the whole failure (from "Întrebarea"), or the part that matters; null: none
+};
+
+class OtherWriters : public ::testing::TestWithParam<OtherWriterCase> {};
+
+TEST_P(OtherWriters, NeverHaveTheirChangesWrittenOver)
+{
+    const OtherWriterCase& c = GetParam();
+    auto questions = fixture::sampleQuestions(3);
+    questions[0].picture = "vechi-0";
+    Opened db(questions);
+    std::string failure = "(none)";
+    try {
+        run(db.cursor, c.script, [&] { db.folder.exec(c.other); });
+    } catch (const store::Error& error) {
+        failure = error.what();
+    }
+    EXPECT_EQ(fileTexts(db.folder), c.fileTexts);
+    EXPECT_EQ(current(db.cursor), c.current);
+    EXPECT_EQ(db.cursor.State(), CursorState::Browse);
+    if (!c.message)
+        EXPECT_EQ(failure, "(none)");
+    else if (std::string(c.message).rfind("Întrebarea ", 0) == 0)
+        EXPECT_EQ(failure, c.message);
+    else
+        EXPECT_NE(failure.find(c.message), std::string::npos) << failure;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OtherWriters,
+    ::testing::Values(
+        OtherWriterCase{"EditOfTheChangedText", "Edit =nou Other Next",
+                        "UPDATE Intrebari SET Intrebare = 'altul' WHERE rowid = 1", "altul|Întrebarea 1|Întrebarea 2",
+                        "altul",
+                        "Întrebarea nr. 0 a fost schimbată de alt program după ce acest program a citit-o, de aceea "
+                        "modificarea dumneavoastră nu a fost scrisă peste ea. Acum ea are: textul „altul”. Fereastra "
+                        "arată acum întrebarea așa cum este în fișier; dacă modificarea mai este necesară, faceți-o "
+                        "din nou."},
+        // Changed before the edit began: what the cursor read at its opening is what counts.
+        OtherWriterCase{"ChangedBeforeTheEditBegan", "Other Edit =nou Post",
+                        "UPDATE Intrebari SET Intrebare = 'altul' WHERE rowid = 1", "altul|Întrebarea 1|Întrebarea 2",
+                        "altul", "Acum ea are: textul „altul”."},
+        OtherWriterCase{"EditAfterAnotherFieldChanged", "Edit =nou Other Post",
+                        "UPDATE Intrebari SET Sol2 = 'b nouă' WHERE rowid = 1",
+                        "Întrebarea 0|Întrebarea 1|Întrebarea 2", "Întrebarea 0",
+                        "Acum ea are: textul „Întrebarea 0”; varianta b) „b nouă”."},
+        OtherWriterCase{"EditOfADeletedRecord", "Edit =nou Other Next", "DELETE FROM Intrebari WHERE rowid = 1",
+                        "Întrebarea 1|Întrebarea 2", "Întrebarea 0",
+                        "Întrebarea nr. 0 a fost ștearsă de alt program după ce acest program a citit-o, de aceea "
+                        "modificarea dumneavoastră nu a fost scrisă. Dacă întrebarea nu trebuia ștearsă, cereți "
+                        "instructorului o copie a băncii care o are."},
+        // SQLite gives the number of the last row, deleted, to the next one added.
+        OtherWriterCase{"EditOfARecordWhoseNumberWasGivenAgain", "Last Edit =nou Other Post",
+                        "DELETE FROM Intrebari WHERE rowid = 3; "
+                        "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Rb) VALUES (99, 'venit', 'B')",
+                        "Întrebarea 0|Întrebarea 1|venit", "venit", "numărul „99”; textul „venit”"},
+        OtherWriterCase{"EditAfterThePictureWasReplaced", "Edit =nou Other Next",
+                        "UPDATE Intrebari SET Poza = x'0102' WHERE rowid = 1", "Întrebarea 0|Întrebarea 1|Întrebarea 2",
+                        "Întrebarea 0", "Acum ea are: textul „Întrebarea 0”; altă imagine."},
+        OtherWriterCase{"EditAfterThePictureWasRemoved", "Edit =nou Other Next",
+                        "UPDATE Intrebari SET Poza = NULL WHERE rowid = 1", "Întrebarea 0|Întrebarea 1|Întrebarea 2",
+                        "Întrebarea 0", "Acum ea are: textul „Întrebarea 0”; nicio imagine."},
+        // A shown picture replaced by one of the same size.
+        OtherWriterCase{"EditAfterAShownPictureWasReplacedBySameSize", "Show Edit =nou Other Next",
+                        "UPDATE Intrebari SET Poza = CAST('vechi-1' AS BLOB) WHERE rowid = 1",
+                        "Întrebarea 0|Întrebarea 1|Întrebarea 2", "Întrebarea 0",
+                        "Acum ea are: textul „Întrebarea 0”; altă imagine."},
+        OtherWriterCase{"DeleteOfAChangedRecord", "Next Other Delete", "UPDATE Intrebari SET Rb = 'C' WHERE rowid = 2",
+                        "Întrebarea 0|Întrebarea 1|Întrebarea 2", "Întrebarea 1",
+                        "Întrebarea nr. 1 a fost schimbată de alt program după ce acest program a citit-o, de aceea nu "
+                        "a fost ștearsă. Acum ea are: textul „Întrebarea 1”; răspunsul corect „C”. Fereastra arată "
+                        "acum întrebarea așa cum este în fișier; dacă tot trebuie ștearsă, încercați din nou."},
+        OtherWriterCase{"DeleteOfARecordWhoseNumberWasGivenAgain", "Last Other Delete",
+                        "DELETE FROM Intrebari WHERE rowid = 3; "
+                        "INSERT INTO Intrebari(Nr_Intreb, Intrebare, Rb) VALUES (99, 'venit', 'B')",
+                        "Întrebarea 0|Întrebarea 1|venit", "venit", "nu a fost ștearsă"},
+        // What another program wrote but did not change, or changed elsewhere, leaves the edit free; a
+        // record already gone is deleted as asked.
+        OtherWriterCase{"EditAfterTheSameTextWasWritten", "Edit =nou Other Next",
+                        "UPDATE Intrebari SET Intrebare = Intrebare, Nr_Intreb = '0' WHERE rowid = 1",
+                        "nou|Întrebarea 1|Întrebarea 2", "Întrebarea 1", nullptr},
+        OtherWriterCase{"EditBesideAnotherRecordsChange", "Edit =nou Other Next",
+                        "UPDATE Intrebari SET Intrebare = 'altul' WHERE rowid = 2", "nou|altul|Întrebarea 2",
+                        "Întrebarea 1", nullptr},
+        OtherWriterCase{"DeleteOfAGoneRecord", "Next Other Delete", "DELETE FROM Intrebari WHERE rowid = 2",
+                        "Întrebarea 0|Întrebarea 2", "Întrebarea 2", nullptr}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+// The views hear of the record taken from the file, as of any move: the typing was written first, then
+// the state and the record changed.
+TEST(OtherWriters, ARefusedEditIsShownAsTheFileHasIt)
+{
+    Opened db(3);
+    store::DataSource source("dsIntrebari", db.cursor);
+    Listener view;
+    source.attach(&view);
+    source.Edit();
+    db.cursor.FieldByName("Intrebare").setAsString("nou");
+    db.folder.exec("UPDATE Intrebari SET Intrebare = 'altul' WHERE rowid = 1");
+    view.heard.clear();
+    EXPECT_THROW(db.cursor.Next(), store::Error);
+    EXPECT_EQ(view.heard, (std::vector<std::string>{"update", "state", "record"}));
+    EXPECT_EQ(db.cursor.FieldByName("Intrebare").AsString(), "altul") << "the same record, as the file has it";
+    // The correction made again is stored.
+    db.cursor.Edit();
+    db.cursor.FieldByName("Intrebare").setAsString("nou");
+    db.cursor.Next();
+    EXPECT_EQ(fileTexts(db.folder), "nou|Întrebarea 1|Întrebarea 2");
+}
+
+// "Start" settles the learning window's pending edit inside its transaction; a refusal there rolls the
+// transaction back, and the cursor keeps the record as the other program left it, not the edit again.
+TEST(OtherWriters, ARefusalInsideATransactionOutlivesItsRollback)
+{
+    Opened db(3);
+    TableCursor& bank = db.cursor;
+    TableCursor test("tblTest", "ManInt");
+    test.setConnection(&db.connection);
+    test.Open();
+    db.folder.exec("UPDATE Intrebari SET Intrebare = 'altul' WHERE rowid = 1; DELETE FROM Intrebari WHERE rowid = 3");
+    EXPECT_EQ(fileTexts(db.folder), "altul|Întrebarea 1");
+    bank.Edit();
+    bank.FieldByName("Intrebare").setAsString("nou");
+    std::string failure;
+    try {
+        store::Transaction transaction(db.connection, {&test, &bank});
+        test.Append();
+        test.FieldByName("Intrebare").setAsString("copiat");
+        test.Post();
+        bank.Locate("Nr_Intreb", 1);
+        transaction.commit();
+    } catch (const store::Error& error) {
+        failure = error.what();
+    }
+    EXPECT_NE(failure.find("„altul”"), std::string::npos) << failure;
+    EXPECT_EQ(db.folder.count("ManInt"), 0) << "rolled back";
+    EXPECT_EQ(test.RecordCount(), 0);
+    EXPECT_EQ(bank.State(), CursorState::Browse);
+    EXPECT_EQ(current(bank), "altul");
+    EXPECT_EQ(fileTexts(db.folder), "altul|Întrebarea 1");
+}
+
+// What the cursor holds after its own writes is what the file holds, so that they are never taken for
+// another program's change: numbers written in another form, a fraction that text cannot give back
+// exactly, a new record's number and pictures.
+TEST(OtherWriters, OwnWritesAreNeverTakenForAnotherProgramsChange)
+{
+    Opened db(2);
+    TableCursor& bank = db.cursor;
+    bank.Edit();
+    bank.FieldByName("Nr_Intreb").setAsString("+007");
+    bank.Post();
+    EXPECT_EQ(bank.FieldByName("Nr_Intreb").AsString(), "7") << "as the file holds it";
+    bank.Edit();
+    bank.FieldByName("Poza").setAsString("poza");
+    bank.Post();
+    for (const char* text : {"a", "b"}) {
+        bank.Edit();
+        bank.FieldByName("Intrebare").setAsString(text);
+        EXPECT_NO_THROW(bank.Post()) << text;
+    }
+    bank.Append();
+    bank.FieldByName("Intrebare").setAsString("nou");
+    bank.FieldByName("Poza").setAsString("alta");
+    bank.Post();
+    bank.Edit();
+    bank.FieldByName("Sol1").setAsString("x");
+    EXPECT_NO_THROW(bank.Post());
+    bank.First();
+    bank.Delete();
+    EXPECT_EQ(fileTexts(db.folder), "Întrebarea 1|nou");
+
+    TableCursor results("tblRezultate", "Rezultate");
+    results.setConnection(&db.connection);
+    results.Open();
+    results.Append();
+    results.FieldByName("Procent").setAsString("0.30000000000000004");
+    results.FieldByName("Nota").setAsString("10");
+    results.Post();
+    results.Edit();
+    results.FieldByName("Data").setAsString("azi");
+    EXPECT_NO_THROW(results.Post());
+    EXPECT_NO_THROW(results.Delete());
+    EXPECT_EQ(db.folder.count("Rezultate"), 0);
+
+    // Text that a column of numeric affinity stores as a number, and a default the file gives.
+    db.folder.exec("CREATE TABLE Alta(Valoare NUMERIC, Nume TEXT, Stare TEXT DEFAULT 'nou')");
+    TableCursor other("tblAlta", "Alta");
+    other.setConnection(&db.connection);
+    other.Open();
+    other.Append();
+    other.FieldByName("Valoare").setAsString("1.50");
+    other.Post();
+    EXPECT_EQ(other.FieldByName("Valoare").AsString(), "1.5");
+    EXPECT_EQ(other.FieldByName("Stare").AsString(), "nou");
+    other.Edit();
+    other.FieldByName("Nume").setAsString("x");
+    EXPECT_NO_THROW(other.Post());
+    other.Edit();
+    other.FieldByName("Valoare").setAsString("2.0");
+    other.Post();
+    other.Edit();
+    other.FieldByName("Nume").setAsString("y");
+    EXPECT_NO_THROW(other.Post());
+    EXPECT_EQ(db.folder.column("SELECT Valoare || Nume || Stare FROM Alta")[0], "2ynou");
 }
 
 }  // namespace

@@ -189,10 +189,12 @@ void TableCursor::settleWritten(Row& row, std::int64_t rowid, std::uint64_t writ
         }
     Statement select(connection_->handle(),
                      "SELECT " + list + " FROM " + quoteIdentifier(tableName_) + " WHERE rowid = ?");
-    select.bindInteger(1, rowid);
     // The write is done: a record that cannot be read back keeps what was written, and a later write
     // that finds it otherwise in the file is refused rather than written over it.
-    if (!select.ok() || select.step() != Statement::Step::Row)
+    if (!select.ok())
+        return;
+    select.bindInteger(1, rowid);
+    if (select.step() != Statement::Step::Row)
         return;
     for (std::size_t column = 0; column < fields.size(); ++column) {
         const int i = fields[column];

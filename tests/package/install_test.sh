@@ -111,7 +111,8 @@ xdotool windowactivate --sync "$notice" key Return
 eventually has_rows 30 || fail "ManInt holds $(rows) rows in the user's copy after Start, not 30"
 shot test
 [ "$(sha256sum "$bank")" = "$bank_hash" ] || fail "the installed bank changed"
-[ -z "$(ls -A "$home/.local/share/velmaris" | grep -v '^Velmaris.mdb$' || true)" ] ||
+# Beside the copy only the lock that keeps a second program off it while this one runs.
+[ -z "$(ls -A "$home/.local/share/velmaris" | grep -v -x -e 'Velmaris.mdb' -e 'Velmaris.mdb.lock' || true)" ] ||
   fail "stray files beside the copy: $(ls -A "$home/.local/share/velmaris")"
 
 # The welcome window's close ends the program.
@@ -119,6 +120,8 @@ xdotool windowactivate --sync "$welcome" key alt+F4 || true
 eventually exited || fail "the program did not end"
 wait "$app_pid" || fail "the program ended with an error: $(cat "$work/app.log")"
 app_pid=
+[ -z "$(ls -A "$home/.local/share/velmaris" | grep -v -x 'Velmaris.mdb' || true)" ] ||
+  fail "left beside the copy after the program ended: $(ls -A "$home/.local/share/velmaris")"
 
 step "velmaris-bank check $bank (after the run)"
 velmaris-bank check "$bank" >/dev/null || fail "the installed bank no longer passes the check"

@@ -264,7 +264,7 @@ $triple-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/platforms/
 # Every DLL a shipped file imports is shipped too, or is part of Windows.
 system_dlls=" advapi32 authz bcrypt comctl32 comdlg32 crypt32 d3d11 d3d12 d3d9 dnsapi dwmapi dwrite dxgi gdi32
   imm32 iphlpapi kernel32 msvcrt mpr netapi32 ntdll ole32 oleaut32 secur32 setupapi shell32 shlwapi user32
-  userenv uxtheme version winmm ws2_32 wtsapi32 shcore "
+  userenv uxtheme version winhttp winmm ws2_32 wtsapi32 shcore "
 system_dlls=" $(echo $system_dlls) " # one blank between names, line ends included
 missing_dlls=$(
   for f in "$stage"/*.exe "$stage"/*.dll "$stage"/platforms/*.dll; do

@@ -39,14 +39,6 @@ broken_rows() {
 # A sanitizer build on a busy machine takes seconds to start.
 WAIT_TRIES=400
 
-# A click at a control's centre, in the client area of a window (positions as the window places them).
-click_in() {  # click_in WINDOW X Y
-  # xwininfo gives the client area's place on the screen (xdotool's geometry counts the frame twice).
-  local x y
-  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
-  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
-  xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
-}
 # "OK" on the box a step opened: once it shows and has the focus, Enter; it must go, and the focus
 # come back to the test window, before the next click can reach that window.
 press_ok() {  # press_ok TITLE_REGEX

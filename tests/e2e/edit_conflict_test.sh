@@ -20,13 +20,6 @@ sql() { sqlite3 -cmd ".timeout 5000" "$db" "$1"; }
 # A sanitizer build on a busy machine takes seconds to start.
 WAIT_TRIES=400
 
-# A click in the client area of a window, at a control's place in it.
-click_in() {  # click_in WINDOW X Y
-  local x y
-  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
-  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
-  xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
-}
 # What Ctrl+C in the control that has the focus puts on the clipboard.
 copied() {
   xdotool key ctrl+c

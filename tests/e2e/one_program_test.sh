@@ -72,12 +72,6 @@ ended() {
     sleep 0.05
   done
 }
-click_in() {  # click_in WINDOW X Y: a click at a place of the window's client area
-  local x y
-  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
-  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
-  xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
-}
 sql() { sqlite3 -cmd ".timeout 5000" "$db" "$1"; }
 bank_state() {
   sql "SELECT hex(sha3_query('SELECT * FROM Intrebari ORDER BY rowid')), (SELECT count(*) FROM ManInt),

@@ -31,6 +31,14 @@ stop_program() {
   wait "$app_pid" 2>/dev/null || true
 }
 
+# A click at a place of a window's client area: xwininfo gives the client area's place on the screen
+# (xdotool's geometry counts the frame twice).
+click_in() {  # click_in WINDOW X Y
+  local x y
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print $4}')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ {print $4}')
+  xdotool mousemove --sync $((x + $2)) $((y + $3)) click 1
+}
 shot() {
   if [ -n "${E2E_SHOTS:-}" ]; then
     mkdir -p "$E2E_SHOTS"

@@ -17,6 +17,9 @@ namespace colour {
 inline constexpr QRgb kNightSky = 0xff0b1633;
 inline constexpr QRgb kHorizon = 0xff16264d;
 inline constexpr QRgb kFaintHull = 0xff1a2a55;
+inline constexpr QRgb kNightAirframe = 0xff6b7fa8;  // a seaplane at night, in clear contrast to the sky
+inline constexpr QRgb kNightPropeller = 0xffb4c2e0;
+inline constexpr QRgb kDayPropeller = 0xff8d939e;
 inline constexpr QRgb kWhiteLight = 0xffffffff;
 inline constexpr QRgb kRedLight = 0xffff2626;
 inline constexpr QRgb kGreenLight = 0xff00e676;

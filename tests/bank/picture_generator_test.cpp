@@ -366,6 +366,45 @@ TEST(LightTable, AnchoredAndAground)
     }
 }
 
+// For a copy in black and white: every light the picture shows, by colour, from the top down and where it
+// stands across the picture; shapes by day; nothing for scenes whose symbols need no colour.
+TEST(PictureInWords, NamesWhatThePictureShowsFromTheTopDown)
+{
+    struct Case {
+        const char* description;
+        const char* words;
+    };
+    const Case cases[] = {
+        {"night; kind=seaplane; aspect=ahead",
+         "Lumini, de sus în jos: albă, la mijloc; verde, în stânga; roșie, în dreapta"},
+        {"night; kind=power; len=60; aspect=stbd-bow",
+         "Lumini, de sus în jos: albă, la mijloc; albă, la mijloc; verde, la mijloc"},
+        {"night; kind=power; len=120; aspect=ahead",  // one height: left to right
+         "Lumini, de sus în jos: albă, la mijloc; albă, la mijloc; verde, în stânga; roșie, în dreapta"},
+        {"night; kind=nuc; aspect=port-beam",
+         "Lumini, de sus în jos: roșie, în stânga; roșie, în stânga; roșie, în stânga"},
+        {"night; kind=aircushion; len=40; aspect=port-bow",
+         "Lumini, de sus în jos: albă, la mijloc; galbenă intermitentă, la mijloc; roșie, la mijloc"},
+        {"night; kind=power; state=anchor; len=120; aspect=stbd-beam",
+         "Lumini, de sus în jos: albă, în dreapta; albă, în stânga; lumini de punte, albe"},
+        {"night; kind=tug; len=60; tow=gt200; towshow=yes; aspect=stbd-beam",
+         "Lumini, de sus în jos: albă, în dreapta; albă, în dreapta; albă, în dreapta; albă, în dreapta; verde, în "
+         "stânga; verde, în dreapta"},
+        {"day; kind=fisher; gear=gt150-astern; aspect=stbd-beam",
+         "Semne negre, de sus în jos: două conuri unite prin vârfuri, în dreapta; con cu vârful în sus, la mijloc"},
+        {"day; kind=power; aspect=stbd-beam", "Niciun semn"},
+        {"sound; seq=P S S", ""},
+        {"plan; brg=045; rng=mid; hdg=270; kind=power", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        EXPECT_EQ(bank::pictureInWords(bank::parseDescription(c.description)).toStdString(), std::string(c.words));
+    }
+    EXPECT_THROW(
+        bank::pictureInWords(bank::parseDescription("night; kind=dredger; len=80; obstr=port; aspect=stbd-beam")),
+        bank::BankError);  // what cannot be drawn has no words either
+}
+
 TEST(LightTable, SeaplaneIsAnAirframeWithItsLights)
 {
     {

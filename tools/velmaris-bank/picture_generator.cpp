@@ -667,6 +667,110 @@ QImage renderPicture(const PictureDescription& description)
     return canvas.image();
 }
 
+namespace {
+
+struct Seen {
+    int x;
+    int y;
+    QString words;
+};
+
+QString across(int x)
+{
+    if (x < kPictureWidth * 2 / 5)
+        return QStringLiteral("în stânga");
+    if (x > kPictureWidth * 3 / 5)
+        return QStringLiteral("în dreapta");
+    return QStringLiteral("la mijloc");
+}
+
+QString lightWords(const Light& light)
+{
+    QString colour;
+    switch (light.colour) {
+        case LightColour::White:
+            colour = QStringLiteral("albă");
+            break;
+        case LightColour::Red:
+            colour = QStringLiteral("roșie");
+            break;
+        case LightColour::Green:
+            colour = QStringLiteral("verde");
+            break;
+        case LightColour::Yellow:
+            colour = QStringLiteral("galbenă");
+            break;
+    }
+    return light.flashing ? colour + QStringLiteral(" intermitentă") : colour;
+}
+
+QString shapeWords(ShapeType type)
+{
+    switch (type) {
+        case ShapeType::Ball:
+            return QStringLiteral("bulă");
+        case ShapeType::ConeApexUp:
+            return QStringLiteral("con cu vârful în sus");
+        case ShapeType::ConeApexDown:
+            return QStringLiteral("con cu vârful în jos");
+        case ShapeType::Diamond:
+            return QStringLiteral("romb");
+        case ShapeType::Cylinder:
+            return QStringLiteral("cilindru");
+        case ShapeType::Bicone:
+            return QStringLiteral("două conuri unite prin vârfuri");
+    }
+    return {};
+}
+
+// From the top down; at one height (the two sidelights from ahead), from left to right.
+QString listed(const QString& what, QList<Seen> seen)
+{
+    std::stable_sort(seen.begin(), seen.end(),
+                     [](const Seen& a, const Seen& b) { return std::abs(a.y - b.y) > 2 ? a.y < b.y : a.x < b.x; });
+    QStringList items;
+    for (const Seen& s : seen)
+        items << s.words + ", " + across(s.x);
+    return what + QStringLiteral(", de sus în jos: ") + items.join("; ");
+}
+
+}  // namespace
+
+QString pictureInWords(const PictureDescription& d)
+{
+    if (d.scene != Scene::Night && d.scene != Scene::Day)
+        return {};
+    renderPicture(d);  // refuses what cannot be drawn, as drawing does
+    const VesselGroup group = displayFor(d);
+    const Placement place(d.aspect, group);
+    QList<Seen> seen;
+    bool deckLights = false;
+    for (const Vessel& v : group.vessels) {
+        if (d.scene == Scene::Night) {
+            for (const Light& light : v.lights) {
+                if (!visibleFrom(light.arc, d.aspect))
+                    continue;
+                if (light.deck)
+                    deckLights = true;
+                else
+                    seen.append({place.x(v, light.l, light.t), light.y, lightWords(light)});
+            }
+        } else {
+            for (const Shape& s : v.shapes)
+                seen.append({place.x(v, s.l, s.t), s.y, shapeWords(s.type)});
+        }
+    }
+    if (d.scene == Scene::Night) {
+        if (seen.isEmpty() && !deckLights)
+            return QStringLiteral("Nicio lumină");
+        QString words = seen.isEmpty() ? QString() : listed(QStringLiteral("Lumini"), seen);
+        if (deckLights)
+            words += (words.isEmpty() ? "" : "; ") + QStringLiteral("lumini de punte, albe");
+        return words;
+    }
+    return seen.isEmpty() ? QStringLiteral("Niciun semn") : listed(QStringLiteral("Semne negre"), seen);
+}
+
 QByteArray drawPicture(const PictureDescription& description)
 {
     return store::encodeBmp(renderPicture(description));

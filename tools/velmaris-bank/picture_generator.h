@@ -40,4 +40,11 @@ QImage renderPicture(const PictureDescription& description);
 // The picture as stored in Poza: a 24-bit BI_RGB bottom-up BMP without palette, 96 054 bytes.
 QByteArray drawPicture(const PictureDescription& description);
 
+// What a night or day picture shows, in Romanian words, for a copy printed in black and white: its lights
+// by colour (a copy loses red against green) and its shapes, from the top down, each with where it stands
+// across the picture: „Lumini, de sus în jos: albă, la mijloc; verde, în stânga; roșie, în dreapta”. Empty
+// for the other scenes, whose symbols keep their meaning in black and white. Throws BankError as
+// renderPicture does.
+QString pictureInWords(const PictureDescription& description);
+
 }  // namespace bank

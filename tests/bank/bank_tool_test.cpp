@@ -539,6 +539,8 @@ TEST(Review, RightVariantAloneHedgedOrRepeatingTheQuestion)
          nullptr, nullptr},  // short and function words
         {"Cum se prezintă nava din stânga imaginii?", "Cu prova spre dreapta", "Oprită, ancorată",
          "Cu prova spre STÂNGA, după caz", "dupa caz", "stanga"},
+        {"Ce face nava?", "Se oprește imediat", "Trece prin prova ei", "Trece, de preferință, prin pupa ei",
+         "de preferinta", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.stem) + " / " + c.c);

@@ -264,10 +264,10 @@ const QRegularExpression& absolutePattern()
 }
 
 // Words that hedge a claim (may, as near as can be, although, some ... others, taking into account).
-const QStringList kHedgeWords = {"poate",     "pot",          "putea",    "cat mai",   "pe cat posibil",
-                                 "desi",      "unele",        "altele",   "uneori",    "tinand seama",
-                                 "de regula", "in general",   "eventual", "de obicei", "in principiu",
-                                 "dupa caz",  "in functie de"};
+const QStringList kHedgeWords = {
+    "poate",        "pot",      "putea",         "cat mai",       "pe cat posibil",    "desi",     "unele",
+    "altele",       "uneori",   "tinand seama",  "de regula",     "in general",        "eventual", "de obicei",
+    "in principiu", "dupa caz", "in functie de", "de preferinta", "daca imprejurarile"};
 
 const QRegularExpression& hedgePattern()
 {

@@ -25,7 +25,7 @@ copied() {
   xdotool key ctrl+c
   local text
   for _ in $(seq 50); do
-    text=$("$clipboard" 2>/dev/null) && { printf '%s' "$text"; return 0; }
+    text=$(QT_QPA_PLATFORM=xcb "$clipboard" 2>/dev/null) && { printf '%s' "$text"; return 0; }
     sleep 0.1
   done
   return 1

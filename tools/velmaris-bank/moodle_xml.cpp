@@ -8,6 +8,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <optional>
+
 #include "velmaris-bank/bank_error.h"
 
 namespace bank {
@@ -128,6 +130,18 @@ struct Text {
     bool badFile = false;
 };
 
+// Base64 as Moodle decodes it: line breaks and blanks inside are allowed, anything else outside the alphabet
+// is not.
+std::optional<QByteArray> fromBase64(const QString& text)
+{
+    QByteArray data = text.toLatin1();
+    data.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; });
+    const auto decoded = QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    return *decoded;
+}
+
 void skipElement(QXmlStreamReader& xml)
 {
     xml.skipCurrentElement();
@@ -143,8 +157,7 @@ Text readText(QXmlStreamReader& xml)
         } else if (xml.name() == u"file") {
             const QString name = xml.attributes().value("name").toString();
             const QString encoding = xml.attributes().value("encoding").toString();
-            const QByteArray data = xml.readElementText().toLatin1();
-            const auto decoded = QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors);
+            const std::optional<QByteArray> decoded = fromBase64(xml.readElementText());
             if (encoding != "base64" || !decoded)
                 t.badFile = true;
             else
@@ -242,8 +255,7 @@ ImportedQuestion readQuestion(QXmlStreamReader& xml, const QString& type, int li
     // shown after it.
     if (!oldImageName.isEmpty() && !oldImageData.trimmed().isEmpty()) {
         const QString file = QString(oldImageName).replace('/', '_');
-        const auto decoded =
-            QByteArray::fromBase64Encoding(oldImageData.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        const std::optional<QByteArray> decoded = fromBase64(oldImageData);
         if (decoded)
             text.files.insert(file, *decoded);
         else

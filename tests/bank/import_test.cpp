@@ -312,8 +312,8 @@ TEST(ImportCharacters, WhatBuildWouldRefuseIsRefusedByLine)
         {"xml control character", bank::readMoodleXml, moodleXml("html", "Ce&#1;?"), 3,
          "the question text holds the control character U+0001"},
         {"xml rule", bank::readMoodleXml,
-         QString(moodleXml("html", "Ce?")).replace("<text>N</text>", "<text>012 – Regula 5\u0085(a)</text>").toUtf8(), 3,
-         "the Rule in its name holds the control character U+0085"},
+         QString(moodleXml("html", "Ce?")).replace("<text>N</text>", "<text>012 – Regula 5\u0085(a)</text>").toUtf8(),
+         3, "the Rule in its name holds the control character U+0085"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

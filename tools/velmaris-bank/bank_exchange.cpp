@@ -187,6 +187,8 @@ QString htmlToText(const QString& html, QString* problem)
 {
     // As a browser's tokenizer: '<' opens markup only before a letter, '/', '!' or '?' ("<50 m" is text, which
     // Qt would take for a tag), and '&' may start an entity. Text without either needs no parser.
+    if (!html.contains('<') && !html.contains('&'))
+        return oneLineText(html);
     QString prepared;
     prepared.reserve(html.size() + 16);
     bool markup = false;

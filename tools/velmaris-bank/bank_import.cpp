@@ -1,5 +1,6 @@
 #include "velmaris-bank/bank_import.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -171,21 +172,21 @@ ImportedRecords importedRecords(const ReadExchange& read, const QSet<int>& taken
 {
     ImportedRecords out;
     const qsizetype count = read.valid.size();
-    QList<int> numbers;
     if (!first) {
         QSet<int> seen;
         for (const ImportedQuestion& q : read.valid) {
             if (!q.number || taken.contains(*q.number) || seen.contains(*q.number))
                 break;
             seen.insert(*q.number);
-            numbers.append(*q.number);
+            out.numbers.append(*q.number);
         }
-        out.numbersFromNames = count > 0 && numbers.size() == count;
+        out.numbersFromNames = count > 0 && out.numbers.size() == count;
     }
-    QList<qsizetype> order(count);
-    std::iota(order.begin(), order.end(), 0);
+    out.order.resize(count);
+    std::iota(out.order.begin(), out.order.end(), 0);
     if (out.numbersFromNames) {
-        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return numbers[a] < numbers[b]; });
+        std::stable_sort(out.order.begin(), out.order.end(),
+                         [&](qsizetype a, qsizetype b) { return out.numbers[a] < out.numbers[b]; });
     } else {
         int next = 0;
         if (first) {
@@ -194,20 +195,43 @@ ImportedRecords importedRecords(const ReadExchange& read, const QSet<int>& taken
             for (const int n : taken)
                 next = std::max(next, n + 1);
         }
-        numbers.clear();
+        out.numbers.clear();
         for (qsizetype i = 0; i < count; ++i)
-            numbers.append(next + int(i));
+            out.numbers.append(next + int(i));
     }
-    out.first = count > 0 ? numbers[order.first()] : 0;
-    out.last = count > 0 ? numbers[order.last()] : -1;
+    out.first = count > 0 ? out.numbers[out.order.first()] : 0;
+    out.last = count > 0 ? out.numbers[out.order.last()] : -1;
     if (out.last > 999999)
         throw BankError(QString("the numbers would run past 999999"));
     out.file = QString("%1-%2-importate.txt").arg(out.first, 3, 10, QChar('0')).arg(out.last, 3, 10, QChar('0'));
-    for (const qsizetype i : order) {
-        out.records.append(recordOf(read.valid[i], read.keys[i], numbers[i], out.file));
-        out.question.append(i);
-    }
     return out;
+}
+
+SourceRecord ImportedRecords::record(const ReadExchange& read, qsizetype k) const
+{
+    const qsizetype i = order[k];
+    return recordOf(read.valid[i], read.keys[i], numbers[i], file);
+}
+
+bool ImportedRecords::writeSource(const ReadExchange& read, QIODevice& device) const
+{
+    // Records of the usual layout stand one blank line apart and the file ends in a line break, so the file is
+    // its records written one by one, joined by a line break.
+    for (qsizetype k = 0; k < size(); ++k) {
+        const QByteArray bytes = writeSourceFiles({record(read, k)}).constFirst().bytes;
+        if ((k > 0 && !device.putChar('\n')) || device.write(bytes) != bytes.size())
+            return false;
+    }
+    return true;
+}
+
+QByteArray ImportedRecords::sourceBytes(const ReadExchange& read) const
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeSource(read, buffer);
+    return bytes;
 }
 
 ImportResult writeImported(const ReadExchange& read, const QString& folder, std::optional<int> first)
@@ -216,10 +240,9 @@ ImportResult writeImported(const ReadExchange& read, const QString& folder, std:
         throw BankError(QString("%1 is not a folder").arg(folder));
     const QSet<int> taken = QFileInfo(folder).isDir() ? numbersIn(folder) : QSet<int>();
     const ImportedRecords plan = importedRecords(read, taken, first);
-    for (const SourceRecord& r : plan.records)
-        if (taken.contains(r.number))
-            throw BankError(
-                QString("number %1 is already used in %2; choose another --first").arg(r.number).arg(folder));
+    for (qsizetype k = 0; k < plan.size(); ++k)
+        if (const int n = plan.numbers[plan.order[k]]; taken.contains(n))
+            throw BankError(QString("number %1 is already used in %2; choose another --first").arg(n).arg(folder));
 
     const QDir dir(folder);
     ImportResult result;
@@ -230,30 +253,33 @@ ImportResult writeImported(const ReadExchange& read, const QString& folder, std:
     if (QFileInfo::exists(dir.filePath(result.file)))
         throw BankError(QString("%1 exists already").arg(dir.filePath(result.file)));
     bool anyPicture = false;
-    for (const SourceRecord& r : plan.records)
-        if (r.picture) {
+    for (qsizetype k = 0; k < plan.size(); ++k)
+        if (!read.valid[plan.order[k]].picture.isEmpty()) {
             anyPicture = true;
-            if (QFileInfo::exists(dir.filePath(picturePath(r.number))))
-                throw BankError(QString("%1 exists already").arg(dir.filePath(picturePath(r.number))));
+            const QString relative = picturePath(plan.numbers[plan.order[k]]);
+            if (QFileInfo::exists(dir.filePath(relative)))
+                throw BankError(QString("%1 exists already").arg(dir.filePath(relative)));
         }
 
     if (!dir.mkpath(".") || (anyPicture && !dir.mkpath(kPictureFolder)))
         throw BankError(QString("cannot create %1").arg(folder));
     // One picture decoded at a time: the file's pictures were read whole before, so none fails here.
-    for (qsizetype i = 0; i < plan.records.size(); ++i) {
-        const SourceRecord& r = plan.records[i];
-        if (!r.picture)
+    for (qsizetype k = 0; k < plan.size(); ++k) {
+        const ImportedQuestion& q = read.valid[plan.order[k]];
+        if (q.picture.isEmpty())
             continue;
+        const int number = plan.numbers[plan.order[k]];
         QString problem;
-        const QImage picture = readPicture(read.valid[plan.question[i]].picture, pictureFileName(r.number), problem);
+        const QImage picture = readPicture(q.picture, pictureFileName(number), problem);
         if (picture.isNull())
             throw BankError(problem);
-        const QString relative = picturePath(r.number);
+        const QString relative = picturePath(number);
         writeFile(dir.filePath(relative), bankPicture(picture));
         result.pictures << relative;
     }
-    for (const SourceFile& f : writeSourceFiles(plan.records))
-        writeFile(dir.filePath(f.name), f.bytes);
+    QSaveFile source(dir.filePath(plan.file));
+    if (!source.open(QIODevice::WriteOnly) || !plan.writeSource(read, source) || !source.commit())
+        throw BankError(QString("cannot write %1: %2").arg(source.fileName(), source.errorString()));
     return result;
 }
 

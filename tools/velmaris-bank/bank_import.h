@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QIODevice>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -40,14 +41,23 @@ ReadExchange readExchangeFile(const QString& path, std::optional<ExchangeFormat>
 // The records the valid questions become, in one file "NNN-MMM-importate.txt". Their numbers are those their
 // names carry ("131 – Regula 23(a)", as export writes them) when every valid question has one, all differ
 // and none is taken; otherwise they number on from first, or after the highest taken number. The records
-// stand in number order; a question with a picture has the picture line "NNN.bmp | file".
+// stand in number order; a question with a picture has the picture line "NNN.bmp | file". They are made one
+// at a time (record), and the source file from them (sourceBytes), so that a large import is not held twice.
 struct ImportedRecords {
-    QList<SourceRecord> records;
-    QList<qsizetype> question;  // for each record, the index of its question in read.valid
+    QList<qsizetype> order;  // the index in read.valid of the question of each record, in file order
+    QList<int> numbers;      // the number of each valid question, by its index in read.valid
     QString file;
     int first = 0;
     int last = -1;
     bool numbersFromNames = false;
+
+    qsizetype size() const { return order.size(); }
+    // The k-th record of the file.
+    SourceRecord record(const ReadExchange& read, qsizetype k) const;
+    // The source file's bytes, as writeSourceFiles writes these records; writeSource writes them to a device
+    // as they are made. False when the device refuses them.
+    QByteArray sourceBytes(const ReadExchange& read) const;
+    bool writeSource(const ReadExchange& read, QIODevice& device) const;
 };
 ImportedRecords importedRecords(const ReadExchange& read, const QSet<int>& taken, std::optional<int> first);
 

@@ -238,7 +238,11 @@ QString displayedText(const QString& text, TextFormat format, QString* problem)
             requireGui();
             QTextDocument document;
             document.setUndoRedoEnabled(false);
+#if QT_CONFIG(textmarkdownreader)
             document.setMarkdown(text);
+#else
+            document.setPlainText(text);  // a Qt built without Markdown shows the marks as written
+#endif
             return documentText(document);
         }
         case TextFormat::Moodle:

@@ -507,6 +507,78 @@ TEST(Review, AbsoluteWordsOnlyInTheWrongVariants)
     }
 }
 
+// The right variant gives itself away when it alone hedges, or alone repeats a word of the question; a
+// hedge or a repeated word in a wrong variant too, a short or function word, or a word that only begins
+// like a hedge is no cue.
+TEST(Review, RightVariantAloneHedgedOrRepeatingTheQuestion)
+{
+    struct Case {
+        const char* stem;
+        const char* a;
+        const char* b;
+        const char* c;         // the right variant
+        const char* hedged;    // the hedge words named, or nullptr
+        const char* repeated;  // the repeated words named, or nullptr
+    };
+    const Case cases[] = {
+        {"În privința duratei lor, scutirile sunt:", "Permanente, sub același pavilion", "Temporare, până la inspecție",
+         "Unele temporare, altele permanente", "unele, altele", nullptr},
+        {"Ce trebuie să facă hidroavionul?", "Să stingă luminile", "Să arate o lumină albă",
+         "Să arate lumini CÂT MAI apropiate", "cat mai", nullptr},
+        {"Ce trebuie să facă hidroavionul?", "Să stingă luminile, dacă poate", "Să arate o lumină albă",
+         "Să arate lumini cât mai apropiate", nullptr, nullptr},  // a wrong variant hedges too
+        {"Ce trebuie să facă nava?", "Să stingă luminile", "Să arate o lumină albă", "Potrivit regulii, deși e mică",
+         "desi", nullptr},  // „Potrivit” is no „pot”
+        {"Cu ce mijloace se menține veghea?", "Prin radar, noaptea", "Numai vizual, ziua",
+         "Prin văz, auz și toate mijloacele disponibile", nullptr, "mijloacele"},
+        {"Cu ce mijloace se menține veghea?", "Prin radar, cu mijloace moderne", "Numai vizual, ziua",
+         "Prin văz, auz și toate mijloacele disponibile", nullptr, nullptr},  // a wrong variant repeats it too
+        {"Ce obligație păstrează nava care depășește?", "Este scutită de manevră", "Devine navă privilegiată",
+         "Se abate din drumul navei depășite", nullptr, "depasite"},
+        {"Pentru ce navă cu vele este aceasta?", "Pentru un remorcher", "Pentru o dragă", "Pentru o navă cu vele",
+         nullptr, nullptr},  // short and function words
+        {"Cum se prezintă nava din stânga imaginii?", "Cu prova spre dreapta", "Oprită, ancorată",
+         "Cu prova spre STÂNGA, după caz", "dupa caz", "stanga"},
+        {"Ce face nava?", "Se oprește imediat", "Trece prin prova ei", "Trece, de preferință, prin pupa ei",
+         "de preferinta", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stem) + " / " + c.c);
+        bank::Question q = banktest::validBank()[2];  // key C
+        q.text = QString::fromUtf8(c.stem);
+        q.sol1 = QString::fromUtf8(c.a);
+        q.sol2 = QString::fromUtf8(c.b);
+        q.sol3 = QString::fromUtf8(c.c);
+        const bank::Review review = bank::reviewQuestions({q});
+        QStringList expected;
+        if (c.hedged)
+            expected << QString::fromUtf8("002: only the right variant hedges (%1)").arg(c.hedged);
+        if (c.repeated)
+            expected
+                << QString::fromUtf8("002: only the right variant repeats words of the question (%1)").arg(c.repeated);
+        QStringList found;
+        for (const bank::Fault& w : review.warnings)
+            found << w.toString();
+        EXPECT_EQ(found, expected);
+        EXPECT_EQ(review.rightAloneHedged, c.hedged ? 1 : 0);
+        EXPECT_EQ(review.rightAloneRepeats, c.repeated ? 1 : 0);
+    }
+}
+
+// A word that the stems of many questions use is the bank's vocabulary, not a cue.
+TEST(Review, WordsManyStemsUseAreNoCue)
+{
+    for (int uses : {bank::kCommonStemWordUses - 1, bank::kCommonStemWordUses}) {
+        SCOPED_TRACE(uses);
+        QList<bank::Question> questions = banktest::validBank().mid(0, uses);
+        for (bank::Question& q : questions)
+            q.text = QString::fromUtf8("Pe vizibilitate redusă, ce face nava %1?").arg(q.number);
+        questions[2].sol3 = QString::fromUtf8("Semnalele pentru vizibilitate redusă");  // key C
+        const bank::Review review = bank::reviewQuestions(questions);
+        EXPECT_EQ(review.rightAloneRepeats, uses < bank::kCommonStemWordUses ? 1 : 0);
+    }
+}
+
 // A learner who always picks the longest variant: a tie of two gives half a right answer.
 TEST(Review, LongestVariantShareCountsTiesAsChances)
 {

@@ -269,6 +269,7 @@ TEST_F(CommandLine, EachCommandAndTheFormsOfItsOptions)
         "bank: answer letters A 1, B 1, C 0; must be 92, 91, 91\n"
         "warning: 000: only the wrong variants carry absolute words (numai)\n"
         "absolute words only in the wrong variants: 1 of 2 questions, 50.0 % (at most 1.0 %)\n"
+        "right variant alone hedged: 0, alone repeating the question's words: 0 of 2 questions\n"
         "right answer is the longest variant: 1.0 of 2 questions, 50.0 % (at most 30.0 %)\n";
     QList<Case> cases = {
         {{"build", src, "-o", db}, 0, "wrote " + db + ": " + built, QString()},
@@ -292,6 +293,7 @@ TEST_F(CommandLine, EachCommandAndTheFormsOfItsOptions)
         {{"check", "--", path("complete.mdb")},
          0,
          "absolute words only in the wrong variants: 0 of 274 questions, 0.0 % (at most 1.0 %)\n"
+         "right variant alone hedged: 0, alone repeating the question's words: … of 274 questions\n"
          "right answer is the longest variant: … of 274 questions, … % (at most 30.0 %)\n" +
              path("complete.mdb") + ": 274 questions, 0 pictures: all checks passed\n",
          QString()},

@@ -6,6 +6,8 @@
 
 #include <QtEndian>
 
+#include <cmath>
+
 #include "bank_test_support.h"
 #include "store/picture.h"
 #include "velmaris-bank/bank_error.h"
@@ -364,6 +366,45 @@ TEST(LightTable, AnchoredAndAground)
     }
 }
 
+// For a copy in black and white: every light the picture shows, by colour, from the top down and where it
+// stands across the picture; shapes by day; nothing for scenes whose symbols need no colour.
+TEST(PictureInWords, NamesWhatThePictureShowsFromTheTopDown)
+{
+    struct Case {
+        const char* description;
+        const char* words;
+    };
+    const Case cases[] = {
+        {"night; kind=seaplane; aspect=ahead",
+         "Lumini, de sus în jos: albă, la mijloc; verde, în stânga; roșie, în dreapta"},
+        {"night; kind=power; len=60; aspect=stbd-bow",
+         "Lumini, de sus în jos: albă, la mijloc; albă, la mijloc; verde, la mijloc"},
+        {"night; kind=power; len=120; aspect=ahead",  // one height: left to right
+         "Lumini, de sus în jos: albă, la mijloc; albă, la mijloc; verde, în stânga; roșie, în dreapta"},
+        {"night; kind=nuc; aspect=port-beam",
+         "Lumini, de sus în jos: roșie, în stânga; roșie, în stânga; roșie, în stânga"},
+        {"night; kind=aircushion; len=40; aspect=port-bow",
+         "Lumini, de sus în jos: albă, la mijloc; galbenă intermitentă, la mijloc; roșie, la mijloc"},
+        {"night; kind=power; state=anchor; len=120; aspect=stbd-beam",
+         "Lumini, de sus în jos: albă, în dreapta; albă, în stânga; lumini de punte, albe"},
+        {"night; kind=tug; len=60; tow=gt200; towshow=yes; aspect=stbd-beam",
+         "Lumini, de sus în jos: albă, în dreapta; albă, în dreapta; albă, în dreapta; albă, în dreapta; verde, în "
+         "stânga; verde, în dreapta"},
+        {"day; kind=fisher; gear=gt150-astern; aspect=stbd-beam",
+         "Semne negre, de sus în jos: două conuri unite prin vârfuri, în dreapta; con cu vârful în sus, la mijloc"},
+        {"day; kind=power; aspect=stbd-beam", "Niciun semn"},
+        {"sound; seq=P S S", ""},
+        {"plan; brg=045; rng=mid; hdg=270; kind=power", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        EXPECT_EQ(bank::pictureInWords(bank::parseDescription(c.description)).toStdString(), std::string(c.words));
+    }
+    EXPECT_THROW(
+        bank::pictureInWords(bank::parseDescription("night; kind=dredger; len=80; obstr=port; aspect=stbd-beam")),
+        bank::BankError);  // what cannot be drawn has no words either
+}
+
 TEST(LightTable, SeaplaneIsAnAirframeWithItsLights)
 {
     {
@@ -383,12 +424,50 @@ TEST(LightTable, SeaplaneIsAnAirframeWithItsLights)
         EXPECT_LT(white[0].cy(), red[0].cy());
         int wing = 0;
         for (int x = 0; x < image.width(); ++x)
-            wing += image.pixel(x, bank::airframe::kWingY + 1) == colour::kFaintHull;
+            wing += image.pixel(x, bank::airframe::kWingY + 1) == colour::kNightAirframe;
         EXPECT_GT(wing, 110);  // the wing spans most of the picture
         int floats = 0;        // runs of the airframe's colour just above the waterline
         for (int x = 1; x < image.width(); ++x)
-            floats += image.pixel(x, 148) == colour::kFaintHull && image.pixel(x - 1, 148) != colour::kFaintHull;
+            floats +=
+                image.pixel(x, 148) == colour::kNightAirframe && image.pixel(x - 1, 148) != colour::kNightAirframe;
         EXPECT_EQ(floats, 2);
+    }
+    {
+        SCOPED_TRACE("at night the airframe stands clear of the sky, the propeller of the airframe");
+        // Contrast as WCAG reckons it: relative luminance of linear sRGB.
+        const auto luminance = [](QRgb c) {
+            const auto lin = [](int v) {
+                const double s = v / 255.0;
+                return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+        };
+        const auto contrast = [&](QRgb a, QRgb b) {
+            const double la = luminance(a), lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+        };
+        EXPECT_GE(contrast(colour::kNightAirframe, colour::kNightSky), 3.0);
+        EXPECT_GE(contrast(colour::kNightPropeller, colour::kNightAirframe), 1.5);
+        const QImage image = draw("night; kind=seaplane; aspect=ahead");
+        int propeller = 0;  // the blade and the disc's rim around the fuselage
+        for (int y = 100; y < 132; ++y)
+            for (int x = 64; x < 97; ++x)
+                propeller += image.pixel(x, y) == colour::kNightPropeller;
+        EXPECT_GT(propeller, 60);
+    }
+    {
+        SCOPED_TRACE("on the beam: the sidelight at the wing, the masthead light on the fin at the tail");
+        for (const char* aspect : {"stbd-beam", "port-beam"}) {
+            const bool stbd = aspect[0] == 's';
+            const Lights l = lightsIn(QString("night; kind=seaplane; aspect=%1").arg(aspect));
+            ASSERT_EQ(l.white.size(), 1);
+            ASSERT_EQ((stbd ? l.green : l.red).size(), 1);
+            const Blob side = (stbd ? l.green : l.red)[0];
+            EXPECT_EQ(side.cy(), bank::airframe::kWingY);
+            EXPECT_EQ(l.white[0].cy(), bank::airframe::kFinTop - 6);
+            // The bow is on the right from starboard: the tail, and the white light, on the left.
+            EXPECT_GT(stbd ? side.cx() - l.white[0].cx() : l.white[0].cx() - side.cx(), 40) << aspect;
+        }
     }
     {
         SCOPED_TRACE("from astern: the sternlight at the tail, nothing else");
@@ -610,6 +689,8 @@ TEST(PictureDescription, RefusesWhatItCannotDrawLawfully)
         {"night; kind=power; opt=wings; aspect=ahead", "unknown opt item 'wings'"},
         {"night; kind=tug; towshow=yes; aspect=ahead", "needs a bow, beam or quarter aspect"},
         {"night; kind=power; gear=gt150-port; aspect=ahead", "gear belongs to kind=fisher"},
+        {"night; kind=seaplane; aspect=stbd-bow", "kind=seaplane needs aspect=ahead, astern, stbd-beam or port-beam"},
+        {"day; kind=seaplane; aspect=port-qtr", "kind=seaplane needs aspect=ahead"},
         {"day; kind=power; hull=none; aspect=ahead", "hull belongs to night pictures"},
         // The basket of fishing vessels under 20 m went with the 2001 amendments: no lawful picture shows it.
         {"day; kind=trawler; len=15; opt=basket; aspect=stbd-beam", "unknown opt item 'basket'"},
@@ -695,7 +776,7 @@ TEST(AnnexOne, RefusesLightsOutOfTheirPlace)
          "Annex I 2(i)(iii)"},
         {"night; kind=power; state=anchor; len=60; aspect=stbd-beam", "anchor light", {112}, "Annex I 2(k)"},
         {"night; kind=power; state=anchor; len=60; aspect=stbd-beam", "after anchor light", {90}, "Annex I 2(k)"},
-        {"night; kind=seaplane; aspect=stbd-beam", "sternlight", {90}, "Annex I 2(f)"},
+        {"night; kind=seaplane; aspect=stbd-beam", "sternlight", {84}, "Annex I 2(f)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.description) + " / " + c.light);

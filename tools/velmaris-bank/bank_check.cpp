@@ -263,6 +263,62 @@ const QRegularExpression& absolutePattern()
     return pattern;
 }
 
+// Words that hedge a claim (may, as near as can be, although, some ... others, taking into account).
+const QStringList kHedgeWords = {
+    "poate",        "pot",      "putea",         "cat mai",       "pe cat posibil",    "desi",     "unele",
+    "altele",       "uneori",   "tinand seama",  "de regula",     "in general",        "eventual", "de obicei",
+    "in principiu", "dupa caz", "in functie de", "de preferinta", "daca imprejurarile"};
+
+const QRegularExpression& hedgePattern()
+{
+    static const QRegularExpression pattern(QString("\\b(%1)\\b").arg(kHedgeWords.join('|')),
+                                            QRegularExpression::UseUnicodePropertiesOption);
+    return pattern;
+}
+
+QStringList matches(const QRegularExpression& pattern, const QString& text)
+{
+    QStringList found;
+    QRegularExpressionMatchIterator it = pattern.globalMatch(folded(text));
+    while (it.hasNext())
+        found << it.next().captured(1);
+    return found;
+}
+
+// Function words long enough to count as words of the stem, and the forms of „navă”, which nearly every
+// question names, written folded.
+const QSet<QString> kFunctionWords = {"pentru",        "catre",    "intre",      "dintre",    "printre",   "asupra",
+                                      "despre",        "decat",    "atunci",     "trebuie",   "fiind",     "avand",
+                                      "carei",         "caror",    "carui",      "fiecare",   "acest",     "acesta",
+                                      "aceasta",       "aceste",   "acestei",    "acestui",   "acestor",   "aceea",
+                                      "aceeasi",       "acele",    "acelei",     "acelui",    "acelor",    "aceleiasi",
+                                      "cealalta",      "celalalt", "celeilalte", "celuilalt", "celelalte", "celorlalte",
+                                      "dumneavoastra", "sunteti",  "navei",      "navele",    "navelor"};
+
+constexpr int kStemWordLetters = 5;
+
+// word of the text -> the key it is compared by
+QList<std::pair<QString, QString>> contentWords(const QString& text)
+{
+    static const QRegularExpression word("\\w+", QRegularExpression::UseUnicodePropertiesOption);
+    QList<std::pair<QString, QString>> words;
+    QRegularExpressionMatchIterator it = word.globalMatch(folded(text));
+    while (it.hasNext()) {
+        const QString w = it.next().captured(0);
+        if (w.size() >= kStemWordLetters && !kFunctionWords.contains(w))
+            words.append({w, w.left(kStemWordLetters)});
+    }
+    return words;
+}
+
+QSet<QString> contentKeys(const QString& text)
+{
+    QSet<QString> keys;
+    for (const auto& [w, key] : contentWords(text))
+        keys.insert(key);
+    return keys;
+}
+
 // Spellings that drift from the glossary, and the glossary's word. Matched on the text as written, so
 // that a missing diacritic counts.
 struct Drift {
@@ -293,16 +349,43 @@ const QStringList kGlossarySpellings = {"capacitate de manevră redusă", "capac
 
 QStringList absoluteWords(const QString& text)
 {
+    return matches(absolutePattern(), text);
+}
+
+QStringList hedgeWords(const QString& text)
+{
+    return matches(hedgePattern(), text);
+}
+
+QStringList repeatedStemWords(const Question& q, const QSet<QString>& common)
+{
+    if (!validKey(q.rb))
+        return {};
+    const QString* variants[] = {&q.sol1, &q.sol2, &q.sol3};
+    const int right = q.rb[0].unicode() - 'A';
+    QSet<QString> keys = contentKeys(q.text);
+    for (int i = 0; i < 3; ++i)
+        if (i != right)
+            keys.subtract(contentKeys(*variants[i]));
     QStringList found;
-    QRegularExpressionMatchIterator it = absolutePattern().globalMatch(folded(text));
-    while (it.hasNext())
-        found << it.next().captured(1);
+    for (const auto& [w, key] : contentWords(*variants[right]))
+        if (keys.contains(key) && !common.contains(key) && !found.contains(w))
+            found << w;
     return found;
 }
 
 Review reviewQuestions(const QList<Question>& questions)
 {
     Review review;
+    QHash<QString, int> stemUses;
+    for (const Question& q : questions)
+        for (const QString& key : contentKeys(q.text))
+            ++stemUses[key];
+    QSet<QString> common;
+    for (auto it = stemUses.begin(); it != stemUses.end(); ++it)
+        if (it.value() >= kCommonStemWordUses)
+            common.insert(it.key());
+
     for (const Question& q : questions) {
         if (!q.numberValid || !validKey(q.rb))
             continue;
@@ -325,6 +408,21 @@ Review reviewQuestions(const QList<Question>& questions)
             wrongWords.removeDuplicates();
             review.warnings.append(
                 {where, QString("only the wrong variants carry absolute words (%1)").arg(wrongWords.join(", "))});
+        }
+
+        const QStringList hedges = hedgeWords(*variants[right]);
+        bool wrongHedged = false;
+        for (int i = 0; i < 3; ++i)
+            wrongHedged = wrongHedged || (i != right && !hedgeWords(*variants[i]).isEmpty());
+        if (!hedges.isEmpty() && !wrongHedged) {
+            ++review.rightAloneHedged;
+            review.warnings.append({where, QString("only the right variant hedges (%1)").arg(hedges.join(", "))});
+        }
+        const QStringList repeated = repeatedStemWords(q, common);
+        if (!repeated.isEmpty()) {
+            ++review.rightAloneRepeats;
+            review.warnings.append(
+                {where, QString("only the right variant repeats words of the question (%1)").arg(repeated.join(", "))});
         }
 
         qsizetype longest = 0;
@@ -364,6 +462,10 @@ QStringList reviewLines(const Review& review)
                  .arg(review.absoluteOnlyInDistractors)
                  .arg(review.questions)
                  .arg(percent(review.absoluteShare()), percent(kMaxAbsoluteShare));
+    lines << QString("right variant alone hedged: %1, alone repeating the question's words: %2 of %3 questions")
+                 .arg(review.rightAloneHedged)
+                 .arg(review.rightAloneRepeats)
+                 .arg(review.questions);
     lines << QString("right answer is the longest variant: %1 of %2 questions, %3 (at most %4)")
                  .arg(review.longestRight, 0, 'f', 1)
                  .arg(review.questions)

@@ -17,6 +17,9 @@
 #include "testing/question_draw.h"
 #include "velmaris-bank/bank_error.h"
 #include "velmaris-bank/bank_exchange.h"
+#include "velmaris-bank/picture_description.h"
+#include "velmaris-bank/picture_generator.h"
+#include "velmaris-bank/source_format.h"
 
 namespace bank {
 namespace {
@@ -158,10 +161,33 @@ QImage printedPicture(const Question& q)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-// One question: its heading, its text and the three variants, the picture to the right of them.
-Block questionBlock(QPaintDevice* device, const QString& heading, const Question& q)
+// The lights and shapes of a question's picture in words, when the picture is the one its description draws
+// (a picture pasted in the learning window keeps its old description, which no longer tells what it shows).
+QString pictureWords(const Question& q)
+{
+    if (q.picture.isEmpty())
+        return {};
+    const auto parts = splitPictureLine(q.r2);
+    if (!parts)
+        return {};
+    try {
+        const PictureDescription d = parseDescription(parts->second);
+        if (d.scene == Scene::File || drawPicture(d) != q.picture)
+            return {};
+        return pictureInWords(d);
+    } catch (const BankError&) {
+        return {};
+    }
+}
+
+// One question: its heading, its text and the three variants, the picture to the right of them; with mono, the
+// picture's lights and shapes in words beneath it.
+Block questionBlock(QPaintDevice* device, const QString& heading, const Question& q, bool mono)
 {
     const QImage picture = printedPicture(q);
+    const QString words = mono ? pictureWords(q) : QString();
+    const QFont small = serif(9);
+    const qreal wordsHeight = words.isEmpty() ? 0 : mm(1) + textHeight(device, small, picture.width(), words);
     const qreal textWidth = picture.isNull() ? kContentWidth : kContentWidth - picture.width() - kGap;
     const QFont bold = serif(11, true);
     const QFont body = serif(11);
@@ -175,7 +201,7 @@ Block questionBlock(QPaintDevice* device, const QString& heading, const Question
         variantHeights << textHeight(device, body, textWidth - indent, v);
         height += variantHeights.last() + mm(0.8);
     }
-    height = std::max(height, qreal(picture.height())) + mm(6);
+    height = std::max(height, qreal(picture.height()) + wordsHeight) + mm(6);
     return {height, [=](QPainter& p, qreal top) {
                 p.setPen(Qt::black);
                 qreal y = top;
@@ -196,6 +222,11 @@ Block questionBlock(QPaintDevice* device, const QString& heading, const Question
                     // Whole device pixels, so that the picture's pixels map onto whole blocks.
                     const QPoint at(int(kLeft + kContentWidth) - picture.width(), int(top));
                     p.drawImage(at, picture);
+                    if (!words.isEmpty()) {
+                        p.setFont(small);
+                        p.drawText(QRectF(at.x(), at.y() + picture.height() + mm(1), picture.width(), wordsHeight),
+                                   Qt::TextWordWrap, words);
+                    }
                 }
             }};
 }
@@ -227,7 +258,7 @@ QList<Block> table(const QStringList& header, const QList<QStringList>& rows, co
 
 }  // namespace
 
-int printBank(const QList<Question>& questions, const QString& path, const PrintProgress& progress)
+int printBank(const QList<Question>& questions, const QString& path, bool mono, const PrintProgress& progress)
 {
     Document doc(path, QStringLiteral("RIPPAM – banca de întrebări"));
     QPaintDevice* device = doc.device();
@@ -255,7 +286,7 @@ int printBank(const QList<Question>& questions, const QString& path, const Print
         QString heading = QString("Întrebarea %1").arg(q.number);
         if (!q.r1.isEmpty())
             heading += " – " + ruleTitle(q.r1);
-        Block b = questionBlock(device, heading, q);
+        Block b = questionBlock(device, heading, q, mono);
         b.newPage = i == 0;
         doc.add(b);
         if (progress)
@@ -303,7 +334,7 @@ QList<qint64> drawSheet(const QList<Question>& questions, std::uint32_t seed)
     return QList<qint64>(chosen.begin(), chosen.end());
 }
 
-int printSheet(const QList<Question>& questions, std::uint32_t seed, const QString& path)
+int printSheet(const QList<Question>& questions, std::uint32_t seed, const QString& path, bool mono)
 {
     const QList<qint64> drawn = drawSheet(questions, seed);
     QHash<qint64, const Question*> byNumber;
@@ -350,7 +381,7 @@ int printSheet(const QList<Question>& questions, std::uint32_t seed, const QStri
                   }});
 
     for (qsizetype i = 0; i < drawn.size(); ++i)
-        doc.add(questionBlock(device, QString("%1.").arg(i + 1), *byNumber.value(drawn[i])));
+        doc.add(questionBlock(device, QString("%1.").arg(i + 1), *byNumber.value(drawn[i]), mono));
 
     Block keyTitle = textBlock(device, serif(14, true), QString("Cheia testului – varianta %1").arg(seed), mm(4));
     keyTitle.newPage = true;

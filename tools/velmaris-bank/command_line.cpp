@@ -29,7 +29,9 @@ Usage:
   velmaris-bank check SOURCES|FILE
       Checks a source folder or a database against every rule of the bank (numbers 0..273, answer letters
       and their balance, empty texts, cedilla letters, lengths, pictures, repeated questions). The exit
-      status is 0 only when all pass.
+      status is 0 only when all pass. Warnings, which leave it alone, name give-aways (absolute words only
+      in the wrong variants; the right variant alone hedged or alone repeating a word of the question) and
+      words that drift from the glossary.
   velmaris-bank export FILE -o DIR [--force]
       Writes the questions of the database FILE back into sources in DIR, so that corrections made in the
       database return to the sources; build then export gives the same files. A picture that is not what its
@@ -54,11 +56,12 @@ Usage:
       written unless --skip-invalid, which writes the valid ones. Pictures (PNG, JPEG, GIF, BMP, at most
       4096 x 4096) become 24-bit BMP files in DIR/pictures at their resolution, made smaller to fit the
       picture view (170 x 474) when they are larger. A malformed file writes nothing.
-  velmaris-bank print FILE|SOURCES -o OUT.pdf [--force] [--sheet --seed S]
+  velmaris-bank print FILE|SOURCES -o OUT.pdf [--force] [--sheet --seed S] [--mono]
       Prints the bank as an A4 PDF: a title page, every question with its number, Rule, variants and
       picture, never split across pages, and the answer key at the end. With --sheet, a test sheet of 30
       questions drawn as the program draws them, from seed S: an answer grid for the cadet and the key on
-      the last page.
+      the last page. With --mono, for copies in black and white, beneath each picture its lights (by
+      colour) and shapes in words, from the top down, since grey loses red against green.
   velmaris-bank help | --help
       Shows this text.
 
@@ -73,6 +76,7 @@ const QCommandLineOption kFirst("first", "first number", "N");
 const QCommandLineOption kSkipInvalid("skip-invalid", "write the valid questions");
 const QCommandLineOption kSheet("sheet", "a test sheet");
 const QCommandLineOption kSeed("seed", "seed", "S");
+const QCommandLineOption kMono("mono", "lights and shapes in words");
 
 // The arguments after a command's name as QCommandLineParser reads them: options before or after the path, a single
 // dash taken for two ("-force"), a value after "=" or as the next argument, "--" ending the options.
@@ -177,6 +181,7 @@ int print(const Arguments& args)
     request.bank = args.path();
     request.output = args.value(kOutput);
     request.force = args.isSet(kForce);
+    request.mono = args.isSet(kMono);
     if (args.isSet(kSeed)) {
         bool ok = false;
         const std::uint32_t seed = args.value(kSeed).toUInt(&ok);
@@ -201,7 +206,7 @@ const QList<Command>& commandList()
         {"check", {}, check},
         {"export", {kOutput, kFormat, kForce}, exportBank},
         {"import", {kOutput, kFormat, kFirst, kSkipInvalid}, importFile, true},
-        {"print", {kOutput, kForce, kSheet, kSeed}, print, true},
+        {"print", {kOutput, kForce, kSheet, kSeed, kMono}, print, true},
     };
     return list;
 }

@@ -189,9 +189,9 @@ int print(const Print& request)
     const auto bank = loadOrReport(request.bank, BankFrom::Either, request.output);
     if (!bank)
         return kFailed;
-    const int pages = request.sheetSeed
-                          ? printSheet(bank->questions, *request.sheetSeed, request.output)
-                          : printBank(bank->questions, request.output, console::progressLine("laying out"));
+    const int pages = request.sheetSeed ? printSheet(bank->questions, *request.sheetSeed, request.output, request.mono)
+                                        : printBank(bank->questions, request.output, request.mono,
+                                                    console::progressLine("laying out"));
     out() << "wrote " << request.output << ": " << pages << " pages, in " << seconds(clock) << " s\n";
     return 0;
 }

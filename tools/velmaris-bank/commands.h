@@ -52,6 +52,7 @@ struct Print {
     QString output;
     bool force = false;
     std::optional<std::uint32_t> sheetSeed;  // a test sheet drawn from this seed; nullopt: the whole bank
+    bool mono = false;                       // the pictures' lights and shapes also in words
 };
 int print(const Print& request);
 

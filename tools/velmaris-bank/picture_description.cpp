@@ -175,6 +175,13 @@ void checkVessel(const PictureDescription& d, const QSet<QString>& given)
                 "towshow=yes needs a bow, beam or quarter aspect: from ahead or astern the two "
                 "vessels hide each other");
     }
+    // An airframe is drawn true from ahead, astern and the beams only: from a bow or a quarter her near wing
+    // tip would stand over her tail and the wing read as a rotor.
+    if (d.kind == Kind::Seaplane && d.aspect != Aspect::Ahead && d.aspect != Aspect::Astern &&
+        d.aspect != Aspect::StbdBeam && d.aspect != Aspect::PortBeam)
+        throw BankError(
+            "kind=seaplane needs aspect=ahead, astern, stbd-beam or port-beam: from a bow or a quarter "
+            "her near wing tip would stand over her tail");
     if (d.gear != Gear::None && d.kind != Kind::Fisher)
         throw BankError(QString("gear belongs to kind=fisher, not kind=%1").arg(kind));
     if (d.obstruction != Side::None && d.kind != Kind::Dredger && d.kind != Kind::Diver)

@@ -198,6 +198,7 @@ public:
         return int(std::lround(kCentre + view_.along * (kHullLength / 2 - scale_ * (v.offset + l)) + view_.across * t));
     }
     bool endOn() const { return view_.along == 0; }
+    bool fromAhead() const { return endOn() && view_.across < 0; }
 
 private:
     View view_;
@@ -214,9 +215,10 @@ QPolygon hullOutline(const Placement& p, const Vessel& v)
     return QPolygon({{bow, kDeck}, {stern, kDeck}, {stern + 2 * dir, kWaterline}, {bow - 8 * dir, kWaterline}});
 }
 
-// A seaplane's airframe: floats, struts, fuselage, fin and tailplane, a high wing and the short mast of her
-// masthead light, filled in one colour (faint at night).
-void drawAirframe(QPainter& painter, const Placement& p, const Vessel& v, const QColor& c)
+// A seaplane's airframe: floats, struts, fuselage, fin and tailplane, a high wing, the propeller at the
+// nose and, where a light stands on it, the short mast over the wing; filled in one colour, the propeller
+// lighter so that it reads against the fuselage.
+void drawAirframe(QPainter& painter, const Placement& p, const Vessel& v, const QColor& c, const QColor& propeller)
 {
     using namespace airframe;
     painter.setPen(c);
@@ -228,6 +230,27 @@ void drawAirframe(QPainter& painter, const Placement& p, const Vessel& v, const 
         painter.fillRect(*lo, y - thickness / 2, *hi - *lo + 1, thickness, c);
     };
     constexpr int kFloatBottom = kWaterline - 1;
+    constexpr int kHubY = 116;
+    const int nose = p.x(v, kNose);
+    const auto drawPropeller = [&] {
+        painter.setPen(propeller);
+        painter.setBrush(propeller);
+        if (p.endOn()) {  // the turning blades as a disc's rim, one blade across it
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(QPoint(nose, kHubY), 14, 14);
+            painter.setPen(QPen(propeller, 2));
+            painter.drawLine(nose - 5, kHubY - 12, nose + 5, kHubY + 12);
+            painter.setPen(propeller);
+            painter.setBrush(propeller);
+            painter.drawEllipse(QPoint(nose, kHubY), 2, 2);
+        } else {  // seen edge on: the disc as a thin upright bar before the spinner
+            const int ahead = p.x(v, 0) > p.x(v, kTail) ? 1 : -1;
+            painter.fillRect(nose + 2 * ahead - (ahead < 0 ? 1 : 0), kHubY - 14, 2, 29, propeller);
+            painter.drawPolygon(QPolygon({{nose, kHubY - 3}, {nose + 2 * ahead, kHubY}, {nose, kHubY + 3}}));
+        }
+        painter.setPen(c);
+        painter.setBrush(c);
+    };
     for (double t : {kFloatT, -kFloatT}) {
         if (p.endOn()) {
             painter.drawRect(p.x(v, 0, t) - 4, kFloatTop, 8, kFloatBottom - kFloatTop);
@@ -239,9 +262,11 @@ void drawAirframe(QPainter& painter, const Placement& p, const Vessel& v, const 
         for (double l : {30.0, 70.0})
             painter.drawLine(at(l, t, kFloatTop), at(l, t / 6, kFuselageBottom - 2));
     }
+    if (p.endOn() && !p.fromAhead())
+        drawPropeller();  // behind the fuselage
     if (p.endOn()) {
-        painter.drawEllipse(QPoint(p.x(v, 0), 116), 7, 7);
-        painter.fillRect(p.x(v, 0) - 1, kFinTop, 2, 116 - kFinTop, c);
+        painter.drawEllipse(QPoint(p.x(v, 0), kHubY), 8, 8);
+        painter.fillRect(p.x(v, 0) - 1, kFinTop, 3, kHubY - kFinTop, c);
     } else {
         painter.drawPolygon(
             QPolygon({at(kNose, 0, 117), at(12, 0, 111), at(24, 0, 109), at(100, 0, 111), at(kTail, 0, 113),
@@ -254,7 +279,12 @@ void drawAirframe(QPainter& painter, const Placement& p, const Vessel& v, const 
     for (double t : {kWingTip / 2, -kWingTip / 2})  // wing struts
         painter.drawLine(at(kWingFront + 4, t, kWingY), at(kWingFront + 8, 0, 118));
     painter.drawLine(at(kWingFront, 0, kWingY), at(kWingFront, 0, 110));
-    painter.drawLine(at(24, 0, kWingY), at(24, 0, kWingY - 6));  // the masthead light's mast
+    const bool mast = std::any_of(v.lights.begin(), v.lights.end(), [](const Light& l) { return l.l == kLightMast; }) ||
+                      std::any_of(v.shapes.begin(), v.shapes.end(), [](const Shape& s) { return s.l == kLightMast; });
+    if (mast)
+        painter.drawLine(at(kLightMast, 0, kWingY), at(kLightMast, 0, kWingY - 6));
+    if (!p.endOn() || p.fromAhead())
+        drawPropeller();
 }
 
 struct PlacedLight {
@@ -321,7 +351,8 @@ void drawNight(Canvas& canvas, const PictureDescription& d)
         QPainter painter(&canvas.image());
         for (const Vessel& v : group.vessels) {
             if (v.airframe) {
-                drawAirframe(painter, place, v, QColor::fromRgb(colour::kFaintHull));
+                drawAirframe(painter, place, v, QColor::fromRgb(colour::kNightAirframe),
+                             QColor::fromRgb(colour::kNightPropeller));
                 continue;
             }
             painter.setPen(QColor::fromRgb(colour::kFaintHull));
@@ -371,7 +402,7 @@ void drawDay(Canvas& canvas, const PictureDescription& d)
         painter.setBrush(hull);
         for (const Vessel& v : group.vessels) {
             if (v.airframe) {
-                drawAirframe(painter, place, v, hull);
+                drawAirframe(painter, place, v, hull, QColor::fromRgb(colour::kDayPropeller));
                 painter.setPen(hull);
                 painter.setBrush(hull);
                 continue;
@@ -634,6 +665,110 @@ QImage renderPicture(const PictureDescription& description)
             throw BankError("a file picture is read from pictures/, not drawn");
     }
     return canvas.image();
+}
+
+namespace {
+
+struct Seen {
+    int x;
+    int y;
+    QString words;
+};
+
+QString across(int x)
+{
+    if (x < kPictureWidth * 2 / 5)
+        return QStringLiteral("în stânga");
+    if (x > kPictureWidth * 3 / 5)
+        return QStringLiteral("în dreapta");
+    return QStringLiteral("la mijloc");
+}
+
+QString lightWords(const Light& light)
+{
+    QString colour;
+    switch (light.colour) {
+        case LightColour::White:
+            colour = QStringLiteral("albă");
+            break;
+        case LightColour::Red:
+            colour = QStringLiteral("roșie");
+            break;
+        case LightColour::Green:
+            colour = QStringLiteral("verde");
+            break;
+        case LightColour::Yellow:
+            colour = QStringLiteral("galbenă");
+            break;
+    }
+    return light.flashing ? colour + QStringLiteral(" intermitentă") : colour;
+}
+
+QString shapeWords(ShapeType type)
+{
+    switch (type) {
+        case ShapeType::Ball:
+            return QStringLiteral("bulă");
+        case ShapeType::ConeApexUp:
+            return QStringLiteral("con cu vârful în sus");
+        case ShapeType::ConeApexDown:
+            return QStringLiteral("con cu vârful în jos");
+        case ShapeType::Diamond:
+            return QStringLiteral("romb");
+        case ShapeType::Cylinder:
+            return QStringLiteral("cilindru");
+        case ShapeType::Bicone:
+            return QStringLiteral("două conuri unite prin vârfuri");
+    }
+    return {};
+}
+
+// From the top down; at one height (the two sidelights from ahead), from left to right.
+QString listed(const QString& what, QList<Seen> seen)
+{
+    std::stable_sort(seen.begin(), seen.end(),
+                     [](const Seen& a, const Seen& b) { return std::abs(a.y - b.y) > 2 ? a.y < b.y : a.x < b.x; });
+    QStringList items;
+    for (const Seen& s : seen)
+        items << s.words + ", " + across(s.x);
+    return what + QStringLiteral(", de sus în jos: ") + items.join("; ");
+}
+
+}  // namespace
+
+QString pictureInWords(const PictureDescription& d)
+{
+    if (d.scene != Scene::Night && d.scene != Scene::Day)
+        return {};
+    renderPicture(d);  // refuses what cannot be drawn, as drawing does
+    const VesselGroup group = displayFor(d);
+    const Placement place(d.aspect, group);
+    QList<Seen> seen;
+    bool deckLights = false;
+    for (const Vessel& v : group.vessels) {
+        if (d.scene == Scene::Night) {
+            for (const Light& light : v.lights) {
+                if (!visibleFrom(light.arc, d.aspect))
+                    continue;
+                if (light.deck)
+                    deckLights = true;
+                else
+                    seen.append({place.x(v, light.l, light.t), light.y, lightWords(light)});
+            }
+        } else {
+            for (const Shape& s : v.shapes)
+                seen.append({place.x(v, s.l, s.t), s.y, shapeWords(s.type)});
+        }
+    }
+    if (d.scene == Scene::Night) {
+        if (seen.isEmpty() && !deckLights)
+            return QStringLiteral("Nicio lumină");
+        QString words = seen.isEmpty() ? QString() : listed(QStringLiteral("Lumini"), seen);
+        if (deckLights)
+            words += (words.isEmpty() ? "" : "; ") + QStringLiteral("lumini de punte, albe");
+        return words;
+    }
+    return seen.isEmpty() ? QStringLiteral("Niciun semn") : listed(QStringLiteral("Semne negre"), seen);
 }
 
 QByteArray drawPicture(const PictureDescription& description)

@@ -91,21 +91,26 @@ QList<C> signalStack(const PictureDescription& d, QString* name)
     }
 }
 
-// A seaplane shows the lights of a power-driven vessel where her airframe allows (Rule 31): the masthead
-// light on a short mast over the fuselage, the sidelights at the wing tips, the sternlight at the tail.
+// A seaplane shows the lights of a power-driven vessel where an aircraft shows hers (Rule 31): the
+// sidelights at the wing tips, the masthead light white at the top of the tail fin, the sternlight at the
+// tail. With a second masthead light, the forward one stands on a short mast over the wing, lower than the
+// one on the fin.
 Vessel seaplaneVessel(const PictureDescription& d)
 {
     using namespace airframe;
     Night n;
     n.v.airframe = true;
     n.v.superstructure = false;
-    constexpr double kLightMast = 24;
     constexpr int kLightMastY = kWingY - 8;
+    constexpr int kFinLightY = kFinTop - 6;
     constexpr int kTailLightY = 117;
     if (isUnderway(d.state)) {
-        n.add(C::White, Arc::Masthead, kLightMast, 0, kLightMastY, "masthead light", Role::Masthead);
-        if (d.length >= 50 || d.options.aftMast)
-            n.add(C::White, Arc::Masthead, kTail - 4, 0, kFinTop - 6, "after masthead light", Role::AfterMasthead);
+        if (d.length >= 50 || d.options.aftMast) {
+            n.add(C::White, Arc::Masthead, kLightMast, 0, kLightMastY, "masthead light", Role::Masthead);
+            n.add(C::White, Arc::Masthead, kTail - 4, 0, kFinLightY, "after masthead light", Role::AfterMasthead);
+        } else {
+            n.add(C::White, Arc::Masthead, kTail - 4, 0, kFinLightY, "masthead light", Role::Masthead);
+        }
         n.add(C::Green, Arc::Starboard, kWingFront, kWingTip, kWingY, "starboard sidelight", Role::Sidelight);
         n.add(C::Red, Arc::Port, kWingFront, -kWingTip, kWingY, "port sidelight", Role::Sidelight);
         n.add(C::White, Arc::Stern, kTail, 0, kTailLightY, "sternlight", Role::Stern);
@@ -315,7 +320,8 @@ Vessel dayVessel(const PictureDescription& d)
         v.airframe = true;
         v.superstructure = false;
         if (d.state == State::Anchor)
-            v.shapes.append({ShapeType::Ball, 24, 0, airframe::kWingY - 12, "anchor ball"});  // over the light mast
+            v.shapes.append({ShapeType::Ball, airframe::kLightMast, 0, airframe::kWingY - 12,
+                             "anchor ball"});  // over the light mast
         return v;
     }
     QList<ShapeType> stack;

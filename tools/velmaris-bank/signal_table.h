@@ -91,8 +91,9 @@ inline constexpr double kSailMast = 50;
 // line (row 140). Lengths along the vessel are not to scale.
 inline constexpr int kPixelsPerMetre = 6;
 
-// A seaplane's airframe, in the same coordinates as a hull: a fuselage along the centreline, a high wing
-// with the sidelights at its tips, a fin at the tail and two floats on the water.
+// A seaplane's airframe, in the same coordinates as a hull: a fuselage along the centreline with the
+// propeller at the nose, a high wing with the sidelights at its tips, a fin at the tail and two floats on
+// the water.
 namespace airframe {
 inline constexpr double kNose = 6;
 inline constexpr double kTail = 112;
@@ -106,6 +107,7 @@ inline constexpr double kFloatBack = 92;
 inline constexpr double kFloatT = 24;
 inline constexpr int kFloatTop = 141;
 inline constexpr int kFuselageBottom = 124;
+inline constexpr double kLightMast = 24;  // the short mast over the wing, for a forward masthead or anchor light
 }  // namespace airframe
 
 VesselGroup displayFor(const PictureDescription& description);

@@ -230,7 +230,7 @@ TEST_F(CommandLine, FailuresExitWithOne)
         failure({"import", path("one.gift"), "-o", taken}, taken + " is not a folder"),
         // --format decides over the name and the content.
         failure({"import", src + "/000-001.txt", "-o", path("in"), "--format", "aiken"},
-                src + "/000-001.txt:6: the question at line 1 has no 'ANSWER:' line"),
+                src + "/000-001.txt:1: the question at line 1 has no 'ANSWER:' line"),
         failure({"import", path("nothing.gift"), "-o", path("in")},
                 path("nothing.gift") + " holds no question the bank can hold; nothing was written"),
         {{"import", src + "/000-001.txt", "-o", path("in")},
@@ -329,7 +329,7 @@ TEST_F(CommandLine, EachCommandAndTheFormsOfItsOptions)
 
         {{"import", path("a.gift"), "-o", path("in")},
          0,
-         "wrote " + path("in") + "/000-001-importate.txt: 2 questions, numbers 0 to 1, 0 pictures\n",
+         "wrote " + path("in") + "/000-001-importate.txt: 2 questions, numbers 0 to 1 (from their names), 0 pictures\n",
          QString()},
         {{"import", path("a.aiken"), "-o", path("in"), "--format", "aiken"},
          0,

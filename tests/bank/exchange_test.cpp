@@ -311,7 +311,7 @@ TEST(Gift, EscapesEverySpecialCharacter)
     bank::Question q = trickyQuestions(false)[0];
     const QString gift = QString::fromUtf8(bank::writeGift({q}).bytes);
     EXPECT_TRUE(
-        gift.contains("::000 – Regula 23(a)::Ce arată „două lumini” roșii, la 2\u00a0mile marine\\: "
+        gift.contains("::000 – Regula 23(a)::[plain]Ce arată „două lumini” roșii, la 2\u00a0mile marine\\: "
                       "\\~ \\= \\# \\{ \\} \\\\ ? {\n"))
         << gift.toStdString();
     EXPECT_TRUE(gift.contains("\t~Varianta a) cu 0 \\~ și \\= semne\n"));

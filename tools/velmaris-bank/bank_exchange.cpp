@@ -1,8 +1,14 @@
 #include "velmaris-bank/bank_exchange.h"
 
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QHash>
+#include <QImageReader>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTextDocument>
+#include <QtEndian>
 
 #include <cmath>
 
@@ -16,6 +22,8 @@ namespace bank {
 namespace {
 
 const QString kNameDash = QStringLiteral(" – ");
+// 96 dpi, the resolution of every drawn bank picture.
+constexpr int kBankDotsPerMeter = 3780;
 const QString kRuleWord = QStringLiteral("Regula ");
 
 struct Category {
@@ -79,75 +87,233 @@ QString colregCategory(const QString& rule, qint64 number)
     return QStringLiteral("Altele");
 }
 
-QString htmlToText(const QString& html)
-{
-    static const QRegularExpression comment(QStringLiteral("<!--.*?-->"),
-                                            QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[a-zA-Z]+);"));
-    QString text = html;
-    text.remove(comment);
-    text.replace(tag, QStringLiteral(" "));
+namespace {
 
-    QString decoded;
-    decoded.reserve(text.size());
-    qsizetype at = 0;
-    for (auto it = entity.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        decoded += text.mid(at, m.capturedStart() - at);
-        at = m.capturedEnd();
-        const QString name = m.captured(1);
-        char32_t code = 0;
-        if (name.startsWith(QStringLiteral("#x")) || name.startsWith(QStringLiteral("#X")))
-            code = name.mid(2).toUInt(nullptr, 16);
-        else if (name.startsWith('#'))
-            code = name.mid(1).toUInt();
-        else if (name == "amp")
-            code = '&';
-        else if (name == "lt")
-            code = '<';
-        else if (name == "gt")
-            code = '>';
-        else if (name == "quot")
-            code = '"';
-        else if (name == "apos")
-            code = '\'';
-        else if (name == "nbsp")
-            code = 0xA0;
-        if (code == 0 || code > 0x10FFFF) {
-            decoded += m.captured(0);  // an entity we do not know stays as written
-            continue;
-        }
-        decoded += QString::fromUcs4(&code, 1);
-    }
-    decoded += text.mid(at);
-    return oneLineText(decoded);
+// Qt's HTML parser collapses every Unicode blank, where a browser collapses only the ASCII ones and shows the
+// others (an em space, a narrow no-break space). Such blanks cross the parser as characters of the
+// supplementary private use area that stand for them.
+constexpr char32_t kKeptBlankBase = 0x100000;
+
+bool isAsciiBlank(QChar c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-QStringList textLines(const QByteArray& bytes)
+bool isAsciiLetter(QChar c)
 {
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
-    QStringList lines;
-    const QList<QByteArray> raw = body.split('\n');
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+void requireGui()
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw BankError("reading HTML or Markdown needs a QGuiApplication");
+}
+
+// The document's plain text as one line: the marks Qt leaves for paragraphs, line breaks, table cells and
+// pictures become blanks, a surrogate left alone (from "&#xD800;") the replacement character, as a browser
+// shows it.
+QString documentText(const QTextDocument& document)
+{
+    const QString raw = document.toRawText();
+    QString text;
+    text.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString line = utf8.decode(raw[i]);
-        if (utf8.hasError())
-            throw BankError(QString("line %1: not valid UTF-8").arg(i + 1));
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines << line;
+        const QChar c = raw[i];
+        if (c.isHighSurrogate() && i + 1 < raw.size() && raw[i + 1].isLowSurrogate()) {
+            const char32_t code = QChar::surrogateToUcs4(c, raw[i + 1]);
+            ++i;
+            if (code >= kKeptBlankBase && code < kKeptBlankBase + 0x10000)
+                text += QChar(char16_t(code - kKeptBlankBase));
+            else
+                text += QStringView(raw).mid(i - 1, 2);
+        } else if (c.isSurrogate() || c.isNull()) {
+            text += QChar(QChar::ReplacementCharacter);
+        } else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) ||
+                   c == QChar(0xFDD1) || c == QChar::ObjectReplacementCharacter) {
+            text += ' ';
+        } else {
+            text += c;
+        }
     }
-    return lines;
+    return oneLineText(text);
+}
+
+// Whether Qt decodes the named entity "&name;". Remembered, as a file tends to use the same few many times.
+bool qtDecodes(const QString& name)
+{
+    static QHash<QString, bool> known;
+    if (const auto it = known.constFind(name); it != known.constEnd())
+        return *it;
+    QTextDocument document;
+    document.setUndoRedoEnabled(false);
+    const QString entity = '&' + name + ';';
+    document.setHtml(entity);
+    const bool decodes = document.toRawText() != entity;
+    if (known.size() > 4096)
+        known.clear();  // a file of made-up names does not grow the memory without end
+    known.insert(name, decodes);
+    return decodes;
+}
+
+// The first named entity of the HTML that Qt leaves as written, or empty.
+QString undecodedEntity(const QString& html)
+{
+    static const QRegularExpression entity(QStringLiteral("&([A-Za-z][A-Za-z0-9]{0,31});"));
+    for (auto it = entity.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (!qtDecodes(m.captured(1)))
+            return m.captured(0);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::optional<TextFormat> giftFormat(QStringView tag)
+{
+    if (tag == u"moodle")
+        return TextFormat::Moodle;
+    if (tag == u"html")
+        return TextFormat::Html;
+    if (tag == u"plain")
+        return TextFormat::Plain;
+    if (tag == u"markdown")
+        return TextFormat::Markdown;
+    return std::nullopt;
+}
+
+QString htmlToText(const QString& html, QString* problem)
+{
+    // As a browser's tokenizer: '<' opens markup only before a letter, '/', '!' or '?' ("<50 m" is text, which
+    // Qt would take for a tag), and '&' may start an entity. Text without either needs no parser.
+    if (!html.contains('<') && !html.contains('&'))
+        return oneLineText(html);
+    QString prepared;
+    prepared.reserve(html.size() + 16);
+    bool markup = false;
+    for (qsizetype i = 0; i < html.size(); ++i) {
+        const QChar c = html[i];
+        if (c == '<') {
+            const QChar next = i + 1 < html.size() ? html[i + 1] : QChar();
+            if (isAsciiLetter(next) || next == '/' || next == '!' || next == '?') {
+                prepared += c;
+                markup = true;
+            } else {
+                prepared += QStringLiteral("&lt;");
+            }
+        } else if (c == '&') {
+            prepared += c;
+            markup = true;
+        } else if (c.isSpace() && !isAsciiBlank(c) && c != QChar::Nbsp && c != QChar::LineSeparator &&
+                   c != QChar::ParagraphSeparator) {
+            const char32_t kept = kKeptBlankBase + c.unicode();
+            prepared += QChar::highSurrogate(kept);
+            prepared += QChar::lowSurrogate(kept);
+        } else {
+            prepared += c;
+        }
+    }
+    if (!markup)
+        return oneLineText(html);
+    requireGui();
+    if (problem && problem->isEmpty()) {
+        const QString unknown = undecodedEntity(html);
+        if (!unknown.isEmpty())
+            *problem =
+                QString("'%1' is an HTML entity that cannot be decoded; write the character itself").arg(unknown);
+    }
+    QTextDocument document;
+    document.setUndoRedoEnabled(false);
+    document.setHtml(prepared);
+    return documentText(document);
+}
+
+QString displayedText(const QString& text, TextFormat format, QString* problem)
+{
+    switch (format) {
+        case TextFormat::Plain:
+            return oneLineText(text);
+        case TextFormat::Markdown: {
+            requireGui();
+            QTextDocument document;
+            document.setUndoRedoEnabled(false);
+#if QT_CONFIG(textmarkdownreader)
+            document.setMarkdown(text);
+#else
+            document.setPlainText(text);  // a Qt built without Markdown shows the marks as written
+#endif
+            return documentText(document);
+        }
+        case TextFormat::Moodle:
+        case TextFormat::Html:
+            break;
+    }
+    return htmlToText(text, problem);
+}
+
+TextLines::TextLines(const QByteArray& bytes) : rest_(bytes)
+{
+    if (rest_.startsWith("\xEF\xBB\xBF"))
+        rest_ = rest_.sliced(3);
+    if (!rest_.contains('\n') && rest_.contains('\r'))
+        separator_ = '\r';
+}
+
+bool TextLines::next(QString& line)
+{
+    if (done_)
+        return false;
+    const qsizetype end = rest_.indexOf(separator_);
+    QByteArrayView raw = end < 0 ? rest_ : rest_.first(end);
+    if (end < 0)
+        done_ = true;
+    else
+        rest_ = rest_.sliced(end + 1);
+    if (raw.endsWith('\r'))
+        raw.chop(1);
+    ++number_;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    line = utf8.decode(raw);
+    if (utf8.hasError())
+        throw BankError(QString("line %1: not valid UTF-8").arg(number_));
+    return true;
 }
 
 QString oneLineText(const QString& text)
 {
-    // Only ASCII blanks collapse, as in HTML: a non-breaking space between a number and its unit stays.
-    static const QRegularExpression blanks(QStringLiteral("[ \\t\\r\\n\\f]+"));
+    // Only ASCII blanks and line breaks collapse, as in HTML: a non-breaking space between a number and its unit
+    // stays.
+    static const QRegularExpression blanks(QStringLiteral("[ \\t\\r\\n\\f\\x{2028}\\x{2029}]+"));
     return QString(text).replace(blanks, QStringLiteral(" ")).trimmed();
+}
+
+QString characterProblem(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        const QString code = "U+" + QString::number(c.unicode(), 16).toUpper().rightJustified(4, '0');
+        if (c == QChar(0xFEFF))
+            return QString("the invisible character U+FEFF (byte order mark)");
+        if (c.isSurrogate())
+            return QString("half of a surrogate pair (%1)").arg(code);
+        if (c.category() == QChar::Other_Control)
+            return QString("the control character %1").arg(code);
+    }
+    return {};
+}
+
+std::optional<int> numberFromName(const QString& name)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{3,6})(?: – .+)?$"));
+    const QRegularExpressionMatch m = form.match(name);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1).toInt();
 }
 
 QString correctLetter(ImportedQuestion& q)
@@ -162,6 +328,13 @@ QString correctLetter(ImportedQuestion& q)
         q.problem = QString("%1 answers; the bank needs exactly three").arg(q.answers.size());
         return {};
     }
+    const QString fields[] = {q.text, q.answers[0].text, q.answers[1].text, q.answers[2].text, q.rule};
+    const QString fieldNames[] = {"the question text", "answer a", "answer b", "answer c", "the Rule in its name"};
+    for (int i = 0; i < 5; ++i)
+        if (const QString what = characterProblem(fields[i]); !what.isEmpty()) {
+            q.problem = QString("%1 holds %2").arg(fieldNames[i], what);
+            return {};
+        }
     int correct = -1;
     for (int i = 0; i < 3; ++i) {
         const Answer& a = q.answers[i];
@@ -198,6 +371,62 @@ QImage questionPicture(const Question& q)
     }
 }
 
+namespace {
+
+// Whether a PNG file states its resolution: a pHYs chunk before the image data.
+bool pngStatesResolution(QByteArrayView bytes)
+{
+    qsizetype at = 8;  // the signature
+    while (at + 8 <= bytes.size()) {
+        const quint32 length = qFromBigEndian<quint32>(bytes.data() + at);
+        const QByteArrayView type = bytes.sliced(at + 4, 4);
+        if (type == "pHYs")
+            return true;
+        if (type == "IDAT" || length > quint32(bytes.size()))
+            return false;
+        at += 12 + qsizetype(length);
+    }
+    return false;
+}
+
+}  // namespace
+
+QImage readPicture(QByteArrayView bytes, const QString& name, QString& problem)
+{
+    const QByteArray data = bytes.toByteArray();
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    const QString unreadable =
+        QString("the picture '%1' is not a PNG, JPEG, GIF or BMP picture that can be read").arg(name);
+    if (format != "png" && format != "jpeg" && format != "gif" && format != "bmp") {
+        problem = unreadable;
+        return {};
+    }
+    const QSize size = reader.size();
+    if (size.width() > kMaxImportedPictureSide || size.height() > kMaxImportedPictureSide) {
+        problem = QString("the picture '%1' is too large: %2 × %3 pixels, where the limit is %4 × %4 pixels")
+                      .arg(name)
+                      .arg(size.width())
+                      .arg(size.height())
+                      .arg(kMaxImportedPictureSide);
+        return {};
+    }
+    QImage image;
+    if (!size.isValid() || !reader.read(&image) || image.isNull()) {
+        problem = unreadable;
+        return {};
+    }
+    const bool stated = format == "bmp" || (format == "png" && pngStatesResolution(bytes));
+    if (!stated || image.dotsPerMeterX() <= 0 || image.dotsPerMeterY() <= 0) {
+        image.setDotsPerMeterX(kBankDotsPerMeter);
+        image.setDotsPerMeterY(kBankDotsPerMeter);
+    }
+    return image;
+}
+
 QByteArray bankPicture(const QImage& picture)
 {
     QImage image = picture.convertToFormat(QImage::Format_ARGB32);
@@ -215,6 +444,9 @@ QByteArray bankPicture(const QImage& picture)
         image = image.scaled(image.size().scaled(limit, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)),
                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
+    // A new image has the machine's resolution; the file keeps the picture's own.
+    image.setDotsPerMeterX(picture.dotsPerMeterX());
+    image.setDotsPerMeterY(picture.dotsPerMeterY());
     return store::encodeBmp(image);
 }
 

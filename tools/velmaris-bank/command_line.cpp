@@ -41,15 +41,21 @@ Usage:
       Writes the questions of a database or a source folder for Moodle. moodle-xml: one single-answer
       multiple-choice question per bank question, named by its number and Rule, in a category per Part of
       the Rules, variants in a) b) c) order, pictures embedded as PNG. gift and aiken carry text only:
-      questions answered from their picture are left out and counted on standard error. An existing OUT
-      is refused unless --force.
+      questions answered from their picture are left out and counted on standard error. gift marks with
+      [plain] the texts Moodle would otherwise read as HTML or as a weight; aiken, which has no escapes,
+      leaves out (and counts) a question that starts like an answer or an ANSWER line. An existing OUT is
+      refused unless --force.
   velmaris-bank import FILE -o DIR [--first N] [--skip-invalid] [--format moodle-xml|gift|aiken]
       Turns the questions of a Moodle XML, GIFT or Aiken file (told apart by name and content unless
-      --format) into a new source file in DIR, numbered after the highest number in DIR or from N. Only
-      multiple-choice questions with exactly three answers, one fully correct, can be held; the others are
-      reported with their name and line, and nothing is written unless --skip-invalid, which writes the
-      valid ones. Pictures become 24-bit BMP files in DIR/pictures, made smaller to fit the picture view
-      (170 x 474) when they are larger. A malformed file writes nothing.
+      --format) into a new source file in DIR, reading them as Moodle does: HTML with every entity decoded,
+      GIFT's [html] [moodle] [plain] [markdown] tags, Moodle XML's old <image> fields, Aiken's A)Unu.
+      Questions named as export names them (131 - Regula 23(a)) keep their numbers when all are free;
+      the others are numbered after the highest number in DIR, or from N. Only multiple-choice questions
+      with exactly three answers, one fully correct, can be held; the others, and texts a source cannot
+      hold (a byte order mark, control characters), are reported with their name and line, and nothing is
+      written unless --skip-invalid, which writes the valid ones. Pictures (PNG, JPEG, GIF, BMP, at most
+      4096 x 4096) become 24-bit BMP files in DIR/pictures at their resolution, made smaller to fit the
+      picture view (170 x 474) when they are larger. A malformed file writes nothing.
   velmaris-bank print FILE|SOURCES -o OUT.pdf [--force] [--sheet --seed S] [--mono]
       Prints the bank as an A4 PDF: a title page, every question with its number, Rule, variants and
       picture, never split across pages, and the answer key at the end. With --sheet, a test sheet of 30
@@ -190,7 +196,7 @@ struct Command {
     const char* name;
     QList<QCommandLineOption> options;
     int (*run)(const Arguments& args);
-    bool gui = false;  // draws text (see needsGui)
+    bool gui = false;  // draws text or reads HTML (see needsGui)
 };
 
 const QList<Command>& commandList()
@@ -199,7 +205,7 @@ const QList<Command>& commandList()
         {"build", {kOutput, kForce}, build},
         {"check", {}, check},
         {"export", {kOutput, kFormat, kForce}, exportBank},
-        {"import", {kOutput, kFormat, kFirst, kSkipInvalid}, importFile},
+        {"import", {kOutput, kFormat, kFirst, kSkipInvalid}, importFile, true},
         {"print", {kOutput, kForce, kSheet, kSeed, kMono}, print, true},
     };
     return list;

@@ -123,34 +123,36 @@ int exportToFormat(const ExportToFormat& request)
     if (!bank)
         return kFailed;
     QByteArray bytes;
-    QList<qint64> leftOut;
+    TextExport text;
     switch (request.format) {
         case ExchangeFormat::MoodleXml:
             bytes = writeMoodleXml(bank->questions);
             break;
-        case ExchangeFormat::Gift: {
-            TextExport e = writeGift(bank->questions);
-            bytes = e.bytes;
-            leftOut = e.leftOut;
+        case ExchangeFormat::Gift:
+            text = writeGift(bank->questions);
+            bytes = text.bytes;
             break;
-        }
-        case ExchangeFormat::Aiken: {
-            TextExport e = writeAiken(bank->questions);
-            bytes = e.bytes;
-            leftOut = e.leftOut;
+        case ExchangeFormat::Aiken:
+            text = writeAiken(bank->questions);
+            bytes = text.bytes;
             break;
-        }
     }
     writeFile(request.output, bytes);
-    if (!leftOut.isEmpty()) {
-        QStringList numbers;
-        for (const qint64 n : leftOut)
-            numbers << QString::number(n);
-        err() << leftOut.size() << " question(s) left out: their picture is needed to answer them and "
-              << formatName(request.format) << " carries text only (" << numbers.join(' ') << ")\n";
-    }
-    out() << "wrote " << request.output << ": " << bank->questions.size() - leftOut.size() << " questions, "
-          << bytes.size() << " bytes, in " << seconds(clock) << " s\n";
+    const auto numbers = [](const QList<qint64>& list) {
+        QStringList words;
+        for (const qint64 n : list)
+            words << QString::number(n);
+        return words.join(' ');
+    };
+    if (!text.leftOut.isEmpty())
+        err() << text.leftOut.size() << " question(s) left out: their picture is needed to answer them and "
+              << formatName(request.format) << " carries text only (" << numbers(text.leftOut) << ")\n";
+    if (!text.misread.isEmpty())
+        err() << text.misread.size() << " question(s) left out: Moodle would read their text as an answer or an "
+              << "ANSWER line, or skip it, and " << formatName(request.format) << " has no escapes ("
+              << numbers(text.misread) << ")\n";
+    out() << "wrote " << request.output << ": " << bank->questions.size() - text.leftOut.size() - text.misread.size()
+          << " questions, " << bytes.size() << " bytes, in " << seconds(clock) << " s\n";
     return 0;
 }
 
@@ -171,8 +173,8 @@ int importFile(const Import& request)
     }
     const ImportResult result = writeImported(read, request.folder, request.first);
     out() << "wrote " << QFileInfo(request.folder).filePath() << "/" << result.file << ": " << read.valid.size()
-          << " questions, numbers " << result.first << " to " << result.last << ", " << result.pictures.size()
-          << " pictures";
+          << " questions, numbers " << result.first << " to " << result.last
+          << (result.numbersFromNames ? " (from their names)" : "") << ", " << result.pictures.size() << " pictures";
     if (!read.invalid.isEmpty())
         out() << "; " << read.invalid.size() << " skipped";
     out() << "\n";

@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <iterator>
+
 #include "velmaris-bank/bank_error.h"
 
 namespace bank {
@@ -64,6 +67,20 @@ qsizetype findUnescapedPair(const QString& text, const QString& pair, qsizetype 
     return -1;
 }
 
+// A leading format tag ("[html]") taken off a trimmed text, as Moodle takes it: only the four names it knows,
+// written exactly so; anything else stays text and the fallback holds.
+TextFormat takeFormat(QString& text, TextFormat fallback)
+{
+    if (!text.startsWith('['))
+        return fallback;
+    const qsizetype end = text.indexOf(']');
+    const std::optional<TextFormat> format = end < 0 ? std::nullopt : giftFormat(QStringView(text).mid(1, end - 1));
+    if (!format)
+        return fallback;
+    text = text.mid(end + 1).trimmed();
+    return *format;
+}
+
 class QuestionParser {
 public:
     QuestionParser(const QString& block, int line) : block_(block), line_(line) {}
@@ -71,19 +88,13 @@ public:
     ImportedQuestion parse()
     {
         q_.line = line_;
-        QString rest = block_;
+        QString rest = block_.trimmed();
         if (rest.startsWith(QStringLiteral("::"))) {
             const qsizetype end = findUnescapedPair(rest, QStringLiteral("::"), 2);
             if (end < 0)
                 malformed("the title '::' is not closed");
             q_.name = oneLineText(unescaped(rest.mid(2, end - 2)));
-            rest = rest.mid(end + 2);
-        }
-        QString format;
-        static const QRegularExpression formatTag(QStringLiteral("^\\s*\\[(html|moodle|plain|markdown)\\]"));
-        if (const QRegularExpressionMatch m = formatTag.match(rest); m.hasMatch()) {
-            format = m.captured(1);
-            rest = rest.mid(m.capturedEnd());
+            rest = rest.mid(end + 2).trimmed();
         }
         const qsizetype open = findUnescaped(rest, QStringLiteral("{}"));
         if (open >= 0 && rest[open] == '}')
@@ -94,20 +105,25 @@ public:
         if (close >= 0 && findUnescaped(rest, QStringLiteral("{}"), close + 1) >= 0)
             malformed("more than one answer block in a question");
 
-        const QString before = open < 0 ? rest : rest.left(open);
-        const QString after = close < 0 ? QString() : rest.mid(close + 1);
-        QString text = clean(before, format);
-        if (!oneLineText(after).isEmpty())
-            text = text + " _____ " + clean(after, format);  // a missing-word question
-        q_.text = oneLineText(text);
+        // Moodle's reading: the answer block taken out of the text, "_____" in its place when text follows it
+        // (a missing-word question), then the format tag at the start of what is left.
+        QString stem = rest;
+        if (open >= 0) {
+            const QString after = rest.mid(close + 1);
+            stem = rest.left(open) + (after.trimmed().isEmpty() ? QString() : QStringLiteral("_____") + after);
+        }
+        stem = stem.trimmed();
+        format_ = takeFormat(stem, TextFormat::Moodle);
+        q_.text = text(stem, format_);
         q_.rule = ruleFromName(q_.name);
+        q_.number = numberFromName(q_.name);
         if (q_.name.isEmpty())
             q_.name = q_.text.left(40);
         if (open < 0) {
             q_.problem = "a description without answers, not a question";
             return q_;
         }
-        answers(rest.mid(open + 1, close - open - 1), format);
+        answers(rest.mid(open + 1, close - open - 1));
         return q_;
     }
 
@@ -117,17 +133,22 @@ private:
         throw BankError(QString("line %1: %2").arg(line_).arg(what));
     }
 
-    static QString clean(const QString& text, const QString& format)
+    // A text as Moodle shows it; an entity it cannot decode becomes the question's problem.
+    QString text(const QString& raw, TextFormat format)
     {
-        const QString plain = unescaped(text);
-        return format == "html" ? htmlToText(plain) : oneLineText(plain);
+        QString problem;
+        const QString shown = displayedText(unescaped(raw), format, &problem);
+        if (q_.problem.isEmpty())
+            q_.problem = problem;
+        return shown;
     }
 
-    void answers(const QString& body, const QString& format)
+    void answers(const QString& body)
     {
         const QString inside = body.trimmed();
         static const QRegularExpression trueFalse(QStringLiteral("^(T|F|TRUE|FALSE)(#.*)?$"),
                                                   QRegularExpression::DotMatchesEverythingOption);
+        // The question's kind, decided as Moodle decides it.
         if (inside.isEmpty()) {
             q_.problem = "an essay question, not multiple choice";
             return;
@@ -136,48 +157,73 @@ private:
             q_.problem = "a numerical question, not multiple choice";
             return;
         }
-        if (trueFalse.match(inside).hasMatch()) {
-            q_.problem = "a true/false question, not multiple choice";
-            return;
-        }
-        bool anyWrong = false;
-        qsizetype at = findUnescaped(inside, QStringLiteral("=~"));
-        if (at != 0) {
-            q_.problem = "the answer block does not start with '=' or '~'";
-            return;
-        }
-        while (at >= 0) {
-            const qsizetype next = findUnescaped(inside, QStringLiteral("=~"), at + 1);
-            const QString item = inside.mid(at + 1, next < 0 ? -1 : next - at - 1);
-            const bool right = inside[at] == '=';
-            anyWrong = anyWrong || !right;
-            if (findUnescapedPair(item, QStringLiteral("->"), 0) >= 0) {
+        if (findUnescaped(inside, QStringLiteral("~")) < 0) {
+            if (findUnescaped(inside, QStringLiteral("=")) >= 0 &&
+                findUnescapedPair(inside, QStringLiteral("->"), 0) >= 0)
                 q_.problem = "a matching question, not multiple choice";
-                return;
-            }
-            Answer a;
-            a.fraction = right ? 1.0 : 0.0;
-            QString answer = item;
-            const qsizetype feedback = findUnescaped(answer, QStringLiteral("#"));
-            if (feedback >= 0)
-                answer = answer.left(feedback);
-            static const QRegularExpression weight(QStringLiteral("^\\s*%(-?[0-9]+(?:[.,][0-9]+)?)%"));
-            if (const QRegularExpressionMatch m = weight.match(answer); m.hasMatch()) {
-                a.fraction = QString(m.captured(1)).replace(',', '.').toDouble() / 100.0;
-                answer = answer.mid(m.capturedEnd());
-            }
-            a.text = clean(answer, format);
-            q_.answers.append(a);
-            at = next;
+            else if (trueFalse.match(inside).hasMatch())
+                q_.problem = "a true/false question, not multiple choice";
+            else
+                q_.problem = "a short-answer question, not multiple choice";
+            return;
         }
-        if (!anyWrong)
-            q_.problem = "a short-answer question, not multiple choice";
+        // Answers start at each '~' or '='; text before the first is an answer too, a wrong one.
+        QStringList items;
+        qsizetype from = 0;
+        for (qsizetype at = findUnescaped(inside, QStringLiteral("=~")); at >= 0;
+             at = findUnescaped(inside, QStringLiteral("=~"), at + 1)) {
+            items << inside.mid(from, at - from);
+            from = inside[at] == '~' ? at + 1 : at;
+        }
+        items << inside.mid(from);
+        if (items.first().trimmed().isEmpty())
+            items.removeFirst();
+        for (const QString& each : items) {
+            QString item = each.trimmed();
+            Answer a;
+            if (item.startsWith('=')) {
+                a.fraction = 1.0;
+                item = item.mid(1);
+            } else if (const QRegularExpressionMatch m = weight().match(item); m.hasMatch()) {
+                // The weight is what stands between the two '%', as Moodle's reader takes it.
+                const qsizetype second = item.indexOf('%', 1);
+                bool ok = false;
+                const double percent = item.mid(1, second - 1).toDouble(&ok);
+                a.fraction = ok ? percent / 100.0 : 0.0;
+                item = item.mid(second + 1);
+            }
+            const qsizetype feedback = findUnescaped(item, QStringLiteral("#"));
+            QString answer = (feedback >= 0 ? item.left(feedback) : item).trimmed();
+            const TextFormat format = takeFormat(answer, format_);
+            a.text = text(answer, format);
+            q_.answers.append(a);
+        }
+    }
+
+    // Moodle's answer weight: "%50%", "%-33.33333%", "%100%".
+    static const QRegularExpression& weight()
+    {
+        static const QRegularExpression form(QStringLiteral("^%-*([0-9]{1,2})\\.?([0-9]*)%"));
+        return form;
     }
 
     QString block_;
     int line_;
+    TextFormat format_ = TextFormat::Moodle;
     ImportedQuestion q_;
 };
+
+// The texts of one question as a GIFT writer must mark them.
+bool startsWithFormatTag(const QString& text)
+{
+    const qsizetype end = text.indexOf(']');
+    return text.startsWith('[') && end > 0 && giftFormat(QStringView(text).mid(1, end - 1));
+}
+
+bool htmlWouldChange(const QString& text)
+{
+    return text.contains('<') || text.contains('&');
+}
 
 }  // namespace
 
@@ -196,12 +242,21 @@ TextExport writeGift(const QList<Question>& questions)
             text += "\n$CATEGORY: $course$/top/RIPPAM/" + c + "\n";
             category = c;
         }
-        const QString variants[] = {q.sol1, q.sol2, q.sol3};
-        text += "\n::" + escaped(exchangeName(q.number, q.r1)) + "::" + escaped(oneLineText(q.text)) + " {\n";
-        for (int i = 0; i < 3; ++i)
-            text += QString("\t%1%2\n")
+        const QString stem = oneLineText(q.text);
+        const QString variants[] = {oneLineText(q.sol1), oneLineText(q.sol2), oneLineText(q.sol3)};
+        // Answers take the question's format: one "[plain]" keeps all four texts as they are.
+        const bool plain = startsWithFormatTag(stem) ||
+                           std::any_of(std::begin(variants), std::end(variants), htmlWouldChange) ||
+                           htmlWouldChange(stem);
+        text +=
+            "\n::" + escaped(exchangeName(q.number, q.r1)) + "::" + (plain ? "[plain]" : "") + escaped(stem) + " {\n";
+        for (int i = 0; i < 3; ++i) {
+            const bool tagged = variants[i].startsWith('%') || startsWithFormatTag(variants[i]);
+            text += QString("\t%1%2%3\n")
                         .arg(q.rb == QString(QChar('A' + i)) ? '=' : '~')
-                        .arg(escaped(oneLineText(variants[i])));
+                        .arg(tagged ? "[plain]" : "")
+                        .arg(escaped(variants[i]));
+        }
         text += "}\n";
     }
     out.bytes = text.toUtf8();
@@ -210,7 +265,7 @@ TextExport writeGift(const QList<Question>& questions)
 
 QList<ImportedQuestion> readGift(const QByteArray& bytes)
 {
-    const QStringList lines = textLines(bytes);
+    TextLines lines(bytes);
     QList<ImportedQuestion> questions;
     QStringList block;
     int blockLine = 0;
@@ -220,8 +275,8 @@ QList<ImportedQuestion> readGift(const QByteArray& bytes)
         questions.append(QuestionParser(block.join('\n'), blockLine).parse());
         block.clear();
     };
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString& line = lines[i];
+    QString line;
+    while (lines.next(line)) {
         const QString trimmed = line.trimmed();
         if (trimmed.startsWith(QStringLiteral("//")))
             continue;
@@ -232,7 +287,7 @@ QList<ImportedQuestion> readGift(const QByteArray& bytes)
         if (block.isEmpty() && trimmed.startsWith(QStringLiteral("$CATEGORY:")))
             continue;  // the bank files questions by their number, not by category
         if (block.isEmpty())
-            blockLine = int(i + 1);
+            blockLine = lines.number();
         block << line;
     }
     finish();

@@ -8,6 +8,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <optional>
+
 #include "velmaris-bank/bank_error.h"
 
 namespace bank {
@@ -128,6 +130,18 @@ struct Text {
     bool badFile = false;
 };
 
+// Base64 as Moodle decodes it: line breaks and blanks inside are allowed, anything else outside the alphabet
+// is not.
+std::optional<QByteArray> fromBase64(const QString& text)
+{
+    QByteArray data = text.toLatin1();
+    data.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; });
+    const auto decoded = QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    return *decoded;
+}
+
 void skipElement(QXmlStreamReader& xml)
 {
     xml.skipCurrentElement();
@@ -143,8 +157,7 @@ Text readText(QXmlStreamReader& xml)
         } else if (xml.name() == u"file") {
             const QString name = xml.attributes().value("name").toString();
             const QString encoding = xml.attributes().value("encoding").toString();
-            const QByteArray data = xml.readElementText().toLatin1();
-            const auto decoded = QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors);
+            const std::optional<QByteArray> decoded = fromBase64(xml.readElementText());
             if (encoding != "base64" || !decoded)
                 t.badFile = true;
             else
@@ -156,16 +169,23 @@ Text readText(QXmlStreamReader& xml)
     return t;
 }
 
-// The plain text of a field in any of Moodle's text formats.
-QString plainText(const Text& t)
+// The plain text of a field in any of Moodle's text formats; an entity that cannot be decoded sets problem.
+QString plainText(const Text& t, QString& problem)
 {
+    TextFormat format = TextFormat::Html;  // "html", "moodle_auto_format" and a field without a format
     if (t.format == "plain_text")
-        return oneLineText(t.text);
-    return htmlToText(t.text);
+        format = TextFormat::Plain;
+    else if (t.format == "markdown")
+        format = TextFormat::Markdown;
+    QString found;
+    const QString text = displayedText(t.text, format, &found);
+    if (problem.isEmpty())
+        problem = found;
+    return text;
 }
 
 // The picture the question text shows, if any; sets problem when it cannot be taken.
-QImage pictureOf(const Text& t, QString& problem)
+QByteArray pictureOf(const Text& t, QString& problem)
 {
     static const QRegularExpression image(QStringLiteral("<img\\b[^>]*\\bsrc\\s*=\\s*[\"']([^\"']*)[\"']"),
                                           QRegularExpression::CaseInsensitiveOption);
@@ -188,12 +208,10 @@ QImage pictureOf(const Text& t, QString& problem)
         problem = QString("the picture '%1' is missing from the file").arg(name);
         return {};
     }
-    QImage picture;
-    if (!picture.loadFromData(t.files.value(name))) {
-        problem = QString("the picture '%1' is not a PNG, JPEG, GIF or BMP picture that can be read").arg(name);
+    const QByteArray bytes = t.files.value(name);
+    if (readPicture(bytes, name, problem).isNull())
         return {};
-    }
-    return picture;
+    return bytes;
 }
 
 ImportedQuestion readQuestion(QXmlStreamReader& xml, const QString& type, int line)
@@ -203,14 +221,22 @@ ImportedQuestion readQuestion(QXmlStreamReader& xml, const QString& type, int li
     Text text;
     QString single = "true";
     bool pictureInAnswer = false;
+    QString oldImageName;
+    QString oldImageData;
+    QString textProblem;
     while (xml.readNextStartElement()) {
         const auto name = xml.name();
         if (name == u"name") {
-            q.name = plainText(readText(xml));
+            QString ignored;  // a name is only shown in messages
+            q.name = plainText(readText(xml), ignored);
         } else if (name == u"questiontext") {
             text = readText(xml);
         } else if (name == u"single") {
             single = xml.readElementText().trimmed();
+        } else if (name == u"image") {
+            oldImageName = xml.readElementText().trimmed();
+        } else if (name == u"image_base64") {
+            oldImageData = xml.readElementText();
         } else if (name == u"answer") {
             Answer a;
             bool ok = false;
@@ -219,14 +245,29 @@ ImportedQuestion readQuestion(QXmlStreamReader& xml, const QString& type, int li
                 a.fraction = 0;
             const Text t = readText(xml);
             pictureInAnswer = pictureInAnswer || !t.files.isEmpty() || t.text.contains(QStringLiteral("<img"));
-            a.text = plainText(t);
+            a.text = plainText(t, textProblem);
             q.answers.append(a);
         } else {
             skipElement(xml);
         }
     }
-    q.text = plainText(text);
+    // Moodle still reads the picture fields of its old format: the file is added to the question text and
+    // shown after it.
+    if (!oldImageName.isEmpty() && !oldImageData.trimmed().isEmpty()) {
+        const QString file = QString(oldImageName).replace('/', '_');
+        const std::optional<QByteArray> decoded = fromBase64(oldImageData);
+        if (decoded)
+            text.files.insert(file, *decoded);
+        else
+            text.badFile = true;
+        text.text +=
+            QString(R"( <img src="@@PLUGINFILE@@/%1" />)").arg(QString::fromLatin1(QUrl::toPercentEncoding(file)));
+    } else if (!oldImageName.isEmpty()) {
+        q.problem = QString("the picture '%1' is not embedded in the file").arg(oldImageName);
+    }
+    q.text = plainText(text, textProblem);
     q.rule = ruleFromName(q.name);
+    q.number = numberFromName(q.name);
     if (q.name.isEmpty())
         q.name = q.text.left(40);
     if (type != "multichoice") {
@@ -243,6 +284,8 @@ ImportedQuestion readQuestion(QXmlStreamReader& xml, const QString& type, int li
             return q;
         }
     }
+    if (!q.problem.isEmpty())
+        return q;
     if (text.badFile) {
         q.problem = "a file of the question text is not valid base64";
         return q;
@@ -252,6 +295,8 @@ ImportedQuestion readQuestion(QXmlStreamReader& xml, const QString& type, int li
         return q;
     }
     q.picture = pictureOf(text, q.problem);
+    if (q.problem.isEmpty())
+        q.problem = textProblem;
     return q;
 }
 
@@ -281,7 +326,15 @@ QByteArray writeMoodleXml(const QList<Question>& questions)
 
 QList<ImportedQuestion> readMoodleXml(const QByteArray& bytes)
 {
-    QXmlStreamReader xml(bytes);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readMoodleXmlFrom(buffer);
+}
+
+QList<ImportedQuestion> readMoodleXmlFrom(QIODevice& device)
+{
+    QXmlStreamReader xml(&device);
     QList<ImportedQuestion> questions;
     if (!xml.readNextStartElement() || xml.name() != u"quiz") {
         if (xml.hasError())

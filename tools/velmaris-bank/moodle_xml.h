@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QList>
 
 #include "velmaris-bank/bank_exchange.h"
@@ -15,7 +16,11 @@ namespace bank {
 QByteArray writeMoodleXml(const QList<Question>& questions);
 
 // The questions of a Moodle XML file. Throws BankError naming the line when the file is not well-formed XML or
-// not a <quiz>; questions the bank cannot hold come back with their problem set.
+// not a <quiz>; questions the bank cannot hold come back with their problem set. Texts are read in their format
+// (html, moodle_auto_format, plain_text, markdown); a picture comes from an <img> of the question text and its
+// <file>, or from the old <image> and <image_base64> fields, which Moodle still reads.
 QList<ImportedQuestion> readMoodleXml(const QByteArray& bytes);
+// The same, read from a device as it goes, so that a large file is not held in memory.
+QList<ImportedQuestion> readMoodleXmlFrom(QIODevice& device);
 
 }  // namespace bank

@@ -421,36 +421,43 @@ QList<SourceFile> writeSourceFiles(const QList<SourceRecord>& records)
     QList<SourceFile> files;
     for (const QString& name : order) {
         const QList<const SourceRecord*>& group = byFile[name];
-        QStringList lines;
+        // Written line by line into the bytes: an import of a large file is not held again as lines.
+        QByteArray bytes;
+        bool firstLine = true;
+        const auto put = [&](const QString& line) {
+            if (!firstLine)
+                bytes.append('\n');
+            bytes.append(line.toUtf8());
+            firstLine = false;
+        };
         for (qsizetype i = 0; i < group.size(); ++i) {
             const SourceRecord& r = *group[i];
             QStringList lead = r.layout.lead.value_or(i == 0 ? QStringList() : QStringList{QString()});
             if (i > 0 && std::none_of(lead.begin(), lead.end(), isBlank))
                 lead.prepend(QString());  // records stay apart
-            lines += lead;
+            for (const QString& line : lead)
+                put(line);
 
-            QStringList keyLines = {
+            const QString keyLines[] = {
                 QString("NR: %1%2RULE: %3").arg(r.number).arg(r.layout.gap, r.rule),
                 "Q: " + r.question,
                 "a) " + r.a,
                 "b) " + r.b,
                 "c) " + r.c,
                 "OK: " + r.key,
+                r.picture ? "PIC: " + *r.picture : QString(),
             };
-            if (r.picture)
-                keyLines.append("PIC: " + *r.picture);
-            int written = 0;
-            for (const QString& line : keyLines) {
-                lines.append(line);
-                ++written;
+            const int count = r.picture ? 7 : 6;
+            for (int written = 1; written <= count; ++written) {
+                put(keyLines[written - 1]);
                 for (const auto& [position, text] : r.layout.inner)
                     if (position == written)
-                        lines.append(text);
+                        put(text);
             }
         }
         const Layout& last = group.last()->layout;
-        lines += last.tail;
-        QByteArray bytes = lines.join('\n').toUtf8();
+        for (const QString& line : last.tail)
+            put(line);
         if (last.finalNewline)
             bytes.append('\n');
         if (group.first()->layout.bom)

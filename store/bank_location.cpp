@@ -16,6 +16,7 @@
 #include "store/bank_files.h"
 #include "store/bank_lock.h"
 #include "store/error.h"
+#include "store/schema.h"
 #include "store/sqlite_handle.h"
 #include "store/statement.h"
 
@@ -105,7 +106,7 @@ Examined examine(const std::string& path, bool thorough)
             found.damage = result.empty() ? std::string("quick_check") : result;
     }
     if (found.damage.empty())
-        found.version = static_cast<int>(pragmaNumber(db, "PRAGMA user_version"));
+        found.version = contentStamp(pragmaNumber(db, "PRAGMA user_version"));
     sqlite3_close(db);
     // quick_check heads its list with the schema's name, which tells the user nothing.
     const std::string head = "*** in database main *** ";
@@ -410,7 +411,7 @@ int bankVersion(const std::string& path)
     if (db.ok()) {
         Statement statement(db.get(), "PRAGMA user_version");
         if (statement.step() == Statement::Step::Row)
-            version = static_cast<int>(statement.integer(0));
+            version = contentStamp(statement.integer(0));
     }
     return version;
 }

@@ -258,7 +258,9 @@ Overview loadOverview(store::Database& data)
     return overview;
 }
 
-int recordTest(store::Database& data, const GradedTest& test)
+namespace {
+
+int record(store::Database& data, const GradedTest& test)
 {
     store::Connection& connection = data.conColreg;
     // Opens the file read-write once it has proved sound; a file that has not is never written.
@@ -300,6 +302,18 @@ int recordTest(store::Database& data, const GradedTest& test)
     }
     transaction.commit();
     return id;
+}
+
+}  // namespace
+
+int recordTest(store::Database& data, const GradedTest& test)
+{
+    try {
+        return record(data, test);
+    } catch (const store::Error& e) {
+        // The cadet reads this after the grade: the grade stands, only its record is missing.
+        throw store::Error(std::string("Rezultatul testului nu a fost înregistrat. ") + e.what());
+    }
 }
 
 void saveStudent(store::Database& data, const QString& nume, const QString& prenume, const QString& grupa)

@@ -1,5 +1,9 @@
 #include "store/schema.h"
 
+#include <string>
+
+#include "store/statement.h"
+
 namespace store {
 
 std::string_view schemaSql()
@@ -28,6 +32,57 @@ const std::vector<std::string_view>& presentedFieldOrder(std::string_view table)
     if (table == "ManInt")
         return scratch;
     return none;
+}
+
+int contentStamp(long long userVersion)
+{
+    // A negative value (an unreadable stamp, or one no Velmaris wrote) is no stamp.
+    if (userVersion < 0)
+        return -1;
+    return static_cast<int>(userVersion & ((1LL << kContentStampBits) - 1));
+}
+
+int schemaLevel(long long userVersion)
+{
+    if (userVersion < 0)
+        return -1;
+    return static_cast<int>(userVersion >> kContentStampBits);
+}
+
+long long userVersionFor(int stamp, int level)
+{
+    return (static_cast<long long>(level) << kContentStampBits) | stamp;
+}
+
+int schemaLevelOf(sqlite3* db)
+{
+    Statement statement(db, "PRAGMA user_version");
+    if (!statement.ok() || statement.step() != Statement::Step::Row)
+        return -1;
+    return schemaLevel(statement.integer(0));
+}
+
+bool raiseSchema(sqlite3* db)
+{
+    Statement read(db, "PRAGMA user_version");
+    if (!read.ok() || read.step() != Statement::Step::Row)
+        return false;
+    const long long version = read.integer(0);
+    read.reset();
+    const int level = schemaLevel(version);
+    if (level >= kCurrentSchemaLevel)
+        return true;
+    // Level 0 to 1. ADD COLUMN leaves every row as it is (the new fields read NULL in older rows).
+    const std::string script = R"sql(
+ALTER TABLE Rezultate ADD COLUMN Corecte INTEGER;
+ALTER TABLE Rezultate ADD COLUMN Gresite INTEGER;
+ALTER TABLE Rezultate ADD COLUMN Exersare INTEGER;
+CREATE TABLE Raspunsuri(Id INTEGER PRIMARY KEY AUTOINCREMENT, Id_Rezultat INTEGER NOT NULL, Nr_Intreb INTEGER,
+                        Regula TEXT, Rb VARCHAR(1), Rd VARCHAR(1));
+)sql";
+    return execute(db, script) &&
+           execute(db, "PRAGMA user_version = " +
+                           std::to_string(userVersionFor(contentStamp(version), kCurrentSchemaLevel)));
 }
 
 }  // namespace store

@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+struct sqlite3;
+
 namespace store {
 
 // The SQL that creates the four tables of Velmaris.mdb and marks the schema version (PRAGMA user_version). Only the
@@ -16,5 +18,29 @@ std::string_view schemaSql();
 // The order in which a cursor presents the fields of one of the program's tables, whatever their order in the
 // file (files made before the picture column moved to the end still open); empty for a table it does not know.
 const std::vector<std::string_view>& presentedFieldOrder(std::string_view table);
+
+// PRAGMA user_version holds two numbers. Its low 16 bits are the bank's content stamp: the bank tool writes
+// it from bank/VERSION, and the user's copy is renewed when the installed bank's stamp is higher. The bits
+// above are the schema level: the tables the program added to files made before them. A copy whose schema
+// was raised keeps its content stamp, so it is still renewed by a newer bank (whose own level may be lower:
+// renewing carries the recorded results over and raises it), and a new content stamp never reads as a
+// schema level.
+constexpr int kContentStampBits = 16;
+int contentStamp(long long userVersion);
+int schemaLevel(long long userVersion);
+long long userVersionFor(int contentStamp, int schemaLevel);
+
+// Level 1: the record of graded tests. Rezultate gains the counts and the practice flag, Raspunsuri holds
+// each judged question of a recorded test.
+constexpr int kResultsSchemaLevel = 1;
+constexpr int kCurrentSchemaLevel = kResultsSchemaLevel;
+
+// The schema level of the open file; -1 when it cannot be read.
+int schemaLevelOf(sqlite3* db);
+// Brings the file's tables up to kCurrentSchemaLevel, keeping every row and the content stamp. Runs inside
+// the caller's transaction, so that the raise and what the caller writes next arrive together or not at
+// all. Returns false when the engine refused (its message is on the handle); nothing is changed by a file
+// already at the level.
+bool raiseSchema(sqlite3* db);
 
 }  // namespace store

@@ -1,6 +1,7 @@
 #include "testing/frm_colreg_proc.h"
 
 #include <QFrame>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/database.h"
+#include "store/error.h"
 #include "store/views/db_image.h"
 #include "store/views/db_memo.h"
 #include "testing/test_session.h"
@@ -26,6 +28,8 @@ const QString kTimes = QStringLiteral("Times New Roman");
 const QString kSans = QStringLiteral("MS Sans Serif");
 const QString kTahoma = QStringLiteral("Tahoma");
 const QString kColreg = QStringLiteral("Colreg");
+const QString kTitle = QStringLiteral("Testare la COLREG. en.   Evaluare procentuală");
+const QString kPracticeTitle = QStringLiteral("Exersarea greșelilor - Testare la COLREG. en.   Evaluare procentuală");
 const QString kLeaving = QStringLiteral(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE");
 const QString kGood = QStringLiteral("Răspuns BUN. Bravo!");
 const QString kAtEnd = QStringLiteral("Deja ești la sfârșitul fișierului!");
@@ -110,7 +114,7 @@ void uncheck(QRadioButton* radio)
 }  // namespace
 
 TfrmColreg_Proc::TfrmColreg_Proc(store::Database& database, QWidget* menu)
-    : session_(std::make_unique<TestSession>(database)), menu_(menu)
+    : session_(std::make_unique<TestSession>(database)), database_(database), menu_(menu)
 {
     setObjectName(QStringLiteral("frmColreg_Proc"));
     setFont(app::windowFont(kTahoma, 11));
@@ -118,7 +122,7 @@ TfrmColreg_Proc::TfrmColreg_Proc(store::Database& database, QWidget* menu)
     connectHandlers();
     app::announceValues({PanTime, PanTime1, edtNrInt, edtRi, EdtRc, edtRp, edtRc1, edtRcRi, edtNota, Edit1, Edit2});
     app::scrollWhenSmaller(this);
-    app::setUpOwnedWindow(this, QStringLiteral("Testare la COLREG. en.   Evaluare procentuală"), QSize(1361, 837));
+    app::setUpOwnedWindow(this, kTitle, QSize(1361, 837));
 
     // The clock runs from creation to the end of the program, shown or hidden.
     Timer2 = new QTimer(this);
@@ -260,6 +264,29 @@ void TfrmColreg_Proc::connectHandlers()
                 [this, handler] { app::guarded([this, handler] { (this->*handler)(); }); });
 }
 
+void TfrmColreg_Proc::showPractice()
+{
+    // As the menu refuses the ordinary test in a run that may not write the bank.
+    if (const std::string& why = database_.conColreg.readOnlyReason(); !why.empty())
+        throw store::Error("Testul nu poate începe: " + why);
+    setPractice(true);
+    app::showWindow(this);
+}
+
+void TfrmColreg_Proc::setPractice(bool practice)
+{
+    session_->setPractice(practice);
+    setWindowTitle(practice ? kPracticeTitle : kTitle);
+}
+
+void TfrmColreg_Proc::hideEvent(QHideEvent* event)
+{
+    // Left (not minimized): the next opening from the menu is the ordinary test.
+    if (!event->spontaneous())
+        setPractice(false);
+    QWidget::hideEvent(event);
+}
+
 void TfrmColreg_Proc::btnStartClick()
 {
     app::boxes().message(this, kColreg, kStartNotice);
@@ -333,7 +360,11 @@ void TfrmColreg_Proc::showScore(const TestSession::Score& score, bool correct)
 
 void TfrmColreg_Proc::Button1Click()
 {
-    edtNota->setText(session_->grade());
+    const TestSession::Graded graded = session_->grade();
+    edtNota->setText(graded.grade);
+    // The grade is shown whatever became of its record.
+    if (graded.recordFailure)
+        std::rethrow_exception(graded.recordFailure);
 }
 
 void TfrmColreg_Proc::BitBtnVerificareTestareClick()

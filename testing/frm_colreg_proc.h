@@ -31,6 +31,10 @@ public:
     TfrmColreg_Proc(store::Database& database, QWidget* menu);
     ~TfrmColreg_Proc() override;
 
+    // Shows the window for a practice test: its next "Start" draws the cadet's mistakes first. Opened any
+    // other way the window is the ordinary test; leaving it ends the practice.
+    void showPractice();
+
     void btnStartClick();
     // "Start"'s draw and its copy, each on its own (btnStartClick makes them together, all or nothing).
     void Gen_Num();
@@ -95,7 +99,11 @@ public:
     QLineEdit* Edit2 = nullptr;
     QTimer* Timer2 = nullptr;
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void setPractice(bool practice);
     void buildControls(store::Database& database);
     void connectHandlers();
     QString chosenLetter() const;
@@ -106,5 +114,6 @@ private:
     std::exception_ptr tidyUp(bool ordered);
 
     std::unique_ptr<selftest::TestSession> session_;
+    store::Database& database_;
     QWidget* menu_;
 };

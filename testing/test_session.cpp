@@ -1,5 +1,6 @@
 #include "testing/test_session.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,7 @@ TestSession::Started TestSession::start()
     state_.Ri = 0;
     state_.Rp = 0;
     state_.ir = testSize;
+    judged_.clear();
     readTime();
     started.counts = QStringLiteral("0");
     started.time = state_.str;
@@ -102,15 +104,33 @@ void TestSession::copyDrawnQuestions()
         std::rethrow_exception(failure);
 }
 
-std::exception_ptr TestSession::copyInTransaction(const num& drawn)
+std::vector<std::int32_t> TestSession::practiceNumbers()
+{
+    store::TableCursor& bank = data_.tblIntrebari;
+    std::vector<int> inBank;
+    for (std::int32_t n = 0; n <= highestNumber; ++n)
+        if (bank.Contains("Nr_Intreb", n))
+            inBank.push_back(n);
+    const std::vector<int> chosen =
+        results::practiceQuestions(results::loadOverview(data_), inBank, testSize,
+                                   [this](int low, int high) { return generator_->between(low, high); });
+    return {chosen.begin(), chosen.end()};
+}
+
+std::exception_ptr TestSession::copyInTransaction(num& drawn)
 {
     store::Connection& connection = data_.conColreg;
     store::TableCursor& bank = data_.tblIntrebari;
     store::TableCursor& test = data_.tblTest;
     // Only numbers the bank holds are copied, so a test always has its distinct questions; a bank too
     // small for a test fails here, before anything is written.
-    const std::vector<std::int32_t> chosen = chooseQuestions(
+    std::vector<std::int32_t> chosen = chooseQuestions(
         drawn, [&bank](std::int32_t n) { return bank.Contains("Nr_Intreb", n); }, *generator_);
+    if (practice_) {
+        // The ordinary choice proved the bank large enough; a smaller one failed above, as "Start" does.
+        chosen = practiceNumbers();
+        std::copy(chosen.begin(), chosen.end(), drawn.begin() + 1);
+    }
 
     bool committed = false;
     try {
@@ -179,6 +199,9 @@ TestSession::Answered TestSession::answer(const QString& letter)
     else
         ++state_.Ri;
     state_.Rp = percentage(state_.Rc, state_.Ri);
+    judged_.push_back({text(test.FieldByName("Nr_Intreb").AsString()).toInt(),
+                       results::ruleOf(text(test.FieldByName("R1").AsString())),
+                       text(test.FieldByName("Rb").AsString()), text(test.FieldByName("Rd").AsString())});
     answered.score = {percentageText(state_.Rp, regional_), QString::number(state_.Rc),
                       QString::number(state_.Rc + state_.Ri), QString::number(state_.Ri),
                       state_.Rc + state_.Ri == gradeDueAfter};
@@ -196,12 +219,25 @@ TestSession::MovedOn TestSession::moveOn()
     return moved;
 }
 
-QString TestSession::grade()
+TestSession::Graded TestSession::grade()
 {
+    const std::int32_t correct = state_.Rc;
+    const std::int32_t wrong = state_.Ri;
     state_.nota = gradeFor(state_.Rc);
     state_.Rc = 0;
     state_.Ri = 0;
-    return QString::number(state_.nota);
+    Graded graded{QString::number(state_.nota), nullptr};
+    // Recorded once: a second "Nota" grades nothing new.
+    std::vector<results::JudgedQuestion> judged = std::move(judged_);
+    judged_.clear();
+    if (correct + wrong == 0)
+        return graded;
+    try {
+        results::recordTest(data_, {now_(), state_.nota, correct, wrong, state_.Rp, practice_, std::move(judged)});
+    } catch (...) {
+        graded.recordFailure = std::current_exception();
+    }
+    return graded;
 }
 
 void TestSession::enterReview()

@@ -8,7 +8,9 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "results/history.h"
 #include "testing/question_draw.h"
 
 namespace store {
@@ -56,6 +58,13 @@ public:
     void setRegionalSettings(const QLocale& locale);
 
     const TestState& state() const { return state_; }
+
+    // A practice test draws the cadet's mistakes first (results::practiceQuestions); everything else is
+    // the ordinary test. The mode holds until it is set again.
+    void setPractice(bool practice) { practice_ = practice; }
+    bool practice() const { return practice_; }
+    // The questions judged since "Start" or the previous grade, as "Nota" records them.
+    const std::vector<results::JudgedQuestion>& judged() const { return judged_; }
 
     // ---- "Start" ----
     struct Started {
@@ -109,8 +118,15 @@ public:
     MovedOn moveOn();
 
     // ---- "Nota" ----
-    // The grade of the correct answers counted; the counts start again from 0.
-    QString grade();
+    struct Graded {
+        QString grade;  // as shown
+        // Recording the test failed: the grade and the counts stand, the window reports this after it
+        // has shown the grade.
+        std::exception_ptr recordFailure;
+    };
+    // The grade of the correct answers counted; the counts start again from 0. When something was judged
+    // since "Start" or the previous grade, the test is recorded (results::recordTest).
+    Graded grade();
 
     // ---- review ----
     void enterReview();
@@ -138,7 +154,9 @@ public:
 private:
     void readTime();
     // Returns a failure of the views shown after the copy (the copy itself is in place).
-    std::exception_ptr copyInTransaction(const num& drawn);
+    std::exception_ptr copyInTransaction(num& drawn);
+    // The practice draw's 30 numbers, given that the bank holds enough for an ordinary test.
+    std::vector<std::int32_t> practiceNumbers();
     void emptyInLeavingOrder(bool ordered);
 
     store::Database& data_;
@@ -146,6 +164,8 @@ private:
     std::function<QDateTime()> now_;
     QLocale regional_;
     TestState state_;
+    bool practice_ = false;
+    std::vector<results::JudgedQuestion> judged_;
 };
 
 }  // namespace selftest

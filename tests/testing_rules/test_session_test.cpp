@@ -246,9 +246,9 @@ TEST_F(Session, AnsweringCountsJudgesAndStoresEachLetter)
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = Rb")[0], "20");
     EXPECT_EQ(folder.column("SELECT count(*) FROM ManInt WHERE Rd = '?'")[0], "0");
 
-    EXPECT_EQ(session.grade(), "6") << "20 correct";
+    EXPECT_EQ(session.grade().grade, "6") << "20 correct";
     EXPECT_EQ(std::make_pair(session.state().Rc, session.state().Ri), std::make_pair(0, 0));
-    EXPECT_EQ(session.grade(), "4") << "the first grade set the counts to 0";
+    EXPECT_EQ(session.grade().grade, "4") << "the first grade set the counts to 0";
 }
 
 // The shown texts follow the regional settings the session is given: the decimal separator of the

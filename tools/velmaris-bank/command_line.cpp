@@ -45,6 +45,11 @@ Usage:
       [plain] the texts Moodle would otherwise read as HTML or as a weight; aiken, which has no escapes,
       leaves out (and counts) a question that starts like an answer or an ANSWER line. An existing OUT is
       refused unless --force.
+  velmaris-bank results FILE --csv
+      Writes the tests recorded in the user's bank FILE to standard output as CSV, as the program's
+      results window exports them: UTF-8 with BOM, ';' between fields, one row per test with the student's
+      name and group, date, grade, correct, wrong, percentage and the share correct per COLREG Part. The
+      file is only read.
   velmaris-bank import FILE -o DIR [--first N] [--skip-invalid] [--format moodle-xml|gift|aiken]
       Turns the questions of a Moodle XML, GIFT or Aiken file (told apart by name and content unless
       --format) into a new source file in DIR, reading them as Moodle does: HTML with every entity decoded,
@@ -77,6 +82,7 @@ const QCommandLineOption kSkipInvalid("skip-invalid", "write the valid questions
 const QCommandLineOption kSheet("sheet", "a test sheet");
 const QCommandLineOption kSeed("seed", "seed", "S");
 const QCommandLineOption kMono("mono", "lights and shapes in words");
+const QCommandLineOption kCsv("csv", "as CSV");
 
 // The arguments after a command's name as QCommandLineParser reads them: options before or after the path, a single
 // dash taken for two ("-force"), a value after "=" or as the next argument, "--" ending the options.
@@ -148,6 +154,13 @@ int exportBank(const Arguments& args)
     return commands::exportToFormat({args.path(), *format, args.value(kOutput), args.isSet(kForce)});
 }
 
+int results(const Arguments& args)
+{
+    if (!args.isSet(kCsv))
+        return usage("results needs --csv, its only format");
+    return commands::resultsCsv(args.path());
+}
+
 int importFile(const Arguments& args)
 {
     if (!args.isSet(kOutput))
@@ -205,6 +218,7 @@ const QList<Command>& commandList()
         {"build", {kOutput, kForce}, build},
         {"check", {}, check},
         {"export", {kOutput, kFormat, kForce}, exportBank},
+        {"results", {kCsv}, results},
         {"import", {kOutput, kFormat, kFirst, kSkipInvalid}, importFile, true},
         {"print", {kOutput, kForce, kSheet, kSeed, kMono}, print, true},
     };

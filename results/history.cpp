@@ -1,0 +1,420 @@
+#include "results/history.h"
+
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+
+#include "store/connection.h"
+#include "store/database.h"
+#include "store/error.h"
+#include "store/schema.h"
+#include "store/statement.h"
+#include "store/transaction.h"
+
+namespace results {
+
+namespace {
+
+constexpr int lastFiveTests = 5;
+const char* const kDateFormat = "yyyy-MM-ddTHH:mm:ss";
+
+QString text(const store::Statement& statement, int column)
+{
+    return QString::fromStdString(statement.text(column));
+}
+
+std::string utf8(const QString& value)
+{
+    return value.toStdString();
+}
+
+[[noreturn]] void fail(const store::Connection& connection, const std::string& what)
+{
+    throw store::Error(connection.engineFailure(what));
+}
+
+// The open connection's handle (the cursors open it; the bank tool's export may come first).
+sqlite3* handleOf(store::Database& data)
+{
+    data.conColreg.open();
+    return data.conColreg.handle();
+}
+
+std::optional<Student> readStudent(store::Connection& connection)
+{
+    store::Statement select(connection.handle(), "SELECT Id, Nume, Prenume, Grupa FROM Studenti ORDER BY Id LIMIT 1");
+    if (!select.ok())
+        fail(connection, "Elevul nu a putut fi citit");
+    switch (select.step()) {
+        case store::Statement::Step::Row:
+            return Student{static_cast<int>(select.integer(0)), text(select, 1), text(select, 2), text(select, 3)};
+        case store::Statement::Step::Done:
+            return std::nullopt;
+        case store::Statement::Step::Failed:
+            break;
+    }
+    fail(connection, "Elevul nu a putut fi citit");
+}
+
+int insertStudent(store::Connection& connection, const Student& student)
+{
+    store::Statement insert(connection.handle(), "INSERT INTO Studenti(Nume, Prenume, Grupa) VALUES(?, ?, ?)");
+    insert.bindText(1, utf8(student.nume));
+    insert.bindText(2, utf8(student.prenume));
+    insert.bindText(3, utf8(student.grupa));
+    if (!insert.ok() || !insert.run())
+        fail(connection, "Elevul nu a putut fi înregistrat");
+    return static_cast<int>(sqlite3_last_insert_rowid(connection.handle()));
+}
+
+// Part order for sorting names alike.
+int ruleNumber(const QString& rule)
+{
+    static const QRegularExpression number(QStringLiteral("^Regula (\\d+)$"));
+    const QRegularExpressionMatch m = number.match(rule);
+    return m.hasMatch() ? m.captured(1).toInt() : 1000;
+}
+
+// Names in the order a reader expects: Rules by number, then Annexes and others by text.
+bool namedBefore(const QString& a, const QString& b)
+{
+    const int na = ruleNumber(a), nb = ruleNumber(b);
+    if (na != nb)
+        return na < nb;
+    return a < b;
+}
+
+struct Tally {
+    int seen = 0;
+    int wrong = 0;
+    int seenLastFive = 0;
+    int wrongLastFive = 0;
+};
+
+std::vector<Weakness> weakestFirst(const std::map<QString, Tally>& tallies)
+{
+    std::vector<Weakness> list;
+    list.reserve(tallies.size());
+    for (const auto& [name, t] : tallies)
+        list.push_back({name, t.seen, t.seen ? double(t.wrong) / t.seen : 0.0, t.seenLastFive,
+                        t.seenLastFive ? double(t.wrongLastFive) / t.seenLastFive : 0.0});
+    std::stable_sort(list.begin(), list.end(), [](const Weakness& a, const Weakness& b) {
+        if (a.wrongShare != b.wrongShare)
+            return a.wrongShare > b.wrongShare;
+        if (a.wrongShareLastFive != b.wrongShareLastFive)
+            return a.wrongShareLastFive > b.wrongShareLastFive;
+        if (a.seen != b.seen)
+            return a.seen > b.seen;
+        return namedBefore(a.name, b.name);
+    });
+    return list;
+}
+
+bool isWrong(const QString& correctLetter, const QString& givenLetter)
+{
+    return correctLetter != givenLetter;
+}
+
+QString decimal(double value)
+{
+    // Romanian spreadsheets read a decimal comma.
+    return QString::number(value, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QString csvField(const QString& value)
+{
+    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\n')) &&
+        !value.contains(QLatin1Char('\r')))
+        return value;
+    return QLatin1Char('"') + QString(value).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+}  // namespace
+
+QString ruleOf(const QString& r1)
+{
+    const QString t = r1.simplified();
+    static const QRegularExpression number(QStringLiteral("^(?:Regula\\s*)?(\\d+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression annex(QStringLiteral("^Anexa\\s+([IVX]+)\\b"));
+    if (const QRegularExpressionMatch m = number.match(t); m.hasMatch())
+        return QStringLiteral("Regula ") + QString::number(m.captured(1).toInt());
+    if (const QRegularExpressionMatch m = annex.match(t); m.hasMatch())
+        return QStringLiteral("Anexa ") + m.captured(1);
+    if (t.isEmpty())
+        return QStringLiteral("Fără regulă");
+    return t;
+}
+
+const std::vector<QString>& partNames()
+{
+    static const std::vector<QString> names = {
+        QStringLiteral("Partea A"), QStringLiteral("Partea B"), QStringLiteral("Partea C"), QStringLiteral("Partea D"),
+        QStringLiteral("Partea E"), QStringLiteral("Partea F"), QStringLiteral("Anexe")};
+    return names;
+}
+
+QString partOf(const QString& rule)
+{
+    if (rule.startsWith(QStringLiteral("Anexa")))
+        return partNames()[6];
+    const int n = ruleNumber(rule);
+    // Last Rule of each Part, A to F.
+    static const int lastRule[] = {3, 19, 31, 37, 38, 41};
+    if (n < 1)
+        return {};
+    for (int part = 0; part < 6; ++part)
+        if (n <= lastRule[part])
+            return partNames()[part];
+    return {};
+}
+
+Overview loadOverview(store::Database& data)
+{
+    store::Connection& connection = data.conColreg;
+    sqlite3* db = handleOf(data);
+    Overview overview;
+    overview.student = readStudent(connection);
+    if (store::schemaLevelOf(db) < store::kResultsSchemaLevel)
+        return overview;
+
+    {
+        store::Statement select(db,
+                                "SELECT Id, Data, Nota, Corecte, Gresite, Procent, Exersare FROM Rezultate "
+                                "ORDER BY Id DESC");
+        if (!select.ok())
+            fail(connection, "Rezultatele nu au putut fi citite");
+        store::Statement::Step step;
+        while ((step = select.step()) == store::Statement::Step::Row) {
+            TestRecord record;
+            record.id = static_cast<int>(select.integer(0));
+            record.when = QDateTime::fromString(text(select, 1), QString::fromLatin1(kDateFormat));
+            record.grade = static_cast<int>(select.integer(2));
+            record.correct = static_cast<int>(select.integer(3));
+            record.wrong = static_cast<int>(select.integer(4));
+            record.percentage = text(select, 5).toDouble();
+            record.practice = select.integer(6) != 0;
+            overview.history.push_back(std::move(record));
+        }
+        if (step != store::Statement::Step::Done)
+            fail(connection, "Rezultatele nu au putut fi citite");
+    }
+
+    // The last five recorded tests are the five newest rows.
+    std::set<int> lastFive;
+    for (std::size_t i = 0; i < overview.history.size() && i < lastFiveTests; ++i)
+        lastFive.insert(overview.history[i].id);
+
+    std::map<QString, Tally> rules, parts;
+    // Per question, its latest answer: right or wrong, and its Rule.
+    struct Latest {
+        bool wrong = false;
+        QString rule;
+    };
+    std::map<int, Latest> latest;
+    {
+        // Oldest first, so that a later answer overrides an earlier one.
+        store::Statement select(db,
+                                "SELECT Id_Rezultat, Nr_Intreb, Regula, Rb, Rd FROM Raspunsuri "
+                                "ORDER BY Id_Rezultat, Id");
+        if (!select.ok())
+            fail(connection, "Răspunsurile nu au putut fi citite");
+        store::Statement::Step step;
+        while ((step = select.step()) == store::Statement::Step::Row) {
+            const bool recent = lastFive.count(static_cast<int>(select.integer(0))) > 0;
+            const int question = static_cast<int>(select.integer(1));
+            const QString rule = text(select, 2);
+            const bool wrong = isWrong(text(select, 3), text(select, 4));
+            for (Tally* t : {&rules[rule], &parts[partOf(rule)]}) {
+                ++t->seen;
+                t->wrong += wrong;
+                t->seenLastFive += recent;
+                t->wrongLastFive += recent && wrong;
+            }
+            latest[question] = {wrong, rule};
+        }
+        if (step != store::Statement::Step::Done)
+            fail(connection, "Răspunsurile nu au putut fi citite");
+    }
+    parts.erase(QString());
+    overview.rules = weakestFirst(rules);
+    overview.parts = weakestFirst(parts);
+
+    std::map<QString, std::size_t> rank;
+    for (std::size_t i = 0; i < overview.rules.size(); ++i)
+        rank[overview.rules[i].name] = i;
+    for (const auto& [question, answer] : latest) {
+        overview.judged.push_back(question);
+        if (answer.wrong)
+            overview.mistakes.push_back({question, answer.rule});
+    }
+    std::stable_sort(overview.mistakes.begin(), overview.mistakes.end(),
+                     [&rank](const Mistake& a, const Mistake& b) { return rank[a.rule] < rank[b.rule]; });
+    return overview;
+}
+
+namespace {
+
+int record(store::Database& data, const GradedTest& test)
+{
+    store::Connection& connection = data.conColreg;
+    // Opens the file read-write once it has proved sound; a file that has not is never written.
+    store::Transaction transaction(connection);
+    sqlite3* db = connection.handle();
+    const std::string what = "Testul nu a putut fi înregistrat";
+    if (!store::raiseSchema(db))
+        fail(connection, what);
+
+    const std::optional<Student> known = readStudent(connection);
+    const int student = known ? known->id : insertStudent(connection, systemUserStudent());
+
+    store::Statement result(db,
+                            "INSERT INTO Rezultate(Id_Student, Data, Nota, Procent, Corecte, Gresite, Exersare) "
+                            "VALUES(?, ?, ?, ?, ?, ?, ?)");
+    result.bindInteger(1, student);
+    result.bindText(2, utf8(test.when.toString(QString::fromLatin1(kDateFormat))));
+    result.bindInteger(3, test.grade);
+    result.bindReal(4, test.percentage);
+    result.bindInteger(5, test.correct);
+    result.bindInteger(6, test.wrong);
+    result.bindInteger(7, test.practice ? 1 : 0);
+    if (!result.ok() || !result.run())
+        fail(connection, what);
+    const int id = static_cast<int>(sqlite3_last_insert_rowid(db));
+
+    store::Statement answer(db, "INSERT INTO Raspunsuri(Id_Rezultat, Nr_Intreb, Regula, Rb, Rd) VALUES(?, ?, ?, ?, ?)");
+    if (!answer.ok())
+        fail(connection, what);
+    for (const JudgedQuestion& q : test.questions) {
+        answer.reset();
+        answer.bindInteger(1, id);
+        answer.bindInteger(2, q.questionNumber);
+        answer.bindText(3, utf8(q.rule));
+        answer.bindText(4, utf8(q.correctLetter));
+        answer.bindText(5, utf8(q.givenLetter));
+        if (!answer.run())
+            fail(connection, what);
+    }
+    transaction.commit();
+    return id;
+}
+
+}  // namespace
+
+int recordTest(store::Database& data, const GradedTest& test)
+{
+    try {
+        return record(data, test);
+    } catch (const store::Error& e) {
+        // The cadet reads this after the grade: the grade stands, only its record is missing.
+        throw store::Error(std::string("Rezultatul testului nu a fost înregistrat. ") + e.what());
+    }
+}
+
+void saveStudent(store::Database& data, const QString& nume, const QString& prenume, const QString& grupa)
+{
+    store::Connection& connection = data.conColreg;
+    store::Transaction transaction(connection);
+    const std::string what = "Datele elevului nu au putut fi salvate";
+    if (!store::raiseSchema(connection.handle()))
+        fail(connection, what);
+    const std::optional<Student> known = readStudent(connection);
+    if (!known) {
+        insertStudent(connection, {0, nume, prenume, grupa});
+    } else {
+        store::Statement update(connection.handle(),
+                                "UPDATE Studenti SET Nume = ?, Prenume = ?, Grupa = ? WHERE Id = ?");
+        update.bindText(1, utf8(nume));
+        update.bindText(2, utf8(prenume));
+        update.bindText(3, utf8(grupa));
+        update.bindInteger(4, known->id);
+        if (!update.ok() || !update.run())
+            fail(connection, what);
+    }
+    transaction.commit();
+}
+
+QByteArray historyCsv(store::Database& data)
+{
+    store::Connection& connection = data.conColreg;
+    sqlite3* db = handleOf(data);
+    const Overview overview = loadOverview(data);
+    const std::vector<QString>& parts = partNames();
+
+    QString out;
+    QStringList header = {QStringLiteral("Nume"),    QStringLiteral("Prenume"), QStringLiteral("Grupa"),
+                          QStringLiteral("Data"),    QStringLiteral("Nota"),    QStringLiteral("Corecte"),
+                          QStringLiteral("Greșite"), QStringLiteral("Procent")};
+    for (const QString& part : parts)
+        header << part;
+    out += header.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    if (overview.history.empty())
+        return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+
+    // Per test and Part: answers judged and answered right.
+    std::map<int, std::map<QString, std::pair<int, int>>> shares;
+    {
+        store::Statement select(db, "SELECT Id_Rezultat, Regula, Rb, Rd FROM Raspunsuri");
+        if (!select.ok())
+            fail(connection, "Răspunsurile nu au putut fi citite");
+        store::Statement::Step step;
+        while ((step = select.step()) == store::Statement::Step::Row) {
+            auto& [seen, right] = shares[static_cast<int>(select.integer(0))][partOf(text(select, 1))];
+            ++seen;
+            right += !isWrong(text(select, 2), text(select, 3));
+        }
+        if (step != store::Statement::Step::Done)
+            fail(connection, "Răspunsurile nu au putut fi citite");
+    }
+
+    const Student student = overview.student.value_or(Student{});
+    // Oldest first, as a sheet of marks is read.
+    for (auto record = overview.history.rbegin(); record != overview.history.rend(); ++record) {
+        QStringList row = {csvField(student.nume),         csvField(student.prenume),
+                           csvField(student.grupa),        record->when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                           QString::number(record->grade), QString::number(record->correct),
+                           QString::number(record->wrong), decimal(record->percentage)};
+        const auto& perPart = shares[record->id];
+        for (const QString& part : parts) {
+            const auto found = perPart.find(part);
+            row << (found == perPart.end() || found->second.first == 0
+                        ? QString()
+                        : decimal(100.0 * found->second.second / found->second.first));
+        }
+        out += row.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+}
+
+std::vector<int> practiceQuestions(const Overview& overview, const std::vector<int>& bankNumbers, int count,
+                                   const std::function<int(int low, int high)>& between)
+{
+    const std::set<int> inBank(bankNumbers.begin(), bankNumbers.end());
+    const std::set<int> judged(overview.judged.begin(), overview.judged.end());
+    std::vector<int> chosen;
+    std::set<int> taken;
+    auto take = [&](int n) {
+        if (static_cast<int>(chosen.size()) < count && inBank.count(n) && taken.insert(n).second)
+            chosen.push_back(n);
+    };
+    for (const Mistake& m : overview.mistakes)
+        take(m.questionNumber);
+    std::vector<int> unseen, others;
+    for (const int n : inBank)
+        (judged.count(n) ? others : unseen).push_back(n);
+    for (std::vector<int>* group : {&unseen, &others}) {
+        // Fisher-Yates with the caller's generator.
+        for (int i = static_cast<int>(group->size()) - 1; i > 0; --i)
+            std::swap((*group)[i], (*group)[between(0, i)]);
+        for (const int n : *group)
+            take(n);
+    }
+    return chosen;
+}
+
+}  // namespace results

@@ -15,6 +15,7 @@
 
 #include <map>
 
+#include "app/button_pictures.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/window_ops.h"
@@ -100,9 +101,10 @@ TEST_F(ScreenFit, AtEveryFactorEveryControlIsInsideItsParentAndEveryTextInsideIt
                     EXPECT_LE(w->geometry().bottom() + 1, client->minimumHeight());
                 }
                 const auto [need, room] = textNeedAndRoom(w);
-                EXPECT_TRUE(need.isNull() || room.contains(need)) << "text clipped: needs " << need.width() << "x" << need.height()
-                                                 << " at " << need.x() << "," << need.y() << ", has " << room.width()
-                                                 << "x" << room.height() << " at " << room.x() << "," << room.y();
+                EXPECT_TRUE(need.isNull() || room.contains(need))
+                    << "text clipped: needs " << need.width() << "x" << need.height() << " at " << need.x() << ","
+                    << need.y() << ", has " << room.width() << "x" << room.height() << " at " << room.x() << ","
+                    << room.y();
                 // Text of 14 px or more stays at three quarters of its size or more.
                 const double pixels = QFontInfo(w->font()).pixelSize();
                 const double designedPixels = QFontInfo(designed[w].second).pixelSize();
@@ -165,6 +167,32 @@ TEST_F(ScreenFit, MovingToASmallerScreenRefitsAndBackGivesTheDesignedLayout)
     }
     EXPECT_EQ(frmMain->Image1->geometry(), QRect(80, 84, 753, 481));
     EXPECT_EQ(frmColreg_Proc->Panel2->geometry(), QRect(972, 8, 373, 170));
+}
+
+}  // namespace
+
+namespace {
+
+// On a screen of twice the density a button shows the glyph drawn for it, not the small one enlarged; the
+// greyed one too.
+TEST(ButtonPictures, EachDensityGetsItsOwnDrawing)
+{
+    for (const char* name : {"door-open", "arrow-up", "confirm-down", "hand-left"}) {
+        SCOPED_TRACE(name);
+        const QIcon icon = app::buttonPicture(QString::fromLatin1(name));
+        for (const auto& [ratio, suffix] : {std::pair{1.0, ""}, std::pair{2.0, "@2x"}}) {
+            for (const auto& [mode, variant] :
+                 {std::pair{QIcon::Normal, ""}, std::pair{QIcon::Disabled, "-disabled"}}) {
+                const QImage drawn(QStringLiteral(":/buttons/%1%2%3.png")
+                                       .arg(QLatin1String(name), QLatin1String(variant), QLatin1String(suffix)));
+                ASSERT_FALSE(drawn.isNull());
+                const QImage shown = icon.pixmap(QSize(16, 16), ratio, mode).toImage();
+                EXPECT_EQ(shown.size(), drawn.size()) << ratio;
+                EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32), drawn.convertToFormat(QImage::Format_ARGB32))
+                    << ratio << variant;
+            }
+        }
+    }
 }
 
 }  // namespace

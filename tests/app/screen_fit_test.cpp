@@ -58,9 +58,11 @@ protected:
     void SetUp() override
     {
         std::vector<fixture::Question> questions = fixture::sampleQuestions(5);
-        // The first question shows a picture of the bank's size.
+        // The first question shows a picture of the bank's size, a light of 2 x 2 pixels in its middle.
         QImage picture(160, 200, QImage::Format_ARGB32);
-        picture.fill(Qt::darkBlue);
+        picture.fill(Qt::black);
+        for (const QPoint p : {QPoint(80, 100), QPoint(81, 100), QPoint(80, 101), QPoint(81, 101)})
+            picture.setPixel(p, qRgb(255, 255, 255));
         questions[0].picture = store::encodeBmp(picture).toStdString();
         folder.writeDatabase(questions);
         startup::createWindows(QString::fromStdString(folder.path()));
@@ -192,6 +194,63 @@ TEST(ButtonPictures, EachDensityGetsItsOwnDrawing)
                     << ratio << variant;
             }
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+QScreen* screenNamed(const char* name)
+{
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == QLatin1String(name))
+            return screen;
+    return nullptr;
+}
+
+// Run with a screen of twice the density first (tests/support/offscreen-dense-screens.json, a suite of its
+// own); skipped elsewhere. Pictures are drawn for the device's pixels, and again for the other screen's
+// when the window moves there.
+TEST_F(ScreenFit, PicturesAreDrawnAtTheDensityOfTheScreenTheWindowIsOn)
+{
+    QScreen* dense = screenNamed("dense");
+    QScreen* ordinary = screenNamed("large");
+    if (!dense || !ordinary)
+        GTEST_SKIP() << "needs the screens of offscreen-dense-screens.json";
+    for (QWidget* window : std::initializer_list<QWidget*>{frmAlege, frmInv_Colreg}) {
+        app::showWindow(window);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+    const QSize menuPicture(1010, 676);
+    for (const auto& [screen, ratio] : {std::pair{dense, 2.0}, std::pair{ordinary, 1.0}, std::pair{dense, 2.0}}) {
+        SCOPED_TRACE(screen->name().toStdString());
+        for (QWidget* window : std::initializer_list<QWidget*>{frmAlege, frmInv_Colreg})
+            window->windowHandle()->setScreen(screen);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(frmAlege->devicePixelRatioF(), ratio);
+        const QPixmap shown = frmAlege->Image1->pixmap();
+        EXPECT_EQ(shown.devicePixelRatio(), ratio);
+        EXPECT_EQ(shown.size(), menuPicture * ratio) << "the menu picture is not drawn for the screen's pixels";
+        // The light, as the view paints it: a square of whole pixels, as bright as drawn, none half lit.
+        const QImage painted = frmInv_Colreg->DBImage1->grab().toImage();
+        ASSERT_EQ(painted.devicePixelRatio(), ratio);
+        const QRect picture = frmInv_Colreg->DBImage1->pictureRect();
+        const int r = int(ratio);
+        QRect lit;
+        int blended = 0;
+        for (int y = 0; y < painted.height(); ++y)
+            for (int x = 0; x < painted.width(); ++x) {
+                if (!picture.contains(x / r, y / r))
+                    continue;
+                const int v = qGray(painted.pixel(x, y));
+                if (v == 255)
+                    lit |= QRect(x, y, 1, 1);
+                else if (v != 0)
+                    ++blended;
+            }
+        EXPECT_EQ(lit.size(), QSize(2, 2) * ratio);
+        EXPECT_EQ(blended, 0);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "app/screen_fit.h"
+
 namespace app {
 
 namespace {
@@ -78,6 +80,7 @@ void scrollWhenSmaller(QWidget* window)
     nameScrollBars(window);
     if (focus)
         focus->setFocus();
+    fitToScreen(window);
 }
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include "store/error.h"
 #include "store/picture.h"
 #include "store/views/picture_placement.h"
+#include "store/views/picture_scaling.h"
 
 namespace store {
 
@@ -52,12 +53,42 @@ void DBImage::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect inside = contentsRect();
     painter.setClipRect(inside);
-    if (!picture_.isNull())
-        painter.drawImage(inside.topLeft() + pictureOrigin(inside.size(), picture_.size()), picture_);
+    if (!picture_.isNull()) {
+        const qreal ratio = devicePixelRatioF();
+        if (contentScale_ == 1.0 && ratio == 1.0) {
+            painter.drawImage(pictureRect().topLeft(), picture_);
+        } else {
+            const QRect at = pictureRect();
+            const QSize device(qRound(at.width() * ratio), qRound(at.height() * ratio));
+            if (shownFrom_ != picture_.cacheKey() || shownPicture_.size() != device) {
+                shownPicture_ = scaledPicture(picture_, device);
+                shownPicture_.setDevicePixelRatio(ratio);
+                shownFrom_ = picture_.cacheKey();
+            }
+            painter.drawImage(at.topLeft(), shownPicture_);
+        }
+    }
     if (hasFocus()) {
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawRect(inside.adjusted(0, 0, -1, -1));
     }
+}
+
+void DBImage::setContentScale(qreal scale)
+{
+    if (scale == contentScale_)
+        return;
+    contentScale_ = scale;
+    update();
+}
+
+QRect DBImage::pictureRect() const
+{
+    if (picture_.isNull())
+        return {};
+    const QSize size = contentScale_ == 1.0 ? picture_.size() : (QSizeF(picture_.size()) * contentScale_).toSize();
+    const QRect inside = contentsRect();
+    return {inside.topLeft() + pictureOrigin(inside.size(), size), size};
 }
 
 void DBImage::copyToClipboard()

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <algorithm>
+
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/error.h"
@@ -16,6 +18,7 @@
 #include "store/views/db_image.h"
 #include "store/views/db_memo.h"
 #include "store/views/picture_placement.h"
+#include "store/views/picture_scaling.h"
 #include "tests/support/fixture_db.h"
 
 namespace {
@@ -318,6 +321,49 @@ TEST(PictureView, ClipboardRoundTripCarriesThePictureIntoAnotherRecord)
     QTest::keyClick(&view, Qt::Key_Delete, Qt::ShiftModifier);
     bank.cursor.First();
     EXPECT_EQ(bank.folder.column("SELECT ifnull(length(Poza), 0) FROM Intrebari WHERE Nr_Intreb = 1")[0], "0");
+}
+
+}  // namespace
+
+namespace {
+
+// A question picture shown larger keeps a light of 2 x 2 pixels at full brightness, hard-edged and square
+// wherever it lies; shown smaller it keeps a line one pixel wide, wherever it lies.
+TEST(PictureScaling, LightsStayCrispAndSquareEnlargedAndThinLinesStayReduced)
+{
+    for (const double factor : {1.125, 1.5, 2.0}) {
+        for (int at = 6; at < 10; ++at) {
+            SCOPED_TRACE(testing::Message() << factor << " at " << at);
+            QImage source(16, 16, QImage::Format_ARGB32);
+            source.fill(Qt::black);
+            for (const QPoint p : {QPoint(at, at), QPoint(at + 1, at), QPoint(at, at + 1), QPoint(at + 1, at + 1)})
+                source.setPixel(p, qRgb(255, 255, 255));
+            const QImage out = store::scaledPicture(source, QSize(qRound(16 * factor), qRound(16 * factor)));
+            QRect lit;
+            for (int y = 0; y < out.height(); ++y)
+                for (int x = 0; x < out.width(); ++x) {
+                    const int v = qGray(out.pixel(x, y));
+                    EXPECT_TRUE(v == 0 || v == 255) << "blended at " << x << "," << y;
+                    if (v == 255)
+                        lit |= QRect(x, y, 1, 1);
+                }
+            EXPECT_EQ(lit.width(), lit.height());
+            EXPECT_GE(lit.width(), int(2 * factor));
+        }
+    }
+    for (int at = 0; at < 16; ++at) {
+        SCOPED_TRACE(at);
+        QImage source(16, 16, QImage::Format_ARGB32);
+        source.fill(Qt::black);
+        for (int y = 0; y < 16; ++y)
+            source.setPixel(at, y, qRgb(255, 255, 255));
+        const QImage out = store::scaledPicture(source, QSize(12, 12));
+        int brightest = 0;
+        for (int x = 0; x < out.width(); ++x)
+            brightest = std::max(brightest, qGray(out.pixel(x, 6)));
+        // Split over two pixels it is half as bright; dropped, as picking the nearest pixel drops it, it is 0.
+        EXPECT_GE(brightest, 96) << "the line is gone";
+    }
 }
 
 }  // namespace

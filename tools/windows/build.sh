@@ -490,16 +490,22 @@ pass "per-user silent uninstall keeps the user's data"
 
 # 4. All users: asked for without administrator rights, refused with nothing installed; run elevated,
 #    with or without /AllUsers, under Program Files and HKLM, and the uninstaller of such an install
-#    needs the rights too.
+#    needs the rights too. /Desktop adds the shortcut on every user's desktop, which the uninstall removes.
+public_desktop=$(unix_path "$(windows_variable PUBLIC)\\Desktop")
 rc=0
 as_cadet "$(winepath_of "$setup_file")" /S /AllUsers || rc=$?
 [ "$rc" = "$elevation_required" ] || fail "all: /AllUsers without administrator rights ended with $rc, not 740"
 [ ! -e "${folder[all]}" ] && [ ! -e "${folder[user]}" ] && ! entry HKLM 1 >/dev/null && ! entry HKCU 1 >/dev/null ||
   fail "all: /AllUsers without administrator rights installed something"
-for arguments in "/S" "/S /AllUsers"; do
+for arguments in "/S" "/S /AllUsers /Desktop"; do
   # shellcheck disable=SC2086 # the arguments are words
   as_admin "$(winepath_of "$setup_file")" $arguments || fail "all: '$arguments' elevated ended with exit code $?"
   expect_installed all "$version" "$bank_stamp"
+  if [[ $arguments == */Desktop ]]; then
+    [ -f "$public_desktop/Velmaris.lnk" ] || fail "all: '$arguments' made no desktop shortcut in $public_desktop"
+  else
+    [ ! -e "$public_desktop/Velmaris.lnk" ] || fail "all: '$arguments' made a desktop shortcut"
+  fi
   if [ "$arguments" = /S ]; then
     start_installed all installed-welcome-all-users
   else
@@ -512,6 +518,7 @@ for arguments in "/S" "/S /AllUsers"; do
   fi
   as_admin "${folder_windows[all]}\\uninstall.exe" /S || fail "all: the silent uninstall ended with $?"
   expect_removed all
+  [ ! -e "$public_desktop/Velmaris.lnk" ] || fail "all: the uninstall left the desktop shortcut"
   pass "all-users install ($arguments, elevated) and uninstall"
 done
 

@@ -106,7 +106,8 @@ Function DesktopShortcut
 FunctionEnd
 
 Section "Velmaris"
-  ; An upgrade replaces the read-only bank of the earlier version.
+  ; An upgrade replaces the read-only bank of the earlier version, which Windows would refuse to
+  ; overwrite (wine, run as root, does not: the install test cannot show it).
   SetFileAttributes "$INSTDIR\Velmaris.mdb" NORMAL
   !insertmacro VelmarisInstallFiles
   ; The bank in the install folder is the pristine one: it stays read-only, so that the program keeps
@@ -169,7 +170,6 @@ Section "un.Velmaris" UninstallProgram
   SectionIn RO
   Delete "$SMPROGRAMS\Velmaris.lnk"
   Delete "$DESKTOP\Velmaris.lnk"
-  SetFileAttributes "$INSTDIR\Velmaris.mdb" NORMAL
   !insertmacro VelmarisUninstallFiles
   ; What SQLite may leave beside a bank that was opened for writing.
   Delete "$INSTDIR\Velmaris.mdb-journal"

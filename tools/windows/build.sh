@@ -32,10 +32,10 @@ phase() {
 # ---------------------------------------------------------------------------------------------------
 phase "Debian packages"
 packages=(
-  cmake ninja-build pkg-config dpkg-dev g++ tcl nasm zip
+  cmake ninja-build pkg-config dpkg-dev g++ tcl nasm zip unzip
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   qt6-base-dev qt6-base-dev-tools googletest libsqlite3-dev libturbojpeg0-dev
-  wine wine64 nsis xvfb xauth x11-utils xdotool imagemagick fonts-liberation2
+  wine wine64 nsis xvfb xauth x11-utils xdotool imagemagick fonts-liberation2 sqlite3
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -285,86 +285,296 @@ rm -f "$zip_file"
 (cd "$build/stage" && zip -q -r -X "$zip_file" Velmaris)
 
 # Installer: the file list is written out so that the uninstaller removes exactly what was installed.
-nsh=$build/installed-files.nsh
-{
-  echo '!macro VelmarisInstallFiles'
-  (cd "$stage" && find . -type d | sort) | while read -r d; do
-    d=${d#.}
-    d=${d#/}
-    echo "  SetOutPath \"\$INSTDIR${d:+\\${d//\//\\}}\""
-    find "$stage/$d" -maxdepth 1 -type f | sort | while read -r f; do echo "  File \"$f\""; done
-  done
-  echo '!macroend'
-  echo '!macro VelmarisUninstallFiles'
-  (cd "$stage" && find . -type f | sort) | while read -r f; do
-    f=${f#./}
-    echo "  SetFileAttributes \"\$INSTDIR\\${f//\//\\}\" NORMAL"
-    echo "  Delete \"\$INSTDIR\\${f//\//\\}\""
-  done
-  (cd "$stage" && find . -mindepth 1 -type d | sort -r) | while read -r d; do
-    d=${d#./}
-    echo "  RMDir \"\$INSTDIR\\${d//\//\\}\""
-  done
-  echo '!macroend'
-} >"$nsh"
+write_file_list() { # staged folder, list
+  local stage=$1
+  {
+    echo '!macro VelmarisInstallFiles'
+    (cd "$stage" && find . -type d | sort) | while read -r d; do
+      d=${d#.}
+      d=${d#/}
+      echo "  SetOutPath \"\$INSTDIR${d:+\\${d//\//\\}}\""
+      find "$stage/$d" -maxdepth 1 -type f | sort | while read -r f; do echo "  File \"$f\""; done
+    done
+    echo '!macroend'
+    echo '!macro VelmarisUninstallFiles'
+    (cd "$stage" && find . -type f | sort) | while read -r f; do
+      f=${f#./}
+      echo "  SetFileAttributes \"\$INSTDIR\\${f//\//\\}\" NORMAL"
+      echo "  Delete \"\$INSTDIR\\${f//\//\\}\""
+    done
+    (cd "$stage" && find . -mindepth 1 -type d | sort -r) | while read -r d; do
+      d=${d#./}
+      echo "  RMDir \"\$INSTDIR\\${d//\//\\}\""
+    done
+    echo '!macroend'
+  } >"$2"
+}
+publisher=$(sed -n 's/^set(CPACK_PACKAGE_VENDOR "\(.*\)")/\1/p' "$repo/packaging/CMakeLists.txt")
+make_installer() { # staged folder, version, installer
+  write_file_list "$1" "$build/installed-files.nsh"
+  makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$2" -DFILES="$build/installed-files.nsh" -DOUTFILE="$3" \
+    -DICON="$repo/resources/windows/velmaris.ico" -DPUBLISHER="$publisher" "$repo/tools/windows/installer.nsi"
+}
 setup_file=$outdir/velmaris-setup-$version.exe
-makensis -V2 -DVERSION="$version" -DFILES="$nsh" -DOUTFILE="$setup_file" "$repo/tools/windows/installer.nsi"
+make_installer "$stage" "$version" "$setup_file"
+
+# The next release, for the upgrade test: the same program, one version on, with the bank under the
+# next version stamp. Kept in the build folder: it is no product.
+bank_stamp=$(cat "$repo/bank/VERSION" 2>/dev/null || echo 1)
+next_version=${version%.*}.$((${version##*.} + 1))
+rm -rf "$build/stage-next" "$build/bank-next"
+cp -r "$build/stage" "$build/stage-next"
+cp -r "$repo/bank" "$build/bank-next"
+echo $((bank_stamp + 1)) >"$build/bank-next/VERSION"
+rm "$build/stage-next/Velmaris/Velmaris.mdb"
+"$wine" "$(winepath_of "$build/app/bin/velmaris-bank.exe")" build "$(winepath_of "$build/bank-next")" \
+  -o "$(winepath_of "$build/stage-next/Velmaris/Velmaris.mdb")" </dev/null
+next_setup=$build/velmaris-setup-$next_version.exe
+make_installer "$build/stage-next/Velmaris" "$next_version" "$next_setup"
 
 # ---------------------------------------------------------------------------------------------------
 phase "install test under wine"
 # The tests' X server start and waits (start_x_server, wait_for, eventually, screenshot).
 work=$build/x
 rm -rf "$work"
-mkdir -p "$work"
+mkdir -p "$work" "$build/screenshots"
 source "$repo/tests/e2e/x_server.sh"
 start_x_server 1600x1000
 
-programs="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
-install_dir="$WINEPREFIX/drive_c/Program Files/Velmaris"
+# wine runs every program as an elevated administrator; a cadet's start, with the Administrators group
+# only denying, goes through standard_user.exe.
+standard_user=$build/standard_user.exe
+$triple-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static "$repo/tools/windows/standard_user.cpp" \
+  -o "$standard_user" -ladvapi32
+as_cadet() { "$wine" "$(winepath_of "$standard_user")" "$@" </dev/null >>"$work/wine.log" 2>&1; }
+as_admin() { "$wine" "$@" </dev/null >>"$work/wine.log" 2>&1; }
+windows_variable() { "$wine" cmd /c "echo %$1%" </dev/null 2>/dev/null | tr -d '\r\n'; }
+unix_path() { "$wine" winepath -u "$1" </dev/null 2>/dev/null | tr -d '\r\n'; }
+
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmaris'
+# Where each kind of install goes: install folder (Windows' name), registry root, Start menu folder.
+user_folder_windows="$(windows_variable LOCALAPPDATA)\\Programs\\Velmaris"
+all_folder_windows="$(windows_variable ProgramFiles)\\Velmaris"
+user_data=$(unix_path "$(windows_variable APPDATA)\\Velmaris")
+declare -A folder_windows=([user]=$user_folder_windows [all]=$all_folder_windows)
+declare -A folder=([user]=$(unix_path "$user_folder_windows") [all]=$(unix_path "$all_folder_windows"))
+declare -A root=([user]=HKCU [all]=HKLM)
+declare -A menu=(
+  [user]=$(unix_path "$(windows_variable APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs")
+  [all]=$(unix_path "$(windows_variable ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs")
+)
+other() { if [ "$1" = user ]; then echo all; else echo user; fi; }
+# Windows' ERROR_ELEVATION_REQUIRED, as a Linux exit status keeps it: its low eight bits.
+elevation_required=$((740 % 256))
+
 fail() {
   echo "install test: $1" >&2
+  echo "what wine printed:" >&2
+  tail -n 20 "$work/wine.log" >&2 || true
+  echo "the Windows programs running:" >&2
+  ps -eo pid,args | grep -i '[.]exe' >&2 || true
   exit 1
 }
-setup_rc=0
-"$wine" "$(winepath_of "$setup_file")" /S </dev/null >/dev/null 2>&1 || setup_rc=$?
-[ "$setup_rc" = 0 ] || fail "the silent install ended with exit code $setup_rc"
-[ -f "$install_dir/Velmaris.exe" ] || fail "the silent install left no Velmaris.exe"
-[ -f "$programs/Velmaris.lnk" ] || fail "no Start menu entry"
-# A reg query once failed here after an install that had left everything else in place, and no rerun
-# showed it again: a few tries, and what reg said when none finds the key.
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmaris'
-registered=""
-for _ in $(seq 20); do
-  reg_out=$("$wine" reg query "$uninstall_key" </dev/null 2>&1) && { registered=1; break; }
-  sleep 0.5
+passed=0
+pass() {
+  echo "install test: $1: passed"
+  passed=$((passed + 1))
+}
+
+# The uninstall entry of a root, or nothing. A reg query once failed here after an install that had
+# left everything else in place, and no rerun showed it again: a few tries when the entry is expected.
+entry() { # root, tries
+  local out
+  for _ in $(seq "$2"); do
+    out=$("$wine" reg query "$1\\$uninstall_key" </dev/null 2>/dev/null) && { echo "$out" | tr -d '\r'; return 0; }
+    sleep 0.5
+  done
+  return 1
+}
+no_entry() { ! entry "$1" 1 >/dev/null; }
+# The uninstaller's copy of itself, as NSIS names it, still at work (a zombie has lost its path).
+no_uninstaller_running() { ! ps -eo args | grep -q '~nsu.*Un[._A-Z]*exe'; }
+value_of() { sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
+
+expect_installed() { # kind (user, all), version, installed bank's version stamp
+  local dir=${folder[$1]} win=${folder_windows[$1]} reg f
+  for f in Velmaris.exe Velmaris.mdb uninstall.exe platforms/qwindows.dll; do
+    [ -f "$dir/$f" ] || fail "$1: no $dir/$f"
+  done
+  [[ $(stat -c %A "$dir/Velmaris.mdb") != *w* ]] || fail "$1: the installed bank is not read-only"
+  [ "$(sqlite3 "file:$dir/Velmaris.mdb?mode=ro" 'PRAGMA user_version')" = "$3" ] ||
+    fail "$1: the installed bank is not the one of version stamp $3"
+  [ -f "${menu[$1]}/Velmaris.lnk" ] || fail "$1: no Start menu entry in ${menu[$1]}"
+  reg=$(entry "${root[$1]}" 20) || fail "$1: no uninstall entry under ${root[$1]}"
+  [ "$(value_of DisplayName <<<"$reg")" = Velmaris ] || fail "$1: DisplayName: $reg"
+  [ "$(value_of DisplayVersion <<<"$reg")" = "$2" ] || fail "$1: DisplayVersion is not $2: $reg"
+  [ "$(value_of DisplayIcon <<<"$reg")" = "$win\\Velmaris.exe" ] || fail "$1: DisplayIcon: $reg"
+  [ "$(value_of Publisher <<<"$reg")" = "$publisher" ] || fail "$1: Publisher: $reg"
+  [ "$(value_of InstallLocation <<<"$reg")" = "$win" ] || fail "$1: InstallLocation: $reg"
+  [[ $(value_of UninstallString <<<"$reg") == "\"$win\\uninstall.exe\""* ]] || fail "$1: UninstallString: $reg"
+  [[ $(value_of QuietUninstallString <<<"$reg") == "\"$win\\uninstall.exe\""*" /S" ]] ||
+    fail "$1: QuietUninstallString: $reg"
+  # In kilobytes: more than the program's 10 MB, less than 100.
+  local size=$(($(value_of EstimatedSize <<<"$reg")))
+  ((size > 10000 && size < 100000)) || fail "$1: EstimatedSize is $size KB: $reg"
+  ! entry "${root[$(other "$1")]}" 1 >/dev/null || fail "$1: an uninstall entry under ${root[$(other "$1")]} too"
+  [ ! -e "${folder[$(other "$1")]}" ] || fail "$1: an install folder ${folder[$(other "$1")]} too"
+}
+
+expect_removed() { # kind
+  # The uninstaller runs from a copy of itself and returns at once: wait for it to finish.
+  if ! WAIT_TRIES=1200 eventually test ! -e "${folder[$1]}"; then
+    find "${folder[$1]}" >&2
+    fail "$1: the uninstall left the install folder"
+  fi
+  WAIT_TRIES=400 eventually no_entry "${root[$1]}" || fail "$1: the uninstall entry is still there"
+  [ ! -e "${menu[$1]}/Velmaris.lnk" ] || fail "$1: the Start menu entry is still there"
+}
+
+# The installed program alone, none of the build's DLL folders on its path; with a message box first
+# when it says something at its start.
+start_installed() { # kind, screenshot name, [title of a message box to acknowledge first]
+  local box
+  (cd "${folder[$1]}" && WINEPATH="" exec "$wine" "${folder_windows[$1]}\\Velmaris.exe" </dev/null \
+    >"$work/app.log" 2>&1) &
+  app_pid=$!
+  if [ -n "${3:-}" ]; then
+    box=$(WAIT_TRIES=1200 wait_for "$3") || fail "$1: no message box '$3'; the program printed: $(cat "$work/app.log")"
+    xdotool windowfocus "$box" key Return
+  fi
+  # A minute: wine's first start of a program in a new prefix is slow.
+  WAIT_TRIES=1200 wait_for "Aplicație pentru" >/dev/null ||
+    fail "$1: the installed program showed no welcome window; it printed: $(cat "$work/app.log")"
+  screenshot "$build/screenshots/$2.png" || echo "install test: no screenshot of the welcome window" >&2
+  # It may have ended on its own meanwhile: kill finding nothing is no failure.
+  kill "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=""
+}
+
+# A question's text in a bank, as the learning window shows and corrects it.
+first_question() { sqlite3 "file:$1?mode=ro" 'SELECT Intrebare FROM Intrebari ORDER BY rowid LIMIT 1'; }
+correction=" (corectat de cursant)"
+
+# 1. A cadet installs silently, without administrator rights: for that user alone, and the program
+#    starts, making the user's copy of the bank.
+as_cadet "$(winepath_of "$setup_file")" /S || fail "user: the silent install ended with exit code $?"
+expect_installed user "$version" "$bank_stamp"
+start_installed user installed-welcome
+[ "$(sqlite3 "$user_data/Velmaris.mdb" 'PRAGMA user_version')" = "$bank_stamp" ] ||
+  fail "user: the program made no copy of the bank in $user_data"
+pass "per-user silent install"
+
+# 2. A correction in the user's copy, then the next version installed over the first: one entry, the
+#    installed bank replaced, the user's copy as it was; at its next start the program renews the copy
+#    and keeps the corrected one beside it under its version stamp.
+sqlite3 "$user_data/Velmaris.mdb" \
+  "UPDATE Intrebari SET Intrebare = Intrebare || '$correction' WHERE rowid = (SELECT min(rowid) FROM Intrebari)"
+corrected=$(first_question "$user_data/Velmaris.mdb")
+as_cadet "$(winepath_of "$next_setup")" /S || fail "user: the upgrade ended with exit code $?"
+expect_installed user "$next_version" $((bank_stamp + 1))
+[ "$(first_question "$user_data/Velmaris.mdb")" = "$corrected" ] || fail "user: the upgrade changed the user's copy"
+start_installed user upgraded-welcome '^Velmaris$'
+kept=$user_data/Velmaris-v$bank_stamp.mdb
+[ -f "$kept" ] && [ "$(first_question "$kept")" = "$corrected" ] ||
+  fail "user: the corrected copy is not kept as $kept: $(ls "$user_data")"
+[ "$(sqlite3 "$user_data/Velmaris.mdb" 'PRAGMA user_version')" = $((bank_stamp + 1)) ] ||
+  fail "user: the program did not renew the user's copy"
+pass "upgrade over a per-user install"
+
+# 3. The silent uninstall removes the program and leaves the cadet's data.
+as_cadet "${folder_windows[user]}\\uninstall.exe" /S || fail "user: the silent uninstall ended with $?"
+expect_removed user
+[ -f "$user_data/Velmaris.mdb" ] && [ -f "$kept" ] || fail "user: the silent uninstall removed the user's data"
+pass "per-user silent uninstall keeps the user's data"
+
+# 4. All users: asked for without administrator rights, refused with nothing installed; run elevated,
+#    with or without /AllUsers, under Program Files and HKLM, and the uninstaller of such an install
+#    needs the rights too. /Desktop adds the shortcut on every user's desktop, which the uninstall removes.
+public_desktop=$(unix_path "$(windows_variable PUBLIC)\\Desktop")
+rc=0
+as_cadet "$(winepath_of "$setup_file")" /S /AllUsers || rc=$?
+[ "$rc" = "$elevation_required" ] || fail "all: /AllUsers without administrator rights ended with $rc, not 740"
+[ ! -e "${folder[all]}" ] && [ ! -e "${folder[user]}" ] && ! entry HKLM 1 >/dev/null && ! entry HKCU 1 >/dev/null ||
+  fail "all: /AllUsers without administrator rights installed something"
+for arguments in "/S" "/S /AllUsers /Desktop"; do
+  # shellcheck disable=SC2086 # the arguments are words
+  as_admin "$(winepath_of "$setup_file")" $arguments || fail "all: '$arguments' elevated ended with exit code $?"
+  expect_installed all "$version" "$bank_stamp"
+  if [[ $arguments == */Desktop ]]; then
+    [ -f "$public_desktop/Velmaris.lnk" ] || fail "all: '$arguments' made no desktop shortcut in $public_desktop"
+  else
+    [ ! -e "$public_desktop/Velmaris.lnk" ] || fail "all: '$arguments' made a desktop shortcut"
+  fi
+  if [ "$arguments" = /S ]; then
+    start_installed all installed-welcome-all-users
+  else
+    # The uninstaller works from a copy of itself in %TEMP%, whose exit code nobody sees (wine quotes the
+    # folder that would keep it in place): what counts is that it ends with the install as it was.
+    as_cadet "${folder_windows[all]}\\uninstall.exe" /S || fail "all: a cadet's uninstall did not start"
+    WAIT_TRIES=1200 eventually no_uninstaller_running || fail "all: a cadet's uninstall did not end"
+    [ -f "${folder[all]}/Velmaris.exe" ] && entry HKLM 1 >/dev/null ||
+      fail "all: a cadet's uninstall removed an all-users install"
+  fi
+  as_admin "${folder_windows[all]}\\uninstall.exe" /S || fail "all: the silent uninstall ended with $?"
+  expect_removed all
+  [ ! -e "$public_desktop/Velmaris.lnk" ] || fail "all: the uninstall left the desktop shortcut"
+  pass "all-users install ($arguments, elevated) and uninstall"
 done
-if [ -z "$registered" ]; then
-  echo "$reg_out" >&2
-  fail "no uninstaller registered"
-fi
-grep -q 'UninstallString.*uninstall.exe' <<<"$reg_out" || { echo "$reg_out" >&2; fail "the uninstall entry has no command"; }
 
-# The installed program alone: none of the build's DLL folders on its path.
-(cd "$install_dir" && WINEPATH="" exec "$wine" 'C:\Program Files\Velmaris\Velmaris.exe' </dev/null >"$work/app.log" 2>&1) &
-app_pid=$!
-# A minute: wine's first start of a program in a new prefix is slow.
-WAIT_TRIES=1200 wait_for "Aplicație pentru" >/dev/null ||
-  fail "the installed program showed no welcome window; it printed: $(cat "$work/app.log")"
-mkdir -p "$build/screenshots"
-screenshot "$build/screenshots/installed-welcome.png" || echo "install test: no screenshot of the welcome window" >&2
-# It may have ended on its own meanwhile: kill finding nothing is no failure.
-kill "$app_pid" 2>/dev/null || true
-wait "$app_pid" 2>/dev/null || true
-app_pid=""
+# 5. The installer's window, in Romanian, as a cadet meets it: the first page shot, the install through
+#    its pages; then the uninstaller's window with "șterge și datele mele" ticked removes the data too.
+# Keys go to the window that has the focus; the screen changes once the window has taken them, and the
+# next keys wait until it has stopped changing.
+screen_sum() { import -window root rgb:- 2>/dev/null | md5sum; }
+changed_from() { [ "$(screen_sum)" != "$1" ]; }
+press() { # window, keys...
+  local window=$1 before
+  shift
+  before=$(screen_sum)
+  xdotool windowfocus "$window" key "$@"
+  WAIT_TRIES=400 eventually changed_from "$before" || fail "the window did not take the keys $*"
+  screenshot "$work/after-keys.png"
+}
+(as_cadet "$(winepath_of "$setup_file")") &
+setup_window=$(WAIT_TRIES=1200 wait_for "^Instalare Velmaris") || fail "user: the installer showed no window"
+screenshot "$build/screenshots/installer-first-page.png"
+press "$setup_window" Return # the welcome page: on to the folder
+screenshot "$build/screenshots/installer-folder-page.png"
+press "$setup_window" Return # install
+WAIT_TRIES=1200 eventually entry HKCU 1 >/dev/null || fail "user: the install through the window registered nothing"
+screenshot "$build/screenshots/installer-finish-page.png"
+# The finish page, its "run Velmaris" ticked: the program starts.
+press "$setup_window" Return
+WAIT_TRIES=1200 wait_for "Aplicație pentru" >/dev/null || fail "user: the finish page did not start the program"
+as_admin taskkill /F /IM Velmaris.exe || true
+wait_gone "Aplicație pentru" || fail "user: the program started by the installer did not end"
+expect_installed user "$version" "$bank_stamp"
 
-"$wine" 'C:\Program Files\Velmaris\uninstall.exe' /S </dev/null >/dev/null 2>&1
-# The uninstaller runs from a copy of itself and returns at once: wait for it to finish.
-if ! WAIT_TRIES=1200 eventually test ! -e "$install_dir"; then
-  find "$install_dir" >&2
-  fail "the silent uninstall left the install folder"
-fi
-[ ! -e "$programs/Velmaris.lnk" ] || fail "the Start menu entry is still there"
+(as_cadet "${folder_windows[user]}\\uninstall.exe") &
+uninstall_window=$(WAIT_TRIES=1200 wait_for "^Dezinstalare Velmaris") || fail "user: the uninstaller showed no window"
+press "$uninstall_window" Return # the confirmation: on to the choice
+# The list has the focus, on the program's line: the next line is the user's data.
+press "$uninstall_window" Down space
+screenshot "$build/screenshots/uninstaller-user-data.png"
+press "$uninstall_window" Return
+expect_removed user
+WAIT_TRIES=400 eventually test ! -e "$user_data" || fail "user: 'șterge și datele mele' left $user_data"
+press "$uninstall_window" Return # close
+pass "install and uninstall through the windows, the user's data removed when asked"
+
+# 6. The zip, unpacked anywhere (here a folder of the build's, as a USB stick would be): the program
+#    works in the bank beside it and makes nothing in the user's folder.
+rm -rf "$work/stick" "$user_data"
+mkdir -p "$work/stick"
+(cd "$work/stick" && unzip -q "$zip_file")
+folder[zip]=$work/stick/Velmaris
+folder_windows[zip]=$(winepath_of "$work/stick/Velmaris")
+start_installed zip portable-welcome
+[ -f "$work/stick/Velmaris/Velmaris.mdb.lock" ] || fail "zip: the program did not take the bank beside it"
+[ ! -e "$user_data" ] || fail "zip: the program wrote into $user_data: $(ls "$user_data")"
+pass "the zip runs where it is unpacked and writes only there"
 
 phase "done"
 ls -l "$setup_file" "$zip_file"
-echo "wine-install: 1 passed, 0 failed"
+echo "wine-install: $passed passed, 0 failed"

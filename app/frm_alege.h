@@ -11,6 +11,8 @@ namespace app {
 // While set (a run that only reads its bank), the menu's self-test item says why no test can be taken in
 // this run instead of opening the test window.
 void setSelfTestRefusal(const QString& why);
+// Refuses a self-test (ordinary or practice) with the reason set above, if any: throws store::Error.
+void refuseSelfTestIfSet();
 }  // namespace app
 
 // The menu window: the hub from which the learning and test windows are opened.
@@ -21,16 +23,19 @@ public:
     TfrmAlege();
     // The windows the menu opens; given by the code that builds the windows, once they exist.
     void setWindows(QWidget* learning, QWidget* test);
+    void setResultsWindow(QWidget* results);
 
     void erminat1Click();
     void Invatare1Click();
     void estarecapreciereprocentual1Click();
     void InstruciuniOperare1Click();
     void InchideiInstruciuni1Click();
+    void RezultateTeste1Click();
 
-    QMenu* Fisiere1 = nullptr;    // captioned "Terminat"
-    QMenu* Testare1 = nullptr;    // captioned "Învățare": the learning window's menu
-    QMenu* Rezultate1 = nullptr;  // captioned "Testare": the self-test's menu
+    QMenu* Fisiere1 = nullptr;           // captioned "Terminat"
+    QMenu* Testare1 = nullptr;           // captioned "Învățare": the learning window's menu
+    QMenu* Rezultate1 = nullptr;         // captioned "Testare": the self-test's menu
+    QAction* RezultateTeste1 = nullptr;  // the top-level item captioned "Rezultate": the results window
     QMenu* Help1 = nullptr;
     QAction* erminat1 = nullptr;
     QAction* Invatare1 = nullptr;
@@ -43,4 +48,5 @@ public:
 private:
     QWidget* learning_ = nullptr;
     QWidget* test_ = nullptr;
+    QWidget* results_ = nullptr;
 };

@@ -32,12 +32,6 @@ void app::setSelfTestRefusal(const QString& why)
     selfTestRefusal = why;
 }
 
-void app::refuseSelfTestIfSet()
-{
-    if (!selfTestRefusal.isEmpty())
-        throw store::Error(QStringLiteral("Testul nu poate începe: %1").arg(selfTestRefusal).toStdString());
-}
-
 TfrmAlege::TfrmAlege()
 {
     setObjectName(QStringLiteral("frmAlege"));
@@ -129,7 +123,8 @@ void TfrmAlege::Invatare1Click()
 
 void TfrmAlege::estarecapreciereprocentual1Click()
 {
-    app::refuseSelfTestIfSet();
+    if (!selfTestRefusal.isEmpty())
+        throw store::Error(QStringLiteral("Testul nu poate începe: %1").arg(selfTestRefusal).toStdString());
     app::showWindow(test_);
     app::closeWindow(this);
 }

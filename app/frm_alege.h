@@ -11,8 +11,6 @@ namespace app {
 // While set (a run that only reads its bank), the menu's self-test item says why no test can be taken in
 // this run instead of opening the test window.
 void setSelfTestRefusal(const QString& why);
-// Refuses a self-test (ordinary or practice) with the reason set above, if any: throws store::Error.
-void refuseSelfTestIfSet();
 }  // namespace app
 
 // The menu window: the hub from which the learning and test windows are opened.
@@ -32,10 +30,9 @@ public:
     void InchideiInstruciuni1Click();
     void RezultateTeste1Click();
 
-    QMenu* Fisiere1 = nullptr;           // captioned "Terminat"
-    QMenu* Testare1 = nullptr;           // captioned "Învățare": the learning window's menu
-    QMenu* Rezultate1 = nullptr;         // captioned "Testare": the self-test's menu
-    QAction* RezultateTeste1 = nullptr;  // the top-level item captioned "Rezultate": the results window
+    QMenu* Fisiere1 = nullptr;    // captioned "Terminat"
+    QMenu* Testare1 = nullptr;    // captioned "Învățare": the learning window's menu
+    QMenu* Rezultate1 = nullptr;  // captioned "Testare": the self-test's menu
     QMenu* Help1 = nullptr;
     QAction* erminat1 = nullptr;
     QAction* Invatare1 = nullptr;
@@ -44,6 +41,10 @@ public:
     QAction* InchideiInstruciuni1 = nullptr;
     QLabel* Image1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
+
+    // The item of the bar captioned "Rezultate", between "Testare" and "Help", with no drop-down: it opens
+    // the results window.
+    QAction* RezultateTeste1 = nullptr;
 
 private:
     QWidget* learning_ = nullptr;

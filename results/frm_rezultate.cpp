@@ -155,11 +155,12 @@ TfrmRezultate::TfrmRezultate(store::Database& database, QWidget* menu)
     lstParti->setGeometry(QRect(partsAt, QSize(430, 230)));
     lstParti->setFont(listFont);
 
-    lblGreseli = label(this, "lblGreseli", QStringLiteral("Întrebări greșite"), {964, 366}, 19, true, Qt::red);
+    lblGreseli =
+        label(this, "lblGreseli", QStringLiteral("Întrebări greșite; Enter o arată"), {964, 366}, 19, true, Qt::red);
     const QVector<int> mistakeColumns = {0, 140};
     const QPoint mistakesAt(964, 412);
     headings(this, QStringLiteral("lstGreseli"), mistakesAt, mistakeColumns,
-             {QStringLiteral("Întrebarea (Enter: o arată)"), QStringLiteral("Regula")});
+             {QStringLiteral("Întrebarea"), QStringLiteral("Regula")});
     lstGreseli =
         new RowList(this, "lstGreseli", QStringLiteral("Întrebări greșite și încă nerezolvate; Enter arată întrebarea"),
                     mistakeColumns);
@@ -248,7 +249,7 @@ void TfrmRezultate::showOverview(results::Overview overview)
     for (const results::Mistake& m : overview_.mistakes)
         mistakes.push_back(results::mistakeRow(m));
     lstGreseli->setRows(mistakes);
-    lblGreseli->setText(QStringLiteral("Întrebări greșite (%1)").arg(overview_.mistakes.size()));
+    lblGreseli->setText(QStringLiteral("Întrebări greșite (%1); Enter o arată").arg(overview_.mistakes.size()));
     lblGreseli->adjustSize();
 
     const results::Student student = overview_.student.value_or(results::Student{});

@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kShareRole = Qt::UserRole + 1;
 constexpr int kFieldsRole = Qt::UserRole + 2;
+// From the list's edge to its first column, as the captions above it stand.
+constexpr int kPadding = 4;
 
 class ColumnsDelegate : public QStyledItemDelegate {
 public:
@@ -36,8 +38,8 @@ public:
             opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
         const QRect r = opt.rect;
         for (qsizetype i = 0; i < fields.size() && i < columns_.size(); ++i) {
-            const int left = r.left() + columns_[i];
-            const int right = i + 1 < columns_.size() ? r.left() + columns_[i + 1] - 6 : r.right() - 4;
+            const int left = r.left() + kPadding + columns_[i];
+            const int right = i + 1 < columns_.size() ? r.left() + kPadding + columns_[i + 1] - 6 : r.right() - 4;
             const QRect cell(left, r.top(), right - left, r.height());
             painter->drawText(cell, Qt::AlignLeft | Qt::AlignVCenter,
                               opt.fontMetrics.elidedText(fields[i], Qt::ElideRight, cell.width()));

@@ -62,10 +62,7 @@ void Program::createHiddenWindows()
     welcome_->setMenu(menu_.get());
     menu_->setWindows(learning_.get(), test_.get());
     menu_->setResultsWindow(results_.get());
-    results_->setPractice([this] {
-        app::refuseSelfTestIfSet();
-        test_->showPractice();
-    });
+    results_->setPractice([this] { test_->showPractice(); });
     results_->setShowQuestion([this](int number) { showQuestion(database_, learning_.get(), number); });
 }
 

@@ -1,17 +1,26 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "app/frm_alege.h"
+#include "app/frm_main.h"
 #include "app/window_ops.h"
+#include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "results/grade_chart.h"
 #include "results/presentation.h"
 #include "results/row_list.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
+#include "store/database.h"
+#include "store/views/db_memo.h"
+#include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
 
@@ -179,6 +188,191 @@ TEST_F(ResultsWindow, TheChartMarksPracticeTestsApart)
         t.practice = false;
     w->showOverview(o);
     EXPECT_EQ(green(), 0);
+}
+
+// The window on a bank with tests recorded as "Nota" records them, reached as the cadet reaches it.
+class RecordedResults : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::vector<fixture::Question> questions = fixture::sampleQuestions(40);
+        for (fixture::Question& q : questions)
+            q.r1 = std::to_string(q.number % 10 + 1) + "(a)";
+        folder.writeDatabase(questions);
+        app::resetEndRequest();
+        startup::createWindows(QString::fromStdString(folder.path()));
+        app::showWindow(frmMain);
+        frmMain->bitbtnOK->click();
+        w = frmRezultate;
+    }
+    void TearDown() override { startup::destroyWindows(); }
+
+    // A graded test of the given questions, those in `wrong` answered wrong, on day `day` of December.
+    static void record(int day, const std::vector<int>& numbers, const std::vector<int>& wrong, bool practice = false)
+    {
+        results::GradedTest test;
+        test.when = QDateTime(QDate(2026, 12, day), QTime(10, 0));
+        for (int n : numbers) {
+            const bool isWrong = std::find(wrong.begin(), wrong.end(), n) != wrong.end();
+            test.questions.push_back({n, QStringLiteral("Regula %1").arg(n % 10 + 1), QStringLiteral("A"),
+                                      isWrong ? QStringLiteral("B") : QStringLiteral("A")});
+            ++(isWrong ? test.wrong : test.correct);
+        }
+        test.grade = 4 + test.correct % 7;
+        test.percentage = test.correct * 100.0 / (test.correct + test.wrong);
+        test.practice = practice;
+        results::recordTest(frmMain->data, test);
+    }
+    void open()
+    {
+        app::showWindow(frmAlege);
+        frmAlege->RezultateTeste1->trigger();
+    }
+
+    fixture::Folder folder;
+    BoxRecorder recorder;
+    TfrmRezultate* w = nullptr;
+};
+
+TEST_F(RecordedResults, TheMenuOpensItOnWhatTheBankHoldsNowAndInapoiReturns)
+{
+    record(1, {1, 2, 3}, {2});
+    record(3, {4, 5}, {});
+    open();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(frmAlege->isVisible());
+    ASSERT_EQ(w->lstIstoric->count(), 2);
+    EXPECT_TRUE(w->lstIstoric->item(0)->text().startsWith(u("03.12.2026 10:00, nota 6, 2 corecte din 2")));
+    EXPECT_TRUE(w->lstIstoric->item(1)->text().startsWith(u("01.12.2026 10:00, nota 6, 2 corecte din 3")));
+    EXPECT_EQ(texts(w->lstGreseli), QStringList{u("Întrebarea 2, Regula 3")});
+
+    w->Inapoi->click();
+    EXPECT_TRUE(frmAlege->isVisible());
+    EXPECT_FALSE(w->isVisible());
+
+    // Opened again after another test: read afresh. Question 2 answered right since is no mistake now.
+    record(5, {2, 6}, {6}, true);
+    open();
+    ASSERT_EQ(w->lstIstoric->count(), 3);
+    EXPECT_TRUE(w->lstIstoric->item(0)->text().endsWith(u("test de exersare")));
+    EXPECT_EQ(texts(w->lstGreseli), QStringList{u("Întrebarea 6, Regula 7")});
+    EXPECT_EQ(w->chtNote->tests().size(), 3u);
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST_F(RecordedResults, AMistakeActivatedShowsThatQuestionInTheLearningWindow)
+{
+    record(1, {12, 17, 30}, {17, 30});
+    open();
+    ASSERT_EQ(w->lstGreseli->count(), 2);
+    const int row = texts(w->lstGreseli).indexOf(u("Întrebarea 17, Regula 8"));
+    ASSERT_GE(row, 0);
+    w->lstGreseli->setCurrentRow(row);
+    w->lstGreseli->setFocus();
+    QTest::keyClick(w->lstGreseli, Qt::Key_Return);
+    EXPECT_TRUE(frmInv_Colreg->isVisible());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(frmMain->data.tblIntrebari.FieldByName("Nr_Intreb").AsString(), "17");
+    EXPECT_EQ(frmInv_Colreg->DBMemo1->toPlainText(), u("Întrebarea 17"));
+    EXPECT_TRUE(recorder.errors().empty());
+
+    // A question the bank no longer holds: said so, and the results window stays.
+    app::closeWindow(frmInv_Colreg);
+    open();
+    folder.exec("DELETE FROM Intrebari WHERE Nr_Intreb = 30");
+    frmMain->data.tblIntrebari.Close();
+    w->lstGreseli->setCurrentRow(texts(w->lstGreseli).indexOf(u("Întrebarea 30, Regula 1")));
+    QTest::keyClick(w->lstGreseli, Qt::Key_Return);
+    ASSERT_EQ(recorder.errors().size(), 1u);
+    EXPECT_TRUE(recorder.errors()[0].contains(u("Întrebarea 30 nu mai este în banca de întrebări")))
+        << recorder.errors()[0].toStdString();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(frmInv_Colreg->isVisible());
+}
+
+TEST_F(RecordedResults, PracticeOpensTheTestWindowWhoseStartDrawsAMistakeFirst)
+{
+    record(1, {3, 4, 5, 6}, {5});
+    open();
+    w->btnExerseaza->click();
+    EXPECT_TRUE(frmColreg_Proc->isVisible());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(frmColreg_Proc->windowTitle().startsWith(u("Exersarea greșelilor")));
+    frmColreg_Proc->btnStart->click();
+    const std::vector<std::string> drawn = folder.column("SELECT Nr_Intreb FROM ManInt ORDER BY Id");
+    ASSERT_EQ(drawn.size(), 30u);
+    EXPECT_EQ(drawn[0], "5");
+}
+
+TEST_F(RecordedResults, TheNameAndGroupAreSavedForExportsAndPrints)
+{
+    open();
+    w->edtNume->setText(u(" Țăranu "));
+    w->edtPrenume->setText(u("Ștefan"));
+    w->edtGrupa->setText(u("3Î"));
+    // Enter in a field saves as the button does.
+    w->edtGrupa->setFocus();
+    QTest::keyClick(w->edtGrupa, Qt::Key_Return);
+    EXPECT_EQ(folder.column("SELECT Nume || '|' || Prenume || '|' || Grupa FROM Studenti"),
+              std::vector<std::string>{"Țăranu|Ștefan|3Î"});
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, u("Numele și grupa au fost salvate."));
+    // Kept when the window is opened again.
+    w->Inapoi->click();
+    open();
+    EXPECT_EQ(w->edtNume->text(), u("Țăranu"));
+    EXPECT_EQ(w->edtGrupa->text(), u("3Î"));
+}
+
+TEST_F(RecordedResults, ExportWritesTheFileTheCadetChoosesByItsKind)
+{
+    record(1, {1, 2, 3}, {2});
+    results::saveStudent(frmMain->data, u("Țăranu"), u("Ștefan"), u("3Î"));
+    open();
+    QTemporaryDir dir;
+    struct Case {
+        QString chosen;  // empty: the cadet cancelled
+        QByteArray starts;
+    };
+    const QByteArray csv = results::historyCsv(frmMain->data);
+    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    for (const Case& c : {Case{dir.filePath(u("rezultate.csv")), csv}, Case{dir.filePath(u("raport.PDF")), "%PDF"},
+                          Case{QString(), {}}}) {
+        recorder.boxes.clear();
+        w->chooseExportFile = [&](QWidget* owner) {
+            EXPECT_EQ(owner, w);
+            return c.chosen;
+        };
+        w->btnExporta->click();
+        if (c.chosen.isEmpty()) {
+            EXPECT_TRUE(recorder.boxes.empty());
+            continue;
+        }
+        QFile file(c.chosen);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.chosen.toStdString();
+        EXPECT_TRUE(file.readAll().startsWith(c.starts)) << c.chosen.toStdString();
+        ASSERT_EQ(recorder.boxes.size(), 1u);
+        EXPECT_TRUE(recorder.boxes[0].text.endsWith(QFileInfo(c.chosen).fileName()));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(RecordedResults, TabWalksEveryControlInOrderAndComesRound)
+{
+    record(1, {1, 2}, {2});
+    open();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    w->lstIstoric->setFocus();
+    const std::vector<QWidget*> order = {w->chtNote,      w->lstReguli,  w->lstParti,    w->lstGreseli,
+                                         w->btnExerseaza, w->btnExporta, w->Inapoi,      w->edtNume,
+                                         w->edtPrenume,   w->edtGrupa,   w->btnSalveaza, w->lstIstoric};
+    for (QWidget* expected : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), expected)
+            << "expected " << expected->objectName().toStdString() << ", focus on "
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "nothing");
+    }
 }
 
 }  // namespace

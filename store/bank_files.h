@@ -24,10 +24,12 @@ constexpr const char* kCopyTemporaryPrefix = ".Velmaris.mdb.";
 // Copies source to target through a temporary file in the target's folder and a rename: either the whole
 // file arrives or nothing does. The copy is the user's: writable whatever the source's permissions. Its
 // bytes reach the disk in the background, so that the first paint does not wait for the disk.
-// `beforeRename` runs when every byte is in the temporary file (tests hold or end the copy there). Returns
-// an empty text on success, else why it failed.
+// `beforeRename` runs when every byte is in the temporary file, with its path: it may add to the copy (the
+// results carried over from a renewed copy) and returns why it failed, or empty text; a failure leaves
+// the target as it was. Tests hold or end the copy there. Returns an empty text on success, else why it
+// failed.
 std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder,
-                      const std::function<void()>& beforeRename = {});
+                      const std::function<std::string(const std::string& temporary)>& beforeRename = {});
 // A second name for an existing file (a hard link); false when the file system has none.
 bool addName(const std::string& existing, const std::string& name);
 // Gives the file the other name, replacing a file of that name; false when it cannot.

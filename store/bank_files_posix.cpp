@@ -116,7 +116,7 @@ bool makeWritableFolder(const std::string& folder)
 }
 
 std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder,
-                      const std::function<void()>& beforeRename)
+                      const std::function<std::string(const std::string& temporary)>& beforeRename)
 {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -137,7 +137,7 @@ std::string copyWhole(const std::string& source, const std::string& target, cons
         failure = "nu se poate copia '" + source + "' în '" + temporary + "': " + failure;
     ::close(in);
     if (failure.empty() && beforeRename)
-        beforeRename();
+        failure = beforeRename(temporary);
     if (failure.empty() && ::rename(temporary.c_str(), target.c_str()) != 0)
         failure = "nu se poate redenumi '" + temporary + "' în '" + target + "': " + systemMessage(errno);
     if (!failure.empty()) {

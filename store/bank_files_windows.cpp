@@ -142,7 +142,7 @@ bool makeWritableFolder(const std::string& folder)
 }
 
 std::string copyWhole(const std::string& source, const std::string& target, const std::string& targetFolder,
-                      const std::function<void()>& beforeRename)
+                      const std::function<std::string(const std::string& temporary)>& beforeRename)
 {
     const HANDLE in = ::CreateFileW(wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -177,7 +177,7 @@ std::string copyWhole(const std::string& source, const std::string& target, cons
     if (!failure.empty())
         failure = "nu se poate copia '" + source + "' în '" + temporary + "': " + failure;
     if (failure.empty() && beforeRename)
-        beforeRename();
+        failure = beforeRename(temporary);
     // The open handle shares deletion, so the file can take its name while its bytes still go to disk.
     if (failure.empty() && !::MoveFileExW(wide(temporary).c_str(), wide(target).c_str(), MOVEFILE_REPLACE_EXISTING))
         failure = "nu se poate redenumi '" + temporary + "' în '" + target + "': " + systemMessage(::GetLastError());

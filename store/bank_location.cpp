@@ -159,6 +159,59 @@ void removeDebris(const std::string& folder)
         remove(inFolder(folder, name.toStdString()));
 }
 
+// Copies the recorded results (Studenti, Rezultate, Raspunsuri) of the old copy into the new one, which is
+// raised to the schema that holds them, in one transaction. Nothing is done for an old copy that recorded
+// nothing. Returns why it failed, or empty text; `carried` tells whether anything came over.
+std::string carryResults(const std::string& old, const std::string& into, bool& carried)
+{
+    carried = false;
+    SqliteHandle db(into, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    auto failed = [&db](const std::string& what) {
+        return "rezultatele testelor nu au putut fi trecute în banca nouă (" + what + ": " + db.errorMessage() + ")";
+    };
+    if (!db.ok())
+        return failed("deschidere");
+    {
+        Statement attach(db.get(), "ATTACH DATABASE ? AS old");
+        attach.bindText(1, old);
+        if (!attach.ok() || !attach.run())
+            return failed("copia veche");
+    }
+    // A copy without these tables (none the program could open) has nothing to carry.
+    if (pragmaNumber(db.get(),
+                     "SELECT count(*) FROM old.sqlite_master WHERE type = 'table' AND name IN "
+                     "('Studenti', 'Rezultate')") != 2)
+        return {};
+    const std::int64_t rows = pragmaNumber(db.get(),
+                                           "SELECT (SELECT count(*) FROM old.Studenti) + "
+                                           "(SELECT count(*) FROM old.Rezultate)");
+    if (rows < 0)
+        return failed("copia veche");
+    if (rows == 0)
+        return {};
+    const int oldLevel = schemaLevel(pragmaNumber(db.get(), "PRAGMA old.user_version"));
+    SqliteTransaction transaction;
+    if (!transaction.begin(db.get(), SqliteTransaction::Lock::Immediate) || !raiseSchema(db.get()))
+        return failed("tabelele rezultatelor");
+    // Ids stay as they were: the answers name their test, the tests their student.
+    std::string copyRows =
+        "INSERT INTO main.Studenti(Id, Nume, Prenume, Grupa) SELECT Id, Nume, Prenume, Grupa FROM old.Studenti;";
+    if (oldLevel >= kResultsSchemaLevel)
+        copyRows +=
+            "INSERT INTO main.Rezultate(Id, Id_Student, Data, Nota, Procent, Corecte, Gresite, Exersare) "
+            "SELECT Id, Id_Student, Data, Nota, Procent, Corecte, Gresite, Exersare FROM old.Rezultate;"
+            "INSERT INTO main.Raspunsuri(Id, Id_Rezultat, Nr_Intreb, Regula, Rb, Rd) "
+            "SELECT Id, Id_Rezultat, Nr_Intreb, Regula, Rb, Rd FROM old.Raspunsuri;";
+    else
+        copyRows +=
+            "INSERT INTO main.Rezultate(Id, Id_Student, Data, Nota, Procent) "
+            "SELECT Id, Id_Student, Data, Nota, Procent FROM old.Rezultate;";
+    if (!execute(db.get(), copyRows) || !transaction.commit())
+        return failed("copiere");
+    carried = true;
+    return {};
+}
+
 // The lock under which one start at a time examines and changes the user's copy.
 class CopyLock {
 public:
@@ -356,7 +409,12 @@ BankChoice Chooser::renew(const std::string& copy, int copyVersion, int installe
         return {folder, BankUse::UserCopy, {}};
     }
     reached(CopyStep::OldCopyKept);
-    const std::string failure = copyWhole(source_, copy, folder, [] { reached(CopyStep::CopyWritten); });
+    bool carried = false;
+    const std::string failure = copyWhole(source_, copy, folder, [&](const std::string& temporary) {
+        reached(CopyStep::CopyWritten);
+        // The new bank arrives with the cadet's recorded results, or does not arrive.
+        return carryResults(kept, temporary, carried);
+    });
     if (!failure.empty()) {
         if (!keptBefore)
             remove(kept);
@@ -365,7 +423,8 @@ BankChoice Chooser::renew(const std::string& copy, int copyVersion, int installe
     }
     note_("Banca de întrebări a fost înnoită la versiunea " + std::to_string(installedVersion) +
           ". Copia dumneavoastră de până acum (versiunea " + std::to_string(copyVersion) +
-          "), cu corecturile și testul neterminat din ea, este păstrată ca " + inQuotes(kept) + ".");
+          "), cu corecturile și testul neterminat din ea, este păstrată ca " + inQuotes(kept) + "." +
+          (carried ? " Rezultatele testelor dumneavoastră au trecut în banca nouă." : ""));
     return {folder, BankUse::UserCopy, {}};
 }
 
@@ -374,7 +433,10 @@ BankChoice Chooser::make(const std::string& copy)
     if (!installed().damage.empty())
         throw Error("Banca de întrebări instalată " + inQuotes(source_) + " nu poate fi folosită (" +
                     installed().damage + "), așa că din ea nu se face copia dumneavoastră. Reinstalați Velmaris.");
-    const std::string failure = copyWhole(source_, copy, places_.userFolder, [] { reached(CopyStep::CopyWritten); });
+    const std::string failure = copyWhole(source_, copy, places_.userFolder, [](const std::string&) {
+        reached(CopyStep::CopyWritten);
+        return std::string();
+    });
     if (!failure.empty())
         return installedOnly(failure);
     return {places_.userFolder, BankUse::UserCopy, {}};

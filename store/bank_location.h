@@ -43,7 +43,8 @@ struct BankChoice {
 //   again), damaged (not a database, or cut short: put aside as Velmaris-deteriorat.mdb, replacing an
 //   earlier one, and made again from a sound installed bank) or older than the installed bank (PRAGMA
 //   user_version: kept beside it as Velmaris-v<N>.mdb, one per version, its scratch rows with it, and the
-//   installed bank takes its place). A copy that another program holds (its BankLock), or that has the
+//   installed bank takes its place, with the recorded results copied into it before it does; when they
+//   cannot be, the old copy stays in use). A copy that another program holds (its BankLock), or that has the
 //   journal of a crash beside it, is never replaced in this run.
 // - Whatever keeps the user's copy from being made or used (no user folder, a file or folder in the way,
 //   a folder the user may not write, a copy that fails) opens the installed bank as it is, for learning
@@ -67,7 +68,8 @@ void settleBank(const std::string& executableFolder, const std::string& folder, 
 // standard error.
 std::string bankFolderFor(const std::string& executableFolder);
 
-// The version stamp of a bank (PRAGMA user_version); -1 when the file cannot be read as a database.
+// The content stamp of a bank (the low bits of PRAGMA user_version, store/schema.h); -1 when the file
+// cannot be read as a database.
 int bankVersion(const std::string& path);
 
 // The name a damaged copy is put aside under.

@@ -656,3 +656,123 @@ TEST(BankLocation, TheUserCopyIsWritableAndTheInstalledBankUnchanged)
 }
 
 }  // namespace
+
+// A user's copy with a cadet's recorded results: raised to the tables that hold them, as the program's first
+// record does, with a student, two tests and their answers.
+void recordResults(const std::string& path)
+{
+    const store::SqliteHandle db(path, SQLITE_OPEN_READWRITE);
+    ASSERT_TRUE(db.ok());
+    ASSERT_TRUE(store::raiseSchema(db.get())) << db.errorMessage();
+    ASSERT_TRUE(
+        store::execute(db.get(),
+                       "INSERT INTO Studenti(Nume, Prenume, Grupa) VALUES('Țăranu', 'Ștefan', 'M-21');"
+                       "INSERT INTO Rezultate(Id_Student, Data, Nota, Procent, Corecte, Gresite, Exersare) VALUES"
+                       "  (1, '2026-12-01T10:00:00', 9, 90, 27, 3, 0), (1, '2026-12-02T10:00:00', 4, 50, 1, 1, 1);"
+                       "INSERT INTO Raspunsuri(Id_Rezultat, Nr_Intreb, Regula, Rb, Rd) VALUES"
+                       "  (1, 12, 'Regula 5', 'A', 'B'), (2, 12, 'Regula 5', 'A', 'A'), (2, 40, 'Anexa I', 'C', '?');"))
+        << db.errorMessage();
+}
+
+// Every recorded row of a bank as text; "(none)" for a table it does not have.
+std::string recorded(const std::string& path)
+{
+    return single(path,
+                  "SELECT (SELECT group_concat(Id || ifnull(Nume, '-') || ifnull(Prenume, '-') || ifnull(Grupa, '-'), "
+                  "'|') FROM Studenti) || '/' || "
+                  "(SELECT group_concat(Id || Id_Student || Data || Nota || Procent || ifnull(Corecte, '-') || "
+                  "ifnull(Gresite, '-') || ifnull(Exersare, '-'), '|') FROM Rezultate) || '/' || "
+                  "ifnull((SELECT group_concat(Id || Id_Rezultat || Nr_Intreb || Regula || Rb || Rd, '|') "
+                  "FROM Raspunsuri), '-')");
+}
+
+// A newer installed bank takes the place of the user's copy: the cadet's history comes with it, or the
+// old copy stays in use. It never stays behind in the kept copy alone.
+TEST(BankLocation, ARenewalCarriesTheRecordedResultsIntoTheNewBank)
+{
+    using Names = std::vector<std::string>;
+    const auto label = [](const std::string& path) { return single(path, "SELECT Intrebare FROM Intrebari"); };
+    const auto version = [](const std::string& path) { return single(path, "PRAGMA user_version"); };
+    const std::string carriedNote = "Rezultatele testelor dumneavoastră au trecut în banca nouă.";
+    struct Scenario {
+        const char* name;
+        std::function<void(Layout&)> arrange;
+        std::function<Outcome(const Layout&)> start;
+        std::function<void(const Layout&, const Outcome&, const std::string& before)> check;
+    };
+    const auto plainStart = [](const Layout& l) { return chooseAsUser(l); };
+    const Scenario scenarios[] = {
+        {"a copy that recorded tests: they come over, and the new copy keeps the new bank's stamp",
+         [](Layout& l) { recordResults(l.user() + "/Velmaris.mdb"); }, plainStart,
+         [&](const Layout& l, const Outcome& o, const std::string& before) {
+             EXPECT_EQ(o.use, "copy");
+             EXPECT_EQ(label(l.user() + "/Velmaris.mdb"), "installed v2");
+             EXPECT_EQ(recorded(l.user() + "/Velmaris.mdb"), before);
+             EXPECT_EQ(version(l.user() + "/Velmaris.mdb"), std::to_string(store::userVersionFor(2, 1)));
+             EXPECT_EQ(store::bankVersion(l.user() + "/Velmaris.mdb"), 2);
+             EXPECT_NE(o.text.find(carriedNote), std::string::npos) << o.text;
+             EXPECT_EQ(recorded(l.user() + "/Velmaris-v1.mdb"), before) << "the kept copy keeps them too";
+             EXPECT_EQ(single(l.user() + "/Velmaris.mdb", "PRAGMA integrity_check"), "ok");
+         }},
+        {"a copy of the previous layout with rows of its own in Studenti and Rezultate",
+         [](Layout& l) {
+             exec(l.user() + "/Velmaris.mdb",
+                  "INSERT INTO Studenti(Nume) VALUES('Pop');"
+                  "INSERT INTO Rezultate(Id_Student, Data, Nota, Procent) VALUES"
+                  "(1, '2026-01-05T08:00:00', 7, 70);");
+         },
+         plainStart,
+         [&](const Layout& l, const Outcome& o, const std::string&) {
+             EXPECT_EQ(recorded(l.user() + "/Velmaris.mdb"), "1Pop--/112026-01-05T08:00:00770.0---/-");
+             EXPECT_NE(o.text.find(carriedNote), std::string::npos) << o.text;
+         }},
+        {"a copy that recorded nothing: the new bank as installed", [](Layout&) {}, plainStart,
+         [&](const Layout& l, const Outcome& o, const std::string&) {
+             EXPECT_EQ(label(l.user() + "/Velmaris.mdb"), "installed v2");
+             EXPECT_EQ(version(l.user() + "/Velmaris.mdb"), "2");
+             EXPECT_EQ(o.text.find(carriedNote), std::string::npos) << o.text;
+         }},
+        {"a renewal killed when the new bank is written, before the results came over, is made again",
+         [](Layout& l) { recordResults(l.user() + "/Velmaris.mdb"); },
+         [&](const Layout& l) {
+             {
+                 Start cut(l, store::CopyStep::CopyWritten);
+                 EXPECT_EQ(cut.nextStep(), "old copy kept");
+                 EXPECT_EQ(cut.nextStep(), "copy written");
+                 cut.kill();
+             }
+             EXPECT_EQ(label(l.user() + "/Velmaris.mdb"), "edited v1") << "the old copy is still in place";
+             return chooseAsUser(l);
+         },
+         [&](const Layout& l, const Outcome& o, const std::string& before) {
+             EXPECT_EQ(o.use, "copy");
+             EXPECT_EQ(label(l.user() + "/Velmaris.mdb"), "installed v2");
+             EXPECT_EQ(recorded(l.user() + "/Velmaris.mdb"), before);
+             EXPECT_EQ(namesIn(l.user()), (Names{"Velmaris-v1.mdb", "Velmaris.mdb"}));
+         }},
+        {"a new bank that cannot take them (it holds a student of its own): the old copy stays in use",
+         [](Layout& l) {
+             recordResults(l.user() + "/Velmaris.mdb");
+             exec(l.installed() + "/Velmaris.mdb", "INSERT INTO Studenti(Id, Nume) VALUES(1, 'Instalat');");
+         },
+         plainStart,
+         [&](const Layout& l, const Outcome& o, const std::string& before) {
+             EXPECT_EQ(o.use, "copy");
+             EXPECT_EQ(label(l.user() + "/Velmaris.mdb"), "edited v1");
+             EXPECT_EQ(recorded(l.user() + "/Velmaris.mdb"), before);
+             EXPECT_NE(o.text.find("nu au putut fi trecute în banca nouă"), std::string::npos) << o.text;
+             EXPECT_EQ(namesIn(l.user()), Names{"Velmaris.mdb"}) << "no kept copy, no temporary file";
+         }},
+    };
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        Layout layout;
+        writeBank(layout.installed() + "/Velmaris.mdb", "installed v2", 2);
+        writeBank(layout.user() + "/Velmaris.mdb", "edited v1", 1, 3);
+        scenario.arrange(layout);
+        const std::string before = recorded(layout.user() + "/Velmaris.mdb");
+        layout.prepare();
+        const Outcome outcome = scenario.start(layout);
+        scenario.check(layout, outcome, before);
+    }
+}

@@ -280,6 +280,79 @@ TEST_F(TestWindow, NotaBeforeTheLastAnswerAndTwiceInARow)
     EXPECT_EQ(w->edtRcRi->text(), "1");
 }
 
+// Opened from the results window the test is a practice test, said in its title, until it is left;
+// opened from the menu it is the ordinary test.
+TEST_F(TestWindow, APracticeTestFromShowPracticeUntilTheWindowIsLeft)
+{
+    start(fixture::sampleQuestions(274));
+    const QString ordinaryTitle = w->windowTitle();
+    // An ordinary test with its first three answers wrong, graded and left.
+    w->btnStart->click();
+    std::vector<std::string> wrong;
+    for (int i = 1; i <= 30; ++i) {
+        if (i <= 3) {
+            wrong.push_back(current("Nr_Intreb"));
+            choose(current("Rb") == "A" ? "B" : "A");
+        } else {
+            choose(current("Rb"));
+        }
+        w->bitbtnUrmat->click();
+    }
+    w->Button1->click();
+    EXPECT_EQ(w->edtNota->text(), "9");
+    w->Inapoi->click();
+    EXPECT_EQ(folder.column("SELECT Corecte || '/' || Gresite FROM Rezultate"), std::vector<std::string>{"27/3"});
+
+    w->showPractice();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->windowTitle().startsWith(text("Exersarea greșelilor"))) << w->windowTitle().toStdString();
+    w->btnStart->click();
+    const auto copied = folder.column("SELECT Nr_Intreb FROM ManInt ORDER BY Id");
+    ASSERT_EQ(copied.size(), 30u);
+    EXPECT_EQ(std::set<std::string>(copied.begin(), copied.begin() + 3),
+              std::set<std::string>(wrong.begin(), wrong.end()))
+        << "the mistakes come first";
+    for (int i = 1; i <= 30; ++i) {
+        choose(current("Rb"));
+        w->bitbtnUrmat->click();
+    }
+    w->Button1->click();
+    EXPECT_EQ(w->edtNota->text(), "10");
+    EXPECT_EQ(folder.column("SELECT Exersare FROM Rezultate ORDER BY Id"), (std::vector<std::string>{"0", "1"}));
+
+    w->Inapoi->click();
+    EXPECT_EQ(w->windowTitle(), ordinaryTitle);
+    frmAlege->estarecapreciereprocentual1->trigger();
+    EXPECT_FALSE(w->session().practice()) << "the menu opens the ordinary test";
+    EXPECT_EQ(w->windowTitle(), ordinaryTitle);
+}
+
+// The grade shows first; a record the file does not take is reported after it, and the test stays.
+TEST_F(TestWindow, ANotaWhoseRecordFailsShowsTheGradeThenTheError)
+{
+    start(fixture::sampleQuestions(274));
+    w->btnStart->click();
+    for (int i = 1; i <= 30; ++i) {
+        choose(current("Rb"));
+        w->bitbtnUrmat->click();
+    }
+    recorder.boxes.clear();
+    fixture::FileConnection other(folder.databasePath());
+    other.exec("BEGIN IMMEDIATE");
+    QString gradeWhileError = "unset";
+    recorder.whileOpen = [&](const BoxRecorder::Box& b) {
+        if (b.kind == BoxRecorder::Kind::Error)
+            gradeWhileError = w->edtNota->text();
+    };
+    w->Button1->click();
+    other.exec("ROLLBACK");
+    EXPECT_EQ(gradeWhileError, "10");
+    ASSERT_EQ(recorder.errors().size(), 1u) << shownBoxes();
+    EXPECT_TRUE(recorder.errors()[0].startsWith(text("Rezultatul testului nu a fost înregistrat. "))) << shownBoxes();
+    EXPECT_EQ(folder.count("ManInt"), 30) << "the test is there for its review";
+    EXPECT_EQ(state().Rc + state().Ri, 0);
+}
+
 TEST_F(TestWindow, ConfirmWithAnEmptyTableDoesNothing)
 {
     start(fixture::sampleQuestions(274));

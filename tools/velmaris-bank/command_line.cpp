@@ -41,6 +41,11 @@ Usage:
       the Rules, variants in a) b) c) order, pictures embedded as PNG. gift and aiken carry text only:
       questions answered from their picture are left out and counted on standard error. An existing OUT
       is refused unless --force.
+  velmaris-bank results FILE --csv
+      Writes the tests recorded in the user's bank FILE to standard output as CSV, as the program's
+      results window exports them: UTF-8 with BOM, ';' between fields, one row per test with the student's
+      name and group, date, grade, correct, wrong, percentage and the share correct per COLREG Part. The
+      file is only read.
   velmaris-bank import FILE -o DIR [--first N] [--skip-invalid] [--format moodle-xml|gift|aiken]
       Turns the questions of a Moodle XML, GIFT or Aiken file (told apart by name and content unless
       --format) into a new source file in DIR, numbered after the highest number in DIR or from N. Only
@@ -67,6 +72,7 @@ const QCommandLineOption kFirst("first", "first number", "N");
 const QCommandLineOption kSkipInvalid("skip-invalid", "write the valid questions");
 const QCommandLineOption kSheet("sheet", "a test sheet");
 const QCommandLineOption kSeed("seed", "seed", "S");
+const QCommandLineOption kCsv("csv", "as CSV");
 
 // The arguments after a command's name as QCommandLineParser reads them: options before or after the path, a single
 // dash taken for two ("-force"), a value after "=" or as the next argument, "--" ending the options.
@@ -138,6 +144,13 @@ int exportBank(const Arguments& args)
     return commands::exportToFormat({args.path(), *format, args.value(kOutput), args.isSet(kForce)});
 }
 
+int results(const Arguments& args)
+{
+    if (!args.isSet(kCsv))
+        return usage("results needs --csv, its only format");
+    return commands::resultsCsv(args.path());
+}
+
 int importFile(const Arguments& args)
 {
     if (!args.isSet(kOutput))
@@ -194,6 +207,7 @@ const QList<Command>& commandList()
         {"build", {kOutput, kForce}, build},
         {"check", {}, check},
         {"export", {kOutput, kFormat, kForce}, exportBank},
+        {"results", {kCsv}, results},
         {"import", {kOutput, kFormat, kFirst, kSkipInvalid}, importFile},
         {"print", {kOutput, kForce, kSheet, kSeed}, print, true},
     };

@@ -5,7 +5,16 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstdio>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "results/history.h"
+#include "store/database.h"
+#include "store/error.h"
 #include "velmaris-bank/aiken.h"
 #include "velmaris-bank/bank_check.h"
 #include "velmaris-bank/bank_database.h"
@@ -176,6 +185,32 @@ int importFile(const Import& request)
     if (!read.invalid.isEmpty())
         out() << "; " << read.invalid.size() << " skipped";
     out() << "\n";
+    return 0;
+}
+
+int resultsCsv(const QString& bank)
+{
+    if (!QFileInfo(bank).isFile()) {
+        err() << "velmaris-bank: no such file '" << bank << "'\n";
+        return kFailed;
+    }
+    store::Database data;
+    // A script's look at a bank never writes it, not even the raise of its tables.
+    data.conColreg.keepReadOnly("velmaris-bank results only reads the bank");
+    data.conColreg.setConnectionString("Data Source=" + bank.toStdString() + ";");
+    try {
+        const QByteArray csv = results::historyCsv(data);
+        // The bytes as they are, byte order mark and "\r\n" included.
+        out() << Qt::flush;
+#ifdef _WIN32
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
+        std::fwrite(csv.constData(), 1, static_cast<std::size_t>(csv.size()), stdout);
+        std::fflush(stdout);
+    } catch (const store::Error& e) {
+        err() << "velmaris-bank: " << bank << ": " << QString::fromUtf8(e.what()) << "\n";
+        return kFailed;
+    }
     return 0;
 }
 

@@ -38,6 +38,9 @@ struct ExportToFormat {
 };
 int exportToFormat(const ExportToFormat& request);
 
+// results BANK --csv: the recorded tests of a user's bank as CSV on standard output. Reads only.
+int resultsCsv(const QString& bank);
+
 struct Import {
     QString file;
     QString folder;

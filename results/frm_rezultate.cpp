@@ -69,16 +69,6 @@ void headings(QWidget* parent, const QString& prefix, QPoint listAt, const QVect
     }
 }
 
-std::vector<results::Row> rowsOf(const std::vector<results::Weakness>& list, std::vector<double>& shares)
-{
-    std::vector<results::Row> rows;
-    for (const results::Weakness& w : list) {
-        rows.push_back(results::weaknessRow(w));
-        shares.push_back(w.wrongShare);
-    }
-    return rows;
-}
-
 QString askForExportFile(QWidget* owner)
 {
     QString filter = kCsvFilter;
@@ -191,7 +181,7 @@ TfrmRezultate::TfrmRezultate(store::Database& database, QWidget* menu)
     for (const auto& [b, handler] : handlers)
         connect(b, &QPushButton::clicked, this,
                 [this, handler] { app::guarded([this, handler] { (this->*handler)(); }); });
-    connect(lstGreseli, &QListWidget::activated, this,
+    connect(lstGreseli, &QListView::activated, this,
             [this](const QModelIndex& index) { app::guarded([this, index] { lstGreseliActivated(index.row()); }); });
     // Enter in a name field saves, as the button beside them does.
     for (QLineEdit* e : {edtNume, edtPrenume, edtGrupa})
@@ -230,26 +220,24 @@ void TfrmRezultate::showOverview(results::Overview overview)
 {
     overview_ = std::move(overview);
 
-    std::vector<results::Row> history;
-    history.reserve(overview_.history.size());
-    for (const results::TestRecord& test : overview_.history)
-        history.push_back(results::historyRow(test));
-    lstIstoric->setRows(history);
-    lblIstoric->setText(QStringLiteral("Testele înregistrate (%1), cele mai noi întâi").arg(overview_.history.size()));
+    const auto& history = overview_.history;
+    lstIstoric->setRows(static_cast<int>(history.size()),
+                        [&history](int i) { return results::historyRow(history[static_cast<std::size_t>(i)]); });
+    lblIstoric->setText(QStringLiteral("Testele înregistrate (%1), cele mai noi întâi").arg(history.size()));
     lblIstoric->adjustSize();
 
-    chtNote->setTests(results::chartTests(overview_.history, kChartTests));
+    chtNote->setTests(results::chartTests(history, kChartTests));
 
-    std::vector<double> ruleShares;
-    lstReguli->setRows(rowsOf(overview_.rules, ruleShares), ruleShares);
-    std::vector<double> partShares;
-    lstParti->setRows(rowsOf(overview_.parts, partShares), partShares);
+    for (const auto& [list, weaknesses] : {std::pair{lstReguli, &overview_.rules}, {lstParti, &overview_.parts}})
+        list->setRows(
+            static_cast<int>(weaknesses->size()),
+            [weaknesses](int i) { return results::weaknessRow((*weaknesses)[static_cast<std::size_t>(i)]); },
+            [weaknesses](int i) { return (*weaknesses)[static_cast<std::size_t>(i)].wrongShare; });
 
-    std::vector<results::Row> mistakes;
-    for (const results::Mistake& m : overview_.mistakes)
-        mistakes.push_back(results::mistakeRow(m));
-    lstGreseli->setRows(mistakes);
-    lblGreseli->setText(QStringLiteral("Întrebări greșite (%1); Enter o arată").arg(overview_.mistakes.size()));
+    const auto& mistakes = overview_.mistakes;
+    lstGreseli->setRows(static_cast<int>(mistakes.size()),
+                        [&mistakes](int i) { return results::mistakeRow(mistakes[static_cast<std::size_t>(i)]); });
+    lblGreseli->setText(QStringLiteral("Întrebări greșite (%1); Enter o arată").arg(mistakes.size()));
     lblGreseli->adjustSize();
 
     const results::Student student = overview_.student.value_or(results::Student{});

@@ -1,8 +1,11 @@
 #include "results/row_list.h"
 
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QPainter>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace results {
 
@@ -12,6 +15,60 @@ constexpr int kShareRole = Qt::UserRole + 1;
 constexpr int kFieldsRole = Qt::UserRole + 2;
 // From the list's edge to its first column, as the captions above it stand.
 constexpr int kPadding = 4;
+
+// The rows, worded on demand; the last few worded are kept, as a view asks for the same row many times.
+class RowModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(int count, std::function<Row(int)> row, std::function<double(int)> share)
+    {
+        beginResetModel();
+        count_ = count;
+        row_ = std::move(row);
+        share_ = std::move(share);
+        cache_.clear();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : count_; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= count_)
+            return {};
+        switch (role) {
+            case Qt::DisplayRole:
+            case Qt::AccessibleTextRole:
+            case Qt::ToolTipRole:
+                // The spoken sentence: a screen reader and a search by typing find it.
+                return worded(index.row()).spoken;
+            case kFieldsRole:
+                return worded(index.row()).fields;
+            case kShareRole:
+                return share_ ? QVariant(share_(index.row())) : QVariant();
+            default:
+                return {};
+        }
+    }
+
+private:
+    const Row& worded(int row) const
+    {
+        for (const auto& [n, r] : cache_)
+            if (n == row)
+                return r;
+        if (cache_.size() >= 64)
+            cache_.erase(cache_.begin());
+        cache_.emplace_back(row, row_(row));
+        return cache_.back().second;
+    }
+
+    int count_ = 0;
+    std::function<Row(int)> row_;
+    std::function<double(int)> share_;
+    mutable std::vector<std::pair<int, Row>> cache_;
+};
 
 class ColumnsDelegate : public QStyledItemDelegate {
 public:
@@ -60,10 +117,10 @@ public:
         painter->restore();
     }
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
     {
-        const QSize hint = QStyledItemDelegate::sizeHint(option, index);
-        return {rowWidth(option), std::max(hint.height(), option.fontMetrics.height() + 6)};
+        // Every row alike (the list asks once): its height from the font, not from its text.
+        return {rowWidth(option), option.fontMetrics.height() + 6};
     }
 
 private:
@@ -78,35 +135,73 @@ private:
     int barWidth_;
 };
 
+RowModel* modelOf(const RowList* list)
+{
+    return static_cast<RowModel*>(list->model());
+}
+
 }  // namespace
 
 RowList::RowList(QWidget* parent, const char* name, const QString& accessibleName, QVector<int> columns, int barWidth)
-    : QListWidget(parent)
+    : QListView(parent)
 {
     setObjectName(QString::fromLatin1(name));
     setAccessibleName(accessibleName);
+    setModel(new RowModel(this));
     setItemDelegate(new ColumnsDelegate(this, std::move(columns), barWidth));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab leaves the list; the arrows walk its rows.
     setTabKeyNavigation(false);
 }
 
-void RowList::setRows(const std::vector<Row>& rows, const std::vector<double>& shares)
+void RowList::setRows(int count, std::function<Row(int)> row, std::function<double(int)> share)
 {
-    clear();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        // The item's own text is the spoken sentence: a screen reader and a search by typing find it.
-        auto* item = new QListWidgetItem(rows[i].spoken);
-        item->setData(kFieldsRole, rows[i].fields);
-        if (i < shares.size())
-            item->setData(kShareRole, shares[i]);
-        addItem(item);
-    }
-    if (count() > 0)
-        setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    modelOf(this)->reset(count, std::move(row), std::move(share));
+    if (count > 0)
+        setCurrentRow(0);
+}
+
+void RowList::setRows(std::vector<Row> rows, std::vector<double> shares)
+{
+    const int n = static_cast<int>(rows.size());
+    auto kept = std::make_shared<std::vector<Row>>(std::move(rows));
+    std::function<double(int)> share;
+    if (!shares.empty())
+        share = [kept = std::make_shared<std::vector<double>>(std::move(shares))](int i) {
+            return static_cast<std::size_t>(i) < kept->size() ? (*kept)[static_cast<std::size_t>(i)] : 0.0;
+        };
+    setRows(
+        n, [kept](int i) { return (*kept)[static_cast<std::size_t>(i)]; }, std::move(share));
+}
+
+int RowList::count() const
+{
+    return model()->rowCount();
+}
+
+QString RowList::rowText(int row) const
+{
+    return model()->index(row, 0).data(Qt::DisplayRole).toString();
+}
+
+void RowList::setCurrentRow(int row)
+{
+    // The keyboard's place, not a selection: nothing is marked until the cadet moves.
+    selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::NoUpdate);
+}
+
+int RowList::currentRow() const
+{
+    return currentIndex().row();
+}
+
+QRect RowList::rowRect(int row) const
+{
+    return visualRect(model()->index(row, 0));
 }
 
 }  // namespace results

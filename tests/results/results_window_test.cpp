@@ -56,11 +56,11 @@ Overview madeOverview(int tests)
     return o;
 }
 
-QStringList texts(const QListWidget* list)
+QStringList texts(const RowList* list)
 {
     QStringList rows;
     for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
+        rows << list->rowText(i);
     return rows;
 }
 
@@ -119,7 +119,7 @@ TEST_F(ResultsWindow, ShowsEachListInItsOrderAndReadsItRowByRow)
         EXPECT_EQ(texts(c.list), expected) << c.list->objectName().toStdString();
         EXPECT_EQ(spokenRows(c.list), expected) << c.list->objectName().toStdString();
     }
-    EXPECT_TRUE(w->lstIstoric->item(0)->text().startsWith(u("15.10.2026 08:30, nota 6"))) << "newest first";
+    EXPECT_TRUE(w->lstIstoric->rowText(0).startsWith(u("15.10.2026 08:30, nota 6"))) << "newest first";
 
     // The chart draws the last tests, oldest first, and tells a screen reader the same figures.
     const std::vector<TestRecord>& drawn = w->chtNote->tests();
@@ -156,7 +156,7 @@ TEST_F(ResultsWindow, EachWeakRuleHasABarAsLongAsItsShareWrong)
         double share;
     };
     for (const Case& c : {Case{0, red, 0.75}, Case{1, orange, 0.25}, Case{2, orange, 0.0}}) {
-        const QRect r = w->lstReguli->visualItemRect(w->lstReguli->item(c.row));
+        const QRect r = w->lstReguli->rowRect(c.row);
         ASSERT_EQ(r.width(), w->lstReguli->viewport()->width()) << "a row spans the list";
         const int middle = r.center().y();
         int run = 0, longest = 0;
@@ -242,8 +242,8 @@ TEST_F(RecordedResults, TheMenuOpensItOnWhatTheBankHoldsNowAndInapoiReturns)
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(frmAlege->isVisible());
     ASSERT_EQ(w->lstIstoric->count(), 2);
-    EXPECT_TRUE(w->lstIstoric->item(0)->text().startsWith(u("03.12.2026 10:00, nota 6, 2 corecte din 2")));
-    EXPECT_TRUE(w->lstIstoric->item(1)->text().startsWith(u("01.12.2026 10:00, nota 6, 2 corecte din 3")));
+    EXPECT_TRUE(w->lstIstoric->rowText(0).startsWith(u("03.12.2026 10:00, nota 6, 2 corecte din 2")));
+    EXPECT_TRUE(w->lstIstoric->rowText(1).startsWith(u("01.12.2026 10:00, nota 6, 2 corecte din 3")));
     EXPECT_EQ(texts(w->lstGreseli), QStringList{u("Întrebarea 2, Regula 3")});
 
     w->Inapoi->click();
@@ -254,7 +254,7 @@ TEST_F(RecordedResults, TheMenuOpensItOnWhatTheBankHoldsNowAndInapoiReturns)
     record(5, {2, 6}, {6}, true);
     open();
     ASSERT_EQ(w->lstIstoric->count(), 3);
-    EXPECT_TRUE(w->lstIstoric->item(0)->text().endsWith(u("test de exersare")));
+    EXPECT_TRUE(w->lstIstoric->rowText(0).endsWith(u("test de exersare")));
     EXPECT_EQ(texts(w->lstGreseli), QStringList{u("Întrebarea 6, Regula 7")});
     EXPECT_EQ(w->chtNote->tests().size(), 3u);
     EXPECT_TRUE(recorder.boxes.empty());

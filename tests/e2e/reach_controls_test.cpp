@@ -22,6 +22,7 @@
 #include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
+#include "results/frm_rezultate.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
@@ -191,6 +192,11 @@ TEST_F(ReachControls, TestWindowInEachState)
     reachEveryControl(w, QStringLiteral("test-answered"));
     w->BitBtnVerificareTestare->click();
     reachEveryControl(w, QStringLiteral("test-review"));
+}
+
+TEST_F(ReachControls, ResultsWindow)
+{
+    reachEveryControl(frmRezultate, QStringLiteral("results"));
 }
 
 }  // namespace

@@ -128,6 +128,20 @@ TEST_F(ResultsWindow, ShowsEachListInItsOrderAndReadsItRowByRow)
     EXPECT_EQ(drawn.back().when, o.history.front().when);
     const QStringList description = w->chtNote->accessibleDescription().split(QLatin1Char('\n'));
     EXPECT_EQ(description, chartText(drawn));
+    // And as a list of the marks, one item per test, each where its mark is drawn.
+    QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(w->chtNote);
+    ASSERT_EQ(chart->role(), QAccessible::Chart);
+    QStringList marks;
+    for (int i = 0; i < chart->childCount(); ++i) {
+        QAccessibleInterface* mark = chart->child(i);
+        ASSERT_TRUE(mark);
+        EXPECT_EQ(mark->role(), QAccessible::ListItem);
+        EXPECT_EQ(chart->indexOfChild(mark), i);
+        EXPECT_EQ(mark->parent(), chart);
+        EXPECT_TRUE(mark->rect().contains(w->chtNote->mapToGlobal(w->chtNote->markAt(i)))) << i;
+        marks << mark->text(QAccessible::Name);
+    }
+    EXPECT_EQ(marks, chartText(drawn));
 
     EXPECT_EQ(w->edtNume->text(), u("Ștefănescu"));
     EXPECT_EQ(w->edtPrenume->text(), u("Ionuț"));
@@ -138,6 +152,8 @@ TEST_F(ResultsWindow, ShowsEachListInItsOrderAndReadsItRowByRow)
     for (RowList* list : {w->lstIstoric, w->lstReguli, w->lstParti, w->lstGreseli})
         EXPECT_EQ(list->count(), 0) << list->objectName().toStdString();
     EXPECT_EQ(w->chtNote->accessibleDescription(), u("Niciun test înregistrat încă."));
+    EXPECT_EQ(chart->childCount(), 0);
+    EXPECT_EQ(chart->child(0), nullptr);
     EXPECT_EQ(w->edtNume->text(), QString());
 }
 

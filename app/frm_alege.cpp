@@ -48,6 +48,9 @@ TfrmAlege::TfrmAlege()
     Rezultate1->setObjectName(QStringLiteral("Rezultate1"));
     estarecapreciereprocentual1 = addItem(Rezultate1, QStringLiteral("Testare cu apreciere procentuală           "),
                                           "estarecapreciereprocentual1");
+    // An item of the bar itself, with no drop-down: it opens the results window at once.
+    RezultateTeste1 = menuBar()->addAction(QStringLiteral("Rezultate           "));
+    RezultateTeste1->setObjectName(QStringLiteral("RezultateTeste1"));
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     InstruciuniOperare1 = addItem(Help1, QStringLiteral("Deschide Instrucțiuni Operare"), "InstruciuniOperare1");
@@ -88,6 +91,7 @@ TfrmAlege::TfrmAlege()
     connect(Invatare1, &QAction::triggered, this, [this] { app::guarded([this] { Invatare1Click(); }); });
     connect(estarecapreciereprocentual1, &QAction::triggered, this,
             [this] { app::guarded([this] { estarecapreciereprocentual1Click(); }); });
+    connect(RezultateTeste1, &QAction::triggered, this, [this] { app::guarded([this] { RezultateTeste1Click(); }); });
     connect(InstruciuniOperare1, &QAction::triggered, this,
             [this] { app::guarded([this] { InstruciuniOperare1Click(); }); });
     connect(InchideiInstruciuni1, &QAction::triggered, this,
@@ -98,6 +102,11 @@ void TfrmAlege::setWindows(QWidget* learning, QWidget* test)
 {
     learning_ = learning;
     test_ = test;
+}
+
+void TfrmAlege::setResultsWindow(QWidget* results)
+{
+    results_ = results;
 }
 
 void TfrmAlege::erminat1Click()
@@ -117,6 +126,12 @@ void TfrmAlege::estarecapreciereprocentual1Click()
     if (!selfTestRefusal.isEmpty())
         throw store::Error(QStringLiteral("Testul nu poate începe: %1").arg(selfTestRefusal).toStdString());
     app::showWindow(test_);
+    app::closeWindow(this);
+}
+
+void TfrmAlege::RezultateTeste1Click()
+{
+    app::showWindow(results_);
     app::closeWindow(this);
 }
 

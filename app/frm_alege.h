@@ -21,12 +21,14 @@ public:
     TfrmAlege();
     // The windows the menu opens; given by the code that builds the windows, once they exist.
     void setWindows(QWidget* learning, QWidget* test);
+    void setResultsWindow(QWidget* results);
 
     void erminat1Click();
     void Invatare1Click();
     void estarecapreciereprocentual1Click();
     void InstruciuniOperare1Click();
     void InchideiInstruciuni1Click();
+    void RezultateTeste1Click();
 
     QMenu* Fisiere1 = nullptr;    // captioned "Terminat"
     QMenu* Testare1 = nullptr;    // captioned "Învățare": the learning window's menu
@@ -40,7 +42,12 @@ public:
     QLabel* Image1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
 
+    // The item of the bar captioned "Rezultate", between "Testare" and "Help", with no drop-down: it opens
+    // the results window.
+    QAction* RezultateTeste1 = nullptr;
+
 private:
     QWidget* learning_ = nullptr;
     QWidget* test_ = nullptr;
+    QWidget* results_ = nullptr;
 };

@@ -193,7 +193,9 @@ Overview loadOverview(store::Database& data)
         while ((step = select.step()) == store::Statement::Step::Row) {
             TestRecord record;
             record.id = static_cast<int>(select.integer(0));
-            record.when = QDateTime::fromString(text(select, 1), QString::fromLatin1(kDateFormat));
+            // The stored form is ISO 8601 without an offset: Qt's own ISO reading (local time) is many times
+            // quicker than a parse by format, which a thousand tests would feel.
+            record.when = QDateTime::fromString(text(select, 1), Qt::ISODate);
             record.grade = static_cast<int>(select.integer(2));
             record.correct = static_cast<int>(select.integer(3));
             record.wrong = static_cast<int>(select.integer(4));
@@ -210,36 +212,48 @@ Overview loadOverview(store::Database& data)
     for (std::size_t i = 0; i < overview.history.size() && i < lastFiveTests; ++i)
         lastFive.insert(overview.history[i].id);
 
-    std::map<QString, Tally> rules, parts;
+    // Tallied by the Rule's stored bytes, each row without a conversion; the Parts from the Rules after.
+    std::map<std::string, Tally> byRule;
     // Per question, its latest answer: right or wrong, and its Rule.
     struct Latest {
         bool wrong = false;
-        QString rule;
+        const std::string* rule = nullptr;
     };
     std::map<int, Latest> latest;
     {
-        // Oldest first, so that a later answer overrides an earlier one.
+        // Oldest first, so that a later answer overrides an earlier one: the answers of a test are
+        // written after those of every earlier test, so their row order is the tests' order.
+        // Judged wrong as isWrong judges: the letters differ, a missing one read as empty.
         store::Statement select(db,
-                                "SELECT Id_Rezultat, Nr_Intreb, Regula, Rb, Rd FROM Raspunsuri "
-                                "ORDER BY Id_Rezultat, Id");
+                                "SELECT Id_Rezultat, Nr_Intreb, Regula, COALESCE(Rb, '') <> COALESCE(Rd, '') "
+                                "FROM Raspunsuri ORDER BY Id");
         if (!select.ok())
             fail(connection, "Răspunsurile nu au putut fi citite");
         store::Statement::Step step;
         while ((step = select.step()) == store::Statement::Step::Row) {
             const bool recent = lastFive.count(static_cast<int>(select.integer(0))) > 0;
             const int question = static_cast<int>(select.integer(1));
-            const QString rule = text(select, 2);
-            const bool wrong = isWrong(text(select, 3), text(select, 4));
-            for (Tally* t : {&rules[rule], &parts[partOf(rule)]}) {
-                ++t->seen;
-                t->wrong += wrong;
-                t->seenLastFive += recent;
-                t->wrongLastFive += recent && wrong;
-            }
-            latest[question] = {wrong, rule};
+            const auto rule = byRule.try_emplace(select.text(2)).first;
+            const bool wrong = select.integer(3) != 0;
+            Tally& t = rule->second;
+            ++t.seen;
+            t.wrong += wrong;
+            t.seenLastFive += recent;
+            t.wrongLastFive += recent && wrong;
+            latest[question] = {wrong, &rule->first};
         }
         if (step != store::Statement::Step::Done)
             fail(connection, "Răspunsurile nu au putut fi citite");
+    }
+    std::map<QString, Tally> rules, parts;
+    for (const auto& [name, t] : byRule) {
+        const QString rule = QString::fromStdString(name);
+        rules[rule] = t;
+        Tally& part = parts[partOf(rule)];
+        part.seen += t.seen;
+        part.wrong += t.wrong;
+        part.seenLastFive += t.seenLastFive;
+        part.wrongLastFive += t.wrongLastFive;
     }
     parts.erase(QString());
     overview.rules = weakestFirst(rules);
@@ -251,7 +265,7 @@ Overview loadOverview(store::Database& data)
     for (const auto& [question, answer] : latest) {
         overview.judged.push_back(question);
         if (answer.wrong)
-            overview.mistakes.push_back({question, answer.rule});
+            overview.mistakes.push_back({question, QString::fromStdString(*answer.rule)});
     }
     std::stable_sort(overview.mistakes.begin(), overview.mistakes.end(),
                      [&rank](const Mistake& a, const Mistake& b) { return rank[a.rule] < rank[b.rule]; });

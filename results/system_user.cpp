@@ -2,8 +2,9 @@
 
 #ifdef _WIN32
 #define SECURITY_WIN32
-#include <security.h>
 #include <windows.h>
+// After windows.h, whose base types it uses.
+#include <security.h>
 #else
 #include <pwd.h>
 #include <unistd.h>

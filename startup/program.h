@@ -10,6 +10,7 @@ class TfrmMain;
 class TfrmAlege;
 class TfrmInv_Colreg;
 class TfrmColreg_Proc;
+class TfrmRezultate;
 
 namespace startup {
 
@@ -30,8 +31,8 @@ public:
     // The welcome window, which opens the database while it is created (its error boxes come before it
     // shows).
     TfrmMain& createWelcomeWindow();
-    // After the welcome window: the menu, learning and test windows, hidden, each handed the data and the
-    // windows it opens. Once only: a second call does nothing.
+    // After the welcome window: the menu, learning, test and results windows, hidden, each handed the data
+    // and the windows it opens. Once only: a second call does nothing.
     void createHiddenWindows();
 
     store::Database& database() { return database_; }
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<TfrmAlege> menu_;
     std::unique_ptr<TfrmInv_Colreg> learning_;
     std::unique_ptr<TfrmColreg_Proc> test_;
+    std::unique_ptr<TfrmRezultate> results_;
 };
 
 }  // namespace startup

@@ -4,3 +4,4 @@ TfrmMain* frmMain = nullptr;
 TfrmAlege* frmAlege = nullptr;
 TfrmInv_Colreg* frmInv_Colreg = nullptr;
 TfrmColreg_Proc* frmColreg_Proc = nullptr;
+TfrmRezultate* frmRezultate = nullptr;

@@ -18,6 +18,7 @@
 #include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
+#include "results/frm_rezultate.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
 #include "store/views/db_edit.h"
@@ -96,7 +97,7 @@ protected:
     std::vector<std::string> unnamedControls(int& operated)
     {
         std::vector<std::string> unnamed;
-        std::vector<QWidget*> roots = {frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc};
+        std::vector<QWidget*> roots = {frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate};
         for (QMenu* menu : frmAlege->findChildren<QMenu*>())
             roots.push_back(menu);
         for (QWidget* root : roots)
@@ -111,7 +112,7 @@ protected:
 // A new control without a name fails here, in whichever window and state it appears.
 TEST_F(Accessibility, EveryOperatedControlHasAName)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc})
+    for (QWidget* w : std::initializer_list<QWidget*>{frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate})
         app::showWindow(w);
     int operated = 0;
     auto unnamed = unnamedControls(operated);

@@ -22,6 +22,7 @@
 #include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
+#include "results/frm_rezultate.h"
 #include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
@@ -209,7 +210,7 @@ struct WindowsWhenHandled : QObject {
     {
         if (event->type() == type && !seen) {
             seen = true;
-            built = frmAlege && frmInv_Colreg && frmColreg_Proc;
+            built = frmAlege && frmInv_Colreg && frmColreg_Proc && frmRezultate;
         }
         return false;
     }
@@ -219,9 +220,9 @@ struct WindowsWhenHandled : QObject {
 
 void expectHiddenWindowsBuilt()
 {
-    ASSERT_TRUE(frmAlege && frmInv_Colreg && frmColreg_Proc);
+    ASSERT_TRUE(frmAlege && frmInv_Colreg && frmColreg_Proc && frmRezultate);
     EXPECT_EQ(frmAlege->parentWidget(), frmMain);
-    EXPECT_FALSE(frmInv_Colreg->isVisible() || frmColreg_Proc->isVisible());
+    EXPECT_FALSE(frmInv_Colreg->isVisible() || frmColreg_Proc->isVisible() || frmRezultate->isVisible());
     EXPECT_TRUE(frmColreg_Proc->Timer2->isActive()) << "the clock runs from the test window's creation";
 }
 
@@ -314,14 +315,16 @@ TEST(StartUp, TheWindowsGoBeforeTheDataTheyShow)
     startup::createWindows(QString::fromStdString(folder.path()));
     store::Database& data = frmMain->data;
     std::vector<std::string> gone;
-    for (QWidget* window : std::initializer_list<QWidget*>{frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc})
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate})
         QObject::connect(window, &QObject::destroyed, [&data, &gone, name = window->objectName().toStdString()] {
             const bool dataOpen = data.conColreg.handle() && data.tblIntrebari.Active() && data.tblTest.Active();
             gone.push_back(name + (dataOpen ? "" : " after the data"));
         });
     startup::destroyWindows();
-    EXPECT_EQ(gone, (std::vector<std::string>{"frmColreg_Proc", "frmInv_Colreg", "frmAlege", "frmMain"}));
-    EXPECT_TRUE(!frmMain && !frmAlege && !frmInv_Colreg && !frmColreg_Proc);
+    EXPECT_EQ(gone,
+              (std::vector<std::string>{"frmRezultate", "frmColreg_Proc", "frmInv_Colreg", "frmAlege", "frmMain"}));
+    EXPECT_TRUE(!frmMain && !frmAlege && !frmInv_Colreg && !frmColreg_Proc && !frmRezultate);
     EXPECT_EQ(app::mainWindow(), nullptr);
 }
 

@@ -11,6 +11,7 @@
 #include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
+#include "results/frm_rezultate.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
@@ -50,7 +51,7 @@ TEST_F(WindowFlow, StartShowsOnlyTheWelcomeWindowMaximizedAndTheOthersOwnedByIt)
     EXPECT_EQ(visible(), "W---");
     EXPECT_TRUE(frmMain->windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(recorder.boxes.empty());
-    for (QWidget* owned : std::initializer_list<QWidget*>{frmAlege, frmInv_Colreg, frmColreg_Proc}) {
+    for (QWidget* owned : std::initializer_list<QWidget*>{frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate}) {
         EXPECT_EQ(owned->parentWidget(), frmMain);
         EXPECT_EQ(owned->windowType(), Qt::Dialog);
         EXPECT_EQ(owned->windowModality(), Qt::NonModal);
@@ -71,9 +72,10 @@ TEST_F(WindowFlow, CaptionsAreExact)
     EXPECT_EQ(frmColreg_Proc->windowTitle(), QString::fromUtf8("Testare la COLREG. en.   Evaluare procentuală"));
 
     const QList<QAction*> top = frmAlege->menuBar()->actions();
-    ASSERT_EQ(top.size(), 4);
-    const char* captions[] = {"       Terminat            ", "Învățare           ", "Testare                ", "Help"};
-    for (int i = 0; i < 4; ++i)
+    ASSERT_EQ(top.size(), 5);
+    const char* captions[] = {"       Terminat            ", "Învățare           ", "Testare                ",
+                              "Rezultate           ", "Help"};
+    for (int i = 0; i < 5; ++i)
         EXPECT_EQ(top[i]->text(), QString::fromUtf8(captions[i]));
     EXPECT_EQ(frmAlege->estarecapreciereprocentual1->text(),
               QString::fromUtf8("Testare cu apreciere procentuală           "));

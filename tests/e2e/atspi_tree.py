@@ -7,6 +7,9 @@
                                             the description (what a display reads out) of the first
                                             node of that role and name in the window of that name;
                                             fails (exit 1) when there is none
+  atspi_tree.py BUS_ADDRESS rows WINDOW ROLE NAME
+                                            the names of the children of that node (a list's rows),
+                                            one a line; fails (exit 1) when there is no such node
 """
 import re
 import subprocess
@@ -69,13 +72,18 @@ if sys.argv[2] == "dump":
     for u in unnamed:
         print("no name:", u)
     sys.exit(1 if unnamed else 0)
-elif sys.argv[2] == "value":
+elif sys.argv[2] in ("value", "rows"):
     window, wanted_role, wanted_name = sys.argv[3:6]
+
+    def result_of(dest, path, description):
+        if sys.argv[2] == "value":
+            return description
+        return "\n".join(texts(d, p)[0] for d, p in children(dest, path))
 
     def find(dest, path):
         name, description = texts(dest, path)
         if name == wanted_name and role(dest, path) == wanted_role:
-            return description
+            return result_of(dest, path, description)
         for d, p in children(dest, path):
             found = find(d, p)
             if found is not None:

@@ -24,6 +24,7 @@
 #include "app/screen_fit.h"
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
+#include "results/frm_rezultate.h"
 #include "startup/start_up.h"
 #include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
@@ -244,6 +245,11 @@ TEST_F(ReachControls, TestWindowInEachState)
     reachEveryControl(w, QStringLiteral("test-answered"));
     w->BitBtnVerificareTestare->click();
     reachEveryControl(w, QStringLiteral("test-review"));
+}
+
+TEST_F(ReachControls, ResultsWindow)
+{
+    reachEveryControl(frmRezultate, QStringLiteral("results"));
 }
 
 }  // namespace

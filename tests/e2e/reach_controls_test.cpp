@@ -88,7 +88,9 @@ std::vector<std::pair<const char*, QRect>> designedPlaces(QWidget* window)
         return {{"Memo1", {160, 24, 705, 649}}};
     if (window == frmInv_Colreg)
         return {{"DBImage1", {1086, 109, 187, 474}}, {"Terminat", {255, 512, 106, 24}}};
-    return {{"Panel2", {972, 8, 373, 170}}, {"DBImage1", {1100, 190, 187, 474}}};
+    if (window == frmColreg_Proc)
+        return {{"Panel2", {972, 8, 373, 170}}, {"DBImage1", {1100, 190, 187, 474}}};
+    return {{"edtNume", {690, 14, 160, 28}}, {"btnExporta", {1174, 654, 160, 32}}};
 }
 
 class ReachControls : public ::testing::Test {

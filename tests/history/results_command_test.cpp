@@ -23,8 +23,12 @@ ToolRun tool(const QStringList& arguments)
     QProcess process;
     process.start(QStringLiteral(VELMARIS_BANK_EXE), arguments);
     process.waitForFinished(60000);
+    // Windows writes the messages' line ends as CR LF (standard error is a text stream there); the CSV on
+    // standard output is binary and compared as written.
+    QByteArray err = process.readAllStandardError();
+    err.replace("\r\n", "\n");
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+            err};
 }
 
 QByteArray bytesOf(const std::string& path)

@@ -170,7 +170,7 @@ TEST(BuildExport, TheSourcesVersionBecomesTheFilesStamp)
     const struct {
         const char* text;
         int version;  // 0: a fault
-    } cases[] = {{"7\n", 7}, {" 12 ", 12}, {"0", 0}, {"-3", 0}, {"v2", 0}, {"", 0}};
+    } cases[] = {{"7\n", 7}, {" 12 ", 12}, {"0", 0}, {"-3", 0}, {"v2", 0}, {"", 0}, {"65535", 65535}, {"65536", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         QTemporaryDir dir;
@@ -179,7 +179,7 @@ TEST(BuildExport, TheSourcesVersionBecomesTheFilesStamp)
         const bank::LoadedBank a = bank::loadBank(src, bank::BankFrom::Sources);
         if (c.version == 0) {
             ASSERT_EQ(a.faults.size(), 1);
-            EXPECT_EQ(a.faults[0].toString(), "VERSION:1: the version stamp must be a whole number from 1 up");
+            EXPECT_EQ(a.faults[0].toString(), "VERSION:1: the version stamp must be a whole number from 1 up to 65535");
             continue;
         }
         EXPECT_TRUE(a.faults.isEmpty());

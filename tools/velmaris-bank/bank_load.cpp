@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "store/schema.h"
 #include "velmaris-bank/bank_database.h"
 #include "velmaris-bank/bank_error.h"
 #include "velmaris-bank/picture_description.h"
@@ -37,7 +38,8 @@ QByteArray pictureFor(const QString& folder, const SourceRecord& r)
     return drawPicture(description);
 }
 
-// The version stamp of the file VERSION; a fault when it is not a whole number from 1 up.
+// The version stamp of the file VERSION; a fault when it is not a whole number from 1 up to the largest
+// the file's stamp holds (the bits above it count the tables' own upgrades).
 void readVersion(const QString& folder, LoadedBank& out)
 {
     QFile stamp(QDir(folder).filePath("VERSION"));
@@ -45,8 +47,10 @@ void readVersion(const QString& folder, LoadedBank& out)
         return;
     bool ok = stamp.open(QIODevice::ReadOnly);
     out.version = ok ? QString::fromUtf8(stamp.readAll()).trimmed().toInt(&ok) : 0;
-    if (!ok || out.version < 1)
-        out.faults.append({"VERSION", 1, "the version stamp must be a whole number from 1 up"});
+    constexpr int largest = (1 << store::kContentStampBits) - 1;
+    if (!ok || out.version < 1 || out.version > largest)
+        out.faults.append(
+            {"VERSION", 1, QStringLiteral("the version stamp must be a whole number from 1 up to %1").arg(largest)});
 }
 
 LoadedBank assembleSources(const QString& folder, const Progress& progress)

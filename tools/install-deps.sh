@@ -12,4 +12,4 @@ $SUDO apt-get install -y -q --no-install-recommends \
   fonts-liberation2 fonts-dejavu-core locales-all \
   libx11-dev xvfb xauth openbox x11-utils xdotool imagemagick \
   poppler-utils dpkg-dev desktop-file-utils appstream lintian sqlite3 man-db clang-14 libclang-rt-14-dev \
-  at-spi2-core dbus-daemon libglib2.0-bin python3
+  at-spi2-core dbus-daemon libglib2.0-bin python3 libreoffice-calc-nogui

@@ -64,6 +64,13 @@ TEST(CsvInCalc, OpensWithDiacriticsWholeAndNumbersAsNumbers)
 
     QProcess calc;
     calc.setWorkingDirectory(dir.path());
+    // Calc writes the numbers and dates it read in its own locale, which a fresh profile takes from the
+    // environment: fixed here, so that the figures read back the same on any machine.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    environment.remove(QStringLiteral("LANGUAGE"));
+    calc.setProcessEnvironment(environment);
     calc.start(soffice,
                {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.filePath("profile")).toString(),
                 QStringLiteral("--headless"), QStringLiteral("--infilter=CSV:59,34,76,1,,1048"),

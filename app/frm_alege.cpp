@@ -1,6 +1,5 @@
 #include "app/frm_alege.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -65,10 +64,11 @@ TfrmAlege::TfrmAlege()
     Image1->setAccessibleName(QStringLiteral("Navă cu vele"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     app::guarded([this] {
-        QFile file(QStringLiteral(":/pictures/menu.jpg"));
-        file.open(QIODevice::ReadOnly);
+        const QString file = QStringLiteral(":/pictures/menu.jpg");
+        // Named on the label so that a move to a screen of another density loads that screen's variant.
+        Image1->setProperty("pictureFile", file);
         // Natural size from the top-left corner; the label cuts off what lies beyond its edges.
-        Image1->setPixmap(QPixmap::fromImage(app::decodeJpeg(file.readAll())));
+        Image1->setPixmap(QPixmap::fromImage(app::loadPicture(file, devicePixelRatioF())));
     });
 
     Memo1 = new QPlainTextEdit(client);

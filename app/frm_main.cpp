@@ -1,7 +1,6 @@
 #include "app/frm_main.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,19 +36,15 @@ TfrmMain::TfrmMain(store::Database& database, const QString& databaseFolder)
     // loads the fonts), and placed before the bank is opened, as if decoded here; where no thread can
     // be had, it is decoded at that point.
     const qreal ratio = devicePixelRatioF();
-    std::future<QImage> picture =
-        std::async(std::launch::async | std::launch::deferred, [needed = Image1->size() * ratio, ratio] {
-            QFile file(QStringLiteral(":/pictures/welcome.jpg"));
-            file.open(QIODevice::ReadOnly);
-            // Decoded at the size the screen needs, which the picture's own size serves exactly on ordinary
-            // and double-density screens; stretched to the box, without keeping the aspect ratio, only
-            // where the decoder's scaling cannot reach it.
-            QImage image = app::decodeJpeg(file.readAll(), needed);
-            if (image.size() != needed)
-                image = image.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            image.setDevicePixelRatio(ratio);
-            return image;
-        });
+    const QString pictureFile = QStringLiteral(":/pictures/welcome.jpg");
+    // Named on the label so that a move to a screen of another density decodes it again for that screen.
+    Image1->setProperty("pictureFile", pictureFile);
+    // Decoded at the size the screen needs, which the picture's own size serves exactly on ordinary and
+    // double-density screens; stretched to the box, without keeping the aspect ratio, only where the
+    // decoder's scaling cannot reach it.
+    std::future<QImage> picture = std::async(
+        std::launch::async | std::launch::deferred,
+        [pictureFile, shownAt = Image1->size(), ratio] { return app::loadPicture(pictureFile, ratio, shownAt); });
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));

@@ -1,9 +1,11 @@
 #include "app/jpeg_picture.h"
 
+#include <QFile>
 #include <QSysInfo>
 
 #include <turbojpeg.h>
 
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -68,6 +70,36 @@ QImage decodeJpeg(const QByteArray& data, QSize atLeast)
     // A truncated file decodes as far as it goes with only a warning; only a fatal error is a failure.
     if (rc != 0 && tjGetErrorCode(handle.get()) == TJERR_FATAL)
         throw std::runtime_error(damagedPicture(handle.get()));
+    return image;
+}
+
+QImage loadPicture(const QString& file, qreal ratio, QSize shownAt)
+{
+    QString name = file;
+    qreal density = 1.0;
+    // An ordinary screen never looks for the denser file.
+    if (ratio > 1.0) {
+        const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+        const QString dense =
+            dot < 0 ? file + QStringLiteral("@2x") : file.left(dot) + QStringLiteral("@2x") + file.mid(dot);
+        if (QFile::exists(dense)) {
+            name = dense;
+            density = 2.0;
+        }
+    }
+    QFile in(name);
+    in.open(QIODevice::ReadOnly);
+    if (!shownAt.isValid()) {
+        QImage image = decodeJpeg(in.readAll());
+        image.setDevicePixelRatio(density);
+        return image;
+    }
+    const QSize needed(static_cast<int>(std::lround(shownAt.width() * ratio)),
+                       static_cast<int>(std::lround(shownAt.height() * ratio)));
+    QImage image = decodeJpeg(in.readAll(), needed);
+    if (image.size() != needed)
+        image = image.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    image.setDevicePixelRatio(ratio);
     return image;
 }
 

@@ -13,7 +13,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 #include <vector>
+
+#include "app/jpeg_picture.h"
 
 namespace app {
 
@@ -22,6 +25,7 @@ namespace {
 // Room left beyond the right and bottom edge of the outermost controls (as the scroll area leaves it).
 constexpr int kMargin = 8;
 const char* const kContentScale = "contentScale";
+const char* const kPictureFile = "pictureFile";
 
 // The frame of the last shown window whose frame the window system told: a window not shown yet is
 // fitted as if it had the same.
@@ -218,6 +222,17 @@ private:
             return;
         if (current.cacheKey() != c.shownPixmap)
             c.pixmap = current;
+        // A picture made for an ordinary screen would be enlarged, soft, on a dense one, and one made for a
+        // dense screen is not the ordinary screen's own drawing: where the label names its file, crossing
+        // between the two loads the picture again for the screen now under the window.
+        if (const QString file = label->property(kPictureFile).toString();
+            !file.isEmpty() && (c.pixmap.devicePixelRatio() > 1.0) != (ratio > 1.0)) {
+            try {
+                c.pixmap = QPixmap::fromImage(loadPicture(file, ratio, c.pixmap.deviceIndependentSize().toSize()));
+            } catch (const std::runtime_error&) {
+                // The picture was read once already; it stays as it is rather than fail a window's move.
+            }
+        }
         QPixmap shown = c.pixmap;
         const QSizeF logical = c.pixmap.deviceIndependentSize() * f;
         const QSize device(static_cast<int>(std::lround(logical.width() * ratio)),

@@ -27,7 +27,9 @@ QSize clientRoom(const QWidget* window);
 
 // Shows the client area of `window` at `scale` of its designed layout; 1 gives the designed layout back
 // exactly. A control whose text would not fit at the smaller font grows to fit it. A control that draws a
-// picture at its natural size and has a `contentScale` property gets the factor there.
+// picture at its natural size and has a `contentScale` property gets the factor there. A label's picture is
+// drawn for the device's pixels; a label whose `pictureFile` property names its JPEG gets the picture loaded
+// again (loadPicture) when the window crosses between an ordinary screen and one of a higher density.
 void scaleClient(QWidget* window, double scale);
 double clientScale(const QWidget* window);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QLabel>
 #include <QScreen>
@@ -18,6 +19,7 @@
 #include "app/button_pictures.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
+#include "app/jpeg_picture.h"
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
@@ -218,20 +220,43 @@ TEST_F(ScreenFit, PicturesAreDrawnAtTheDensityOfTheScreenTheWindowIsOn)
     QScreen* ordinary = screenNamed("large");
     if (!dense || !ordinary)
         GTEST_SKIP() << "needs the screens of offscreen-dense-screens.json";
-    for (QWidget* window : std::initializer_list<QWidget*>{frmAlege, frmInv_Colreg}) {
+    const std::initializer_list<QWidget*> shownWindows{frmMain, frmAlege, frmInv_Colreg};
+    for (QWidget* window : shownWindows) {
         app::showWindow(window);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     }
-    const QSize menuPicture(1010, 676);
+    // The welcome and menu pictures as each screen must show them: the file painted for that density, pixel
+    // for pixel, at the designed logical size. The welcome file is painted at twice its box, decoded at
+    // half size for an ordinary screen; the menu picture has a file of its own for dense screens.
+    const auto file = [](const char* name, QSize atLeast = {}) {
+        QFile in(QString::fromLatin1(name));
+        EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << name;
+        return app::decodeJpeg(in.readAll(), atLeast).convertToFormat(QImage::Format_RGB32);
+    };
+    struct Drawn {
+        QLabel* label;
+        QSize logical;
+        QImage ordinary, dense;
+    } const pictures[] = {
+        {frmMain->Image1, {753, 481}, file(":/pictures/welcome.jpg", {753, 481}), file(":/pictures/welcome.jpg")},
+        {frmAlege->Image1, {1010, 676}, file(":/pictures/menu.jpg"), file(":/pictures/menu@2x.jpg")},
+    };
     for (const auto& [screen, ratio] : {std::pair{dense, 2.0}, std::pair{ordinary, 1.0}, std::pair{dense, 2.0}}) {
         SCOPED_TRACE(screen->name().toStdString());
-        for (QWidget* window : std::initializer_list<QWidget*>{frmAlege, frmInv_Colreg})
+        for (QWidget* window : shownWindows)
             window->windowHandle()->setScreen(screen);
         QCoreApplication::processEvents();
         ASSERT_EQ(frmAlege->devicePixelRatioF(), ratio);
-        const QPixmap shown = frmAlege->Image1->pixmap();
-        EXPECT_EQ(shown.devicePixelRatio(), ratio);
-        EXPECT_EQ(shown.size(), menuPicture * ratio) << "the menu picture is not drawn for the screen's pixels";
+        for (const Drawn& picture : pictures) {
+            SCOPED_TRACE(picture.label->window()->objectName().toStdString());
+            const QPixmap shown = picture.label->pixmap();
+            EXPECT_EQ(shown.devicePixelRatio(), ratio);
+            EXPECT_EQ(shown.deviceIndependentSize(), QSizeF(picture.logical));
+            const QImage& drawn = ratio > 1.0 ? picture.dense : picture.ordinary;
+            ASSERT_EQ(shown.size(), drawn.size()) << "the picture is not drawn for the screen's pixels";
+            EXPECT_TRUE(shown.toImage().convertToFormat(QImage::Format_RGB32) == drawn)
+                << "the picture shown is not the one painted for this density";
+        }
         // The light, as the view paints it: a square of whole pixels, as bright as drawn, none half lit.
         const QImage painted = frmInv_Colreg->DBImage1->grab().toImage();
         ASSERT_EQ(painted.devicePixelRatio(), ratio);

@@ -70,7 +70,10 @@ int main(int argc, char** argv)
     // scaling gives both ordinary and double-density screens their exact size.
     ok &= writeJpeg(art::paintWelcome().scaled(1506, 962, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
                     out.filePath("pictures/welcome.jpg"), 88);
+    // The menu picture is shown at its own size: screens of twice the density get it painted at twice the
+    // detail, named as Qt names such variants.
     ok &= writeJpeg(art::paintMenu(), out.filePath("pictures/menu.jpg"), 88);
+    ok &= writeJpeg(art::paintMenu(2.0), out.filePath("pictures/menu@2x.jpg"), 88);
 
     ok &= writePng(art::paintAppIcon(256), out.filePath("icons/velmaris.png"));
     for (int size : {128, 64, 48, 32, 24, 16})

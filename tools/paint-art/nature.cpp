@@ -49,9 +49,10 @@ void softBlob(QPainter& p, QPointF centre, double rx, double ry, const QColor& c
     p.restore();
 }
 
-QImage transparentLayer(const QSize& size)
+QImage transparentLayer(const QSize& size, double density)
 {
-    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    QImage layer(size * density, QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(density);
     layer.fill(Qt::transparent);
     return layer;
 }
@@ -104,7 +105,7 @@ void paintCumulus(QPainter& p, Rng& rng, QPointF base, double width, double heig
     // Painted on its own layer: first the silhouette, then light and shade kept inside it, so the
     // edges stay clean while the inside is modelled.
     const QRectF box(base.x() - width * 0.75, base.y() - height * 1.5, width * 1.5, height * 1.8);
-    QImage layer = transparentLayer(box.size().toSize() + QSize(1, 1));
+    QImage layer = transparentLayer(box.size().toSize() + QSize(1, 1), p.device()->devicePixelRatio());
     {
         QPainter lp(&layer);
         lp.setRenderHint(QPainter::Antialiasing);
@@ -147,7 +148,8 @@ void paintBrushwork(QPainter& p, const QImage& canvas, Rng& rng, const QRectF& a
     p.setClipRect(area);
     for (int i = 0; i < dabs; ++i) {
         const QPointF c(area.left() + rng.unit() * area.width(), area.top() + rng.unit() * area.height());
-        const QPoint px = c.toPoint();
+        // The colour under the dab's centre, read in the canvas's own (device) pixels.
+        const QPoint px = (c * canvas.devicePixelRatio()).toPoint();
         if (!canvas.rect().contains(px))
             continue;
         const QColor under = QColor::fromRgb(canvas.pixel(px));
@@ -284,6 +286,11 @@ void paintReflection(QPainter& p, const QImage& layer, double waterY, double dep
                      double ripple, std::uint64_t seed)
 {
     Rng rng(seed);
+    // Row by row in the layer's device pixels: each row of the picture's own size is the same number of
+    // device rows, mirrored, at the same shift and opacity, so a denser picture gets the same reflection.
+    const int d = static_cast<int>(std::lround(layer.devicePixelRatio()));
+    QImage source = layer;
+    source.setDevicePixelRatio(1.0);
     QImage mirrored = transparentLayer(layer.size());
     {
         QPainter m(&mirrored);
@@ -300,12 +307,15 @@ void paintReflection(QPainter& p, const QImage& layer, double waterY, double dep
             // Bands of calm and broken water: the reflection is interrupted by wave faces.
             const double band = 0.55 + 0.45 * std::sin(i * 0.45 + std::sin(i * 0.13) * 2.0);
             m.setOpacity(std::clamp(opacity * band * std::pow(1.0 - t, 1.3), 0.0, 1.0));
-            m.drawImage(QPointF(shift, top + i), layer, QRectF(0, src, layer.width(), 1));
+            for (int k = 0; k < d; ++k)
+                m.drawImage(QPointF(shift * d, (top + i) * d + k), source,
+                            QRectF(0, src * d + (d - 1 - k), source.width(), 1));
         }
         m.setOpacity(1.0);
         m.setCompositionMode(QPainter::CompositionMode_SourceAtop);
         m.fillRect(mirrored.rect(), withAlpha(tint, 0.45));
     }
+    mirrored.setDevicePixelRatio(layer.devicePixelRatio());
     p.drawImage(0, 0, mirrored);
 }
 

@@ -90,7 +90,8 @@ void paintWaves(QPainter& p, const std::vector<WaveStroke>& waves, double fromY,
 // Mirrors a transparent layer about `waterY` into the sea, rippled and fading with depth.
 void paintReflection(QPainter& p, const QImage& layer, double waterY, double depth, double opacity, const QColor& tint,
                      double ripple, std::uint64_t seed);
-QImage transparentLayer(const QSize& size);
+// `size` in the picture's own pixels; `density` device pixels to each of them.
+QImage transparentLayer(const QSize& size, double density = 1.0);
 
 void paintGull(QPainter& p, QPointF centre, double span, double flap, double tilt, const QColor& colour);
 
@@ -131,7 +132,8 @@ void paintLighthouse(QPainter& p, QPointF foot, double height, const QColor& haz
 
 // The files.
 QImage paintWelcome();
-QImage paintMenu();
+// `density` device pixels to each of the picture's own: 2 paints the same picture at twice the detail.
+QImage paintMenu(double density = 1.0);
 QImage paintAppIcon(int size);
 QImage paintAlege();
 QStringList buttonNames();

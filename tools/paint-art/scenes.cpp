@@ -148,12 +148,14 @@ QImage paintWelcome()
     return img;
 }
 
-QImage paintMenu()
+QImage paintMenu(double density)
 {
     const QSize size(1010, 676);
     const double W = size.width(), H = size.height();
     const double horizon = 452;
-    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    // Painted in the picture's own coordinates; the painter maps them onto the denser canvas.
+    QImage img(size * density, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(density);
     img.fill(Qt::white);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -204,7 +206,7 @@ QImage paintMenu()
     ship.pennant = QColor(196, 40, 36);
     ship.haze = sea.horizon;
     ship.hazeAmount = 0.0;
-    QImage shipLayer = transparentLayer(size);
+    QImage shipLayer = transparentLayer(size, density);
     {
         QPainter sp(&shipLayer);
         paintTallShip(sp, ship);

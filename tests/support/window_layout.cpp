@@ -2,11 +2,15 @@
 
 #include <QAbstractButton>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionButton>
+
+#include <algorithm>
 
 QList<QWidget*> placedControls(QWidget* window)
 {
@@ -50,4 +54,11 @@ std::pair<QRect, QRect> textNeedAndRoom(QWidget* w)
     if (radio)
         return {QRect(QPoint(room.left(), top), size), room};
     return {QRect(QPoint(room.left() + (room.width() - size.width()) / 2, top), size), room};
+}
+
+bool onConfiguredScreens()
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [](const QScreen* screen) { return screen->name() == QLatin1String("large"); });
 }

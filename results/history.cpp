@@ -1,13 +1,16 @@
 #include "results/history.h"
 
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "store/connection.h"
 #include "store/database.h"
@@ -20,12 +23,38 @@ namespace results {
 
 namespace {
 
-constexpr int lastFiveTests = 5;
+constexpr std::size_t lastFiveTests = 5;
 const char* const kDateFormat = "yyyy-MM-ddTHH:mm:ss";
 
 QString text(const store::Statement& statement, int column)
 {
     return QString::fromStdString(statement.text(column));
+}
+
+// A stored time, "yyyy-MM-ddTHH:mm:ss" in local time. Read by hand and placed in the system's zone, which
+// Qt resolves from its own table: the C library's local time would read the zone file again for every one
+// of a thousand tests. Anything else is left to Qt's ISO reading.
+QDateTime storedTime(std::string_view stored)
+{
+    const auto digits = [stored](std::size_t at, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = at; i < at + count; ++i) {
+            if (stored[i] < '0' || stored[i] > '9')
+                return -1;
+            value = value * 10 + (stored[i] - '0');
+        }
+        return value;
+    };
+    if (stored.size() == 19 && stored[4] == '-' && stored[7] == '-' && stored[10] == 'T' && stored[13] == ':' &&
+        stored[16] == ':') {
+        const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+        const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+        static const QTimeZone zone = QTimeZone::systemTimeZone();
+        if (date.isValid() && time.isValid())
+            return zone.isValid() ? QDateTime(date, time, zone) : QDateTime(date, time);
+    }
+    return QDateTime::fromString(QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size())),
+                                 Qt::ISODate);
 }
 
 std::string utf8(const QString& value)
@@ -174,6 +203,100 @@ QString partOf(const QString& rule)
     return {};
 }
 
+namespace {
+
+// Per Rule, by its stored bytes, the answers judged and wrong, over all tests and over the last five; and
+// per question, its latest answer (wrong or not, under which Rule).
+struct AnswerTallies {
+    std::map<std::string, Tally, std::less<>> byRule;
+    struct Latest {
+        bool wrong = false;
+        const std::string* rule = nullptr;  // a key of byRule
+        std::int64_t answer = 0;            // the answer's Id
+    };
+    std::map<int, Latest> latest;
+
+    Tally& rule(std::string_view name)
+    {
+        auto found = byRule.find(name);
+        if (found == byRule.end())
+            found = byRule.emplace(std::string(name), Tally{}).first;
+        return found->second;
+    }
+    const std::string* ruleKey(std::string_view name) { return &byRule.find(name)->first; }
+};
+
+// From every recorded answer: a file whose summary is not made yet (it is, at its first write).
+AnswerTallies talliesFromAnswers(const store::Connection& connection, std::int64_t firstOfLastFive)
+{
+    AnswerTallies tallies;
+    // Oldest first, so that a later answer overrides an earlier one: the answers of a test are written
+    // after those of every earlier test, so their row order is the tests' order. Judged wrong as the
+    // summary judges: the letters differ, a missing one read as empty.
+    store::Statement select(connection.handle(),
+                            "SELECT Id_Rezultat, Nr_Intreb, Regula, IFNULL(Rb, '') <> IFNULL(Rd, ''), Id "
+                            "FROM Raspunsuri ORDER BY Id");
+    if (!select.ok())
+        fail(connection, "Răspunsurile nu au putut fi citite");
+    store::Statement::Step step;
+    while ((step = select.step()) == store::Statement::Step::Row) {
+        const bool recent = select.integer(0) >= firstOfLastFive;
+        const std::string_view name = select.textView(2);
+        const bool wrong = select.integer(3) != 0;
+        Tally& t = tallies.rule(name);
+        ++t.seen;
+        t.wrong += wrong;
+        t.seenLastFive += recent;
+        t.wrongLastFive += recent && wrong;
+        tallies.latest[static_cast<int>(select.integer(1))] = {wrong, tallies.ruleKey(name), select.integer(4)};
+    }
+    if (step != store::Statement::Step::Done)
+        fail(connection, "Răspunsurile nu au putut fi citite");
+    return tallies;
+}
+
+// From the summary the engine keeps, and the answers of the last five tests alone.
+AnswerTallies talliesFromSummary(const store::Connection& connection, std::int64_t firstOfLastFive)
+{
+    AnswerTallies tallies;
+    {
+        store::Statement select(connection.handle(),
+                                "SELECT Nr_Intreb, Regula, Vazute, Gresite, Ultimul, Gresit_Ultimul FROM Sumar_Intrebari");
+        if (!select.ok())
+            fail(connection, "Răspunsurile nu au putut fi citite");
+        store::Statement::Step step;
+        while ((step = select.step()) == store::Statement::Step::Row) {
+            const std::string_view name = select.textView(1);
+            Tally& t = tallies.rule(name);
+            t.seen += static_cast<int>(select.integer(2));
+            t.wrong += static_cast<int>(select.integer(3));
+            // A question counted under two Rules (its Rule was corrected between tests): the latest answer.
+            const std::int64_t answer = select.integer(4);
+            AnswerTallies::Latest& latest = tallies.latest[static_cast<int>(select.integer(0))];
+            if (!latest.rule || answer > latest.answer)
+                latest = {select.integer(5) != 0, tallies.ruleKey(name), answer};
+        }
+        if (step != store::Statement::Step::Done)
+            fail(connection, "Răspunsurile nu au putut fi citite");
+    }
+    store::Statement recent(connection.handle(),
+                            "SELECT Regula, IFNULL(Rb, '') <> IFNULL(Rd, '') FROM Raspunsuri WHERE Id_Rezultat >= ?");
+    recent.bindInteger(1, firstOfLastFive);
+    if (!recent.ok())
+        fail(connection, "Răspunsurile nu au putut fi citite");
+    store::Statement::Step step;
+    while ((step = recent.step()) == store::Statement::Step::Row) {
+        Tally& t = tallies.rule(recent.textView(0));
+        ++t.seenLastFive;
+        t.wrongLastFive += recent.integer(1) != 0;
+    }
+    if (step != store::Statement::Step::Done)
+        fail(connection, "Răspunsurile nu au putut fi citite");
+    return tallies;
+}
+
+}  // namespace
+
 Overview loadOverview(store::Database& data)
 {
     store::Connection& connection = data.conColreg;
@@ -193,9 +316,7 @@ Overview loadOverview(store::Database& data)
         while ((step = select.step()) == store::Statement::Step::Row) {
             TestRecord record;
             record.id = static_cast<int>(select.integer(0));
-            // The stored form is ISO 8601 without an offset: Qt's own ISO reading (local time) is many times
-            // quicker than a parse by format, which a thousand tests would feel.
-            record.when = QDateTime::fromString(text(select, 1), Qt::ISODate);
+            record.when = storedTime(select.textView(1));
             record.grade = static_cast<int>(select.integer(2));
             record.correct = static_cast<int>(select.integer(3));
             record.wrong = static_cast<int>(select.integer(4));
@@ -207,44 +328,16 @@ Overview loadOverview(store::Database& data)
             fail(connection, "Rezultatele nu au putut fi citite");
     }
 
-    // The last five recorded tests are the five newest rows.
-    std::set<int> lastFive;
-    for (std::size_t i = 0; i < overview.history.size() && i < lastFiveTests; ++i)
-        lastFive.insert(overview.history[i].id);
+    // The last five recorded tests are the five newest rows, so the ones from the fifth newest on.
+    const std::int64_t firstOfLastFive =
+        overview.history.empty() ? std::numeric_limits<std::int64_t>::max()
+                                 : overview.history[std::min(overview.history.size(), lastFiveTests) - 1].id;
 
-    // Tallied by the Rule's stored bytes, each row without a conversion; the Parts from the Rules after.
-    std::map<std::string, Tally> byRule;
-    // Per question, its latest answer: right or wrong, and its Rule.
-    struct Latest {
-        bool wrong = false;
-        const std::string* rule = nullptr;
-    };
-    std::map<int, Latest> latest;
-    {
-        // Oldest first, so that a later answer overrides an earlier one: the answers of a test are
-        // written after those of every earlier test, so their row order is the tests' order.
-        // Judged wrong as isWrong judges: the letters differ, a missing one read as empty.
-        store::Statement select(db,
-                                "SELECT Id_Rezultat, Nr_Intreb, Regula, COALESCE(Rb, '') <> COALESCE(Rd, '') "
-                                "FROM Raspunsuri ORDER BY Id");
-        if (!select.ok())
-            fail(connection, "Răspunsurile nu au putut fi citite");
-        store::Statement::Step step;
-        while ((step = select.step()) == store::Statement::Step::Row) {
-            const bool recent = lastFive.count(static_cast<int>(select.integer(0))) > 0;
-            const int question = static_cast<int>(select.integer(1));
-            const auto rule = byRule.try_emplace(select.text(2)).first;
-            const bool wrong = select.integer(3) != 0;
-            Tally& t = rule->second;
-            ++t.seen;
-            t.wrong += wrong;
-            t.seenLastFive += recent;
-            t.wrongLastFive += recent && wrong;
-            latest[question] = {wrong, &rule->first};
-        }
-        if (step != store::Statement::Step::Done)
-            fail(connection, "Răspunsurile nu au putut fi citite");
-    }
+    const AnswerTallies tallies = store::schemaLevelOf(db) >= store::kSummarySchemaLevel
+                                      ? talliesFromSummary(connection, firstOfLastFive)
+                                      : talliesFromAnswers(connection, firstOfLastFive);
+    const auto& byRule = tallies.byRule;
+    const auto& latest = tallies.latest;
     std::map<QString, Tally> rules, parts;
     for (const auto& [name, t] : byRule) {
         const QString rule = QString::fromStdString(name);

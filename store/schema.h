@@ -33,7 +33,12 @@ long long userVersionFor(int contentStamp, int schemaLevel);
 // Level 1: the record of graded tests. Rezultate gains the counts and the practice flag, Raspunsuri holds
 // each judged question of a recorded test.
 constexpr int kResultsSchemaLevel = 1;
-constexpr int kCurrentSchemaLevel = kResultsSchemaLevel;
+// Level 2: Sumar_Intrebari, per question and Rule the answers judged, those wrong and the latest of them,
+// kept by the engine's triggers on Raspunsuri (whatever writes the answers, and in its transaction), so
+// that the results window reads a few hundred rows instead of every answer ever recorded; and an index
+// of the answers by their test, for the last five tests.
+constexpr int kSummarySchemaLevel = 2;
+constexpr int kCurrentSchemaLevel = kSummarySchemaLevel;
 
 // The schema level of the open file; -1 when it cannot be read.
 int schemaLevelOf(sqlite3* db);

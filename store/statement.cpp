@@ -99,16 +99,23 @@ std::string Statement::text(int column) const
     return value(column).value_or(std::string());
 }
 
-std::optional<std::string> Statement::value(int column) const
+std::string_view Statement::textView(int column) const
 {
     const int kind = sqlite3_column_type(stmt_, column);
     if (kind == SQLITE_NULL)
-        return std::nullopt;
+        return {};
     // Blobs keep their bytes; anything else is converted to text first (a number as decimal digits).
     const auto* bytes = kind == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(stmt_, column))
                                             : reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-    const int size = sqlite3_column_bytes(stmt_, column);
-    return bytes ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
+    return bytes ? std::string_view(bytes, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+                 : std::string_view();
+}
+
+std::optional<std::string> Statement::value(int column) const
+{
+    if (sqlite3_column_type(stmt_, column) == SQLITE_NULL)
+        return std::nullopt;
+    return std::string(textView(column));
 }
 
 int Statement::type(int column) const

@@ -46,6 +46,8 @@ public:
     std::int64_t integer(int column) const;
     // The value as text (a number in decimal digits, a blob's bytes unchanged); "" for NULL.
     std::string text(int column) const;
+    // As text(), without a copy: the bytes stay valid until the next step, reset or the end of the statement.
+    std::string_view textView(int column) const;
     // As text(), but NULL stays apart from empty text.
     std::optional<std::string> value(int column) const;
     // SQLite's storage class of the value (SQLITE_INTEGER, SQLITE_TEXT, ...).

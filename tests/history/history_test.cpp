@@ -151,6 +151,78 @@ TEST_F(History, TheOverviewReadsTheMadeHistoryBack)
     EXPECT_EQ(overview.judged, (std::vector<int>{10, 11, 12, 20, 30, 31, 32, 40}));
 }
 
+// All an overview tells, as lines, to compare two readings of one history.
+std::vector<std::string> told(const results::Overview& overview)
+{
+    std::vector<std::string> out;
+    for (const results::TestRecord& t : overview.history)
+        out.push_back("test " + std::to_string(t.id) + " " + t.when.toString(Qt::ISODate).toStdString());
+    for (const auto* list : {&overview.rules, &overview.parts})
+        for (const results::Weakness& w : *list)
+            out.push_back(w.name.toStdString() + ": " + std::to_string(w.seen) + " " + std::to_string(w.wrongShare) +
+                          " " + std::to_string(w.seenLastFive) + " " + std::to_string(w.wrongShareLastFive));
+    for (const results::Mistake& m : overview.mistakes)
+        out.push_back("mistake " + std::to_string(m.questionNumber) + " " + m.rule.toStdString());
+    for (const int n : overview.judged)
+        out.push_back("judged " + std::to_string(n));
+    return out;
+}
+
+// The overview of a copy of the bank taken back to the schema before the summary: read from every answer.
+results::Overview overviewFromEveryAnswer(const fixture::Folder& bank, fixture::Folder& copy)
+{
+    copyFile(bank.databasePath(), copy);
+    const int stamp = store::contentStamp(std::stoll(copy.column("PRAGMA user_version")[0]));
+    copy.exec("DROP TRIGGER Raspunsuri_Sumar_Adauga; DROP TRIGGER Raspunsuri_Sumar_Sterge; "
+              "DROP TRIGGER Raspunsuri_Sumar_Schimba; DROP INDEX Raspunsuri_Rezultat; DROP TABLE Sumar_Intrebari; "
+              "PRAGMA user_version = " + std::to_string(store::userVersionFor(stamp, store::kResultsSchemaLevel)));
+    store::Database data;
+    data.open(store::connectionStringFor(copy.path() + "/"));
+    return results::loadOverview(data);
+}
+
+TEST_F(History, TheSummaryAgreesWithEveryAnswerWhateverWroteThem)
+{
+    open();
+    for (int day = 1; day <= 8; ++day) {
+        // Question 11 moves from Rule 9, where it was wrong, to Rule 8 (a corrected R1), where it is right:
+        // its latest answer is the one under Rule 8. The rest alternate.
+        results::recordTest(data, test(day, {judged(10, "Regula 9", day % 3 == 0),
+                                             judged(11, day < 5 ? "Regula 9" : "Regula 8", day >= 5),
+                                             judged(12, "Regula 5", day == 4),
+                                             judged(20 + day % 3, "Anexa I", day % 2 == 1)}));
+    }
+    fixture::Folder reference;
+    const auto agree = [&](const char* after) {
+        SCOPED_TRACE(after);
+        const std::vector<std::string> fromSummary = told(results::loadOverview(data));
+        EXPECT_EQ(fromSummary, told(overviewFromEveryAnswer(folder, reference)));
+        EXPECT_GT(fromSummary.size(), 8u);
+    };
+    agree("tests recorded by the program");
+    // Rows some other tool wrote: an answer without number, Rule or given letter.
+    folder.exec("INSERT INTO Raspunsuri(Id_Rezultat, Nr_Intreb, Regula, Rb, Rd) "
+                "VALUES((SELECT max(Id) FROM Rezultate), NULL, NULL, 'A', NULL)");
+    agree("an answer with missing fields");
+    folder.exec("DELETE FROM Raspunsuri WHERE Id_Rezultat = (SELECT max(Id) FROM Rezultate) - 1");
+    agree("the answers of a test deleted");
+    folder.exec("UPDATE Raspunsuri SET Rd = Rb, Regula = 'Regula 7' WHERE Nr_Intreb = 11 AND Id_Rezultat > 6");
+    agree("letters and a Rule changed");
+
+    // A file of the schema before the summary gains it at its first record, made from the answers it holds.
+    fixture::Folder older;
+    const std::vector<std::string> beforeRaise = told(overviewFromEveryAnswer(folder, older));
+    store::Database olderData;
+    olderData.open(store::connectionStringFor(older.path() + "/"));
+    results::recordTest(olderData, test(20, {judged(12, "Regula 5", false)}));
+    EXPECT_EQ(store::schemaLevel(std::stoll(older.column("PRAGMA user_version")[0])), store::kCurrentSchemaLevel);
+    const std::vector<std::string> raised = told(results::loadOverview(olderData));
+    olderData.conColreg.close();
+    fixture::Folder raisedReference;
+    EXPECT_EQ(raised, told(overviewFromEveryAnswer(older, raisedReference)));
+    EXPECT_NE(raised, beforeRaise) << "the new test counts";
+}
+
 TEST(Rules, TheRuleAndPartOfABankR1)
 {
     const std::pair<const char*, const char*> rules[] = {
@@ -306,7 +378,7 @@ TEST(Upgrade, APreviousVersionBankGainsTheTablesAtItsFirstRecordAndKeepsEveryRow
     EXPECT_EQ(folder.column("SELECT Corecte || Gresite || Exersare FROM Rezultate"), std::vector<std::string>{"110"});
     EXPECT_EQ(folder.column("SELECT Nr_Intreb || Regula || Rb || Rd FROM Raspunsuri ORDER BY Id"),
               (std::vector<std::string>{"12Regula 5AB", "7Regula 2AA"}));
-    EXPECT_EQ(folder.column("PRAGMA user_version")[0], std::to_string(store::userVersionFor(1, 1)));
+    EXPECT_EQ(folder.column("PRAGMA user_version")[0], std::to_string(store::userVersionFor(1, store::kCurrentSchemaLevel)));
     EXPECT_EQ(store::bankVersion(folder.databasePath()), 1) << "the content stamp is still the bank's";
     EXPECT_EQ(folder.column("PRAGMA integrity_check")[0], "ok");
 

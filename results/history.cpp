@@ -53,8 +53,7 @@ QDateTime storedTime(std::string_view stored)
         if (date.isValid() && time.isValid())
             return zone.isValid() ? QDateTime(date, time, zone) : QDateTime(date, time);
     }
-    return QDateTime::fromString(QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size())),
-                                 Qt::ISODate);
+    return QDateTime::fromString(QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size())), Qt::ISODate);
 }
 
 std::string utf8(const QString& value)
@@ -260,8 +259,9 @@ AnswerTallies talliesFromSummary(const store::Connection& connection, std::int64
 {
     AnswerTallies tallies;
     {
-        store::Statement select(connection.handle(),
-                                "SELECT Nr_Intreb, Regula, Vazute, Gresite, Ultimul, Gresit_Ultimul FROM Sumar_Intrebari");
+        store::Statement select(
+            connection.handle(),
+            "SELECT Nr_Intreb, Regula, Vazute, Gresite, Ultimul, Gresit_Ultimul FROM Sumar_Intrebari");
         if (!select.ok())
             fail(connection, "Răspunsurile nu au putut fi citite");
         store::Statement::Step step;

@@ -173,9 +173,11 @@ results::Overview overviewFromEveryAnswer(const fixture::Folder& bank, fixture::
 {
     copyFile(bank.databasePath(), copy);
     const int stamp = store::contentStamp(std::stoll(copy.column("PRAGMA user_version")[0]));
-    copy.exec("DROP TRIGGER Raspunsuri_Sumar_Adauga; DROP TRIGGER Raspunsuri_Sumar_Sterge; "
-              "DROP TRIGGER Raspunsuri_Sumar_Schimba; DROP INDEX Raspunsuri_Rezultat; DROP TABLE Sumar_Intrebari; "
-              "PRAGMA user_version = " + std::to_string(store::userVersionFor(stamp, store::kResultsSchemaLevel)));
+    copy.exec(
+        "DROP TRIGGER Raspunsuri_Sumar_Adauga; DROP TRIGGER Raspunsuri_Sumar_Sterge; "
+        "DROP TRIGGER Raspunsuri_Sumar_Schimba; DROP INDEX Raspunsuri_Rezultat; DROP TABLE Sumar_Intrebari; "
+        "PRAGMA user_version = " +
+        std::to_string(store::userVersionFor(stamp, store::kResultsSchemaLevel)));
     store::Database data;
     data.open(store::connectionStringFor(copy.path() + "/"));
     return results::loadOverview(data);
@@ -187,10 +189,10 @@ TEST_F(History, TheSummaryAgreesWithEveryAnswerWhateverWroteThem)
     for (int day = 1; day <= 8; ++day) {
         // Question 11 moves from Rule 9, where it was wrong, to Rule 8 (a corrected R1), where it is right:
         // its latest answer is the one under Rule 8. The rest alternate.
-        results::recordTest(data, test(day, {judged(10, "Regula 9", day % 3 == 0),
-                                             judged(11, day < 5 ? "Regula 9" : "Regula 8", day >= 5),
-                                             judged(12, "Regula 5", day == 4),
-                                             judged(20 + day % 3, "Anexa I", day % 2 == 1)}));
+        results::recordTest(
+            data,
+            test(day, {judged(10, "Regula 9", day % 3 == 0), judged(11, day < 5 ? "Regula 9" : "Regula 8", day >= 5),
+                       judged(12, "Regula 5", day == 4), judged(20 + day % 3, "Anexa I", day % 2 == 1)}));
     }
     fixture::Folder reference;
     const auto agree = [&](const char* after) {
@@ -201,8 +203,9 @@ TEST_F(History, TheSummaryAgreesWithEveryAnswerWhateverWroteThem)
     };
     agree("tests recorded by the program");
     // Rows some other tool wrote: an answer without number, Rule or given letter.
-    folder.exec("INSERT INTO Raspunsuri(Id_Rezultat, Nr_Intreb, Regula, Rb, Rd) "
-                "VALUES((SELECT max(Id) FROM Rezultate), NULL, NULL, 'A', NULL)");
+    folder.exec(
+        "INSERT INTO Raspunsuri(Id_Rezultat, Nr_Intreb, Regula, Rb, Rd) "
+        "VALUES((SELECT max(Id) FROM Rezultate), NULL, NULL, 'A', NULL)");
     agree("an answer with missing fields");
     folder.exec("DELETE FROM Raspunsuri WHERE Id_Rezultat = (SELECT max(Id) FROM Rezultate) - 1");
     agree("the answers of a test deleted");
@@ -378,7 +381,8 @@ TEST(Upgrade, APreviousVersionBankGainsTheTablesAtItsFirstRecordAndKeepsEveryRow
     EXPECT_EQ(folder.column("SELECT Corecte || Gresite || Exersare FROM Rezultate"), std::vector<std::string>{"110"});
     EXPECT_EQ(folder.column("SELECT Nr_Intreb || Regula || Rb || Rd FROM Raspunsuri ORDER BY Id"),
               (std::vector<std::string>{"12Regula 5AB", "7Regula 2AA"}));
-    EXPECT_EQ(folder.column("PRAGMA user_version")[0], std::to_string(store::userVersionFor(1, store::kCurrentSchemaLevel)));
+    EXPECT_EQ(folder.column("PRAGMA user_version")[0],
+              std::to_string(store::userVersionFor(1, store::kCurrentSchemaLevel)));
     EXPECT_EQ(store::bankVersion(folder.databasePath()), 1) << "the content stamp is still the bank's";
     EXPECT_EQ(folder.column("PRAGMA integrity_check")[0], "ok");
 

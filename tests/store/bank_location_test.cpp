@@ -708,7 +708,8 @@ TEST(BankLocation, ARenewalCarriesTheRecordedResultsIntoTheNewBank)
              EXPECT_EQ(o.use, "copy");
              EXPECT_EQ(label(l.user() + "/Velmaris.mdb"), "installed v2");
              EXPECT_EQ(recorded(l.user() + "/Velmaris.mdb"), before);
-             EXPECT_EQ(version(l.user() + "/Velmaris.mdb"), std::to_string(store::userVersionFor(2, store::kCurrentSchemaLevel)));
+             EXPECT_EQ(version(l.user() + "/Velmaris.mdb"),
+                       std::to_string(store::userVersionFor(2, store::kCurrentSchemaLevel)));
              EXPECT_EQ(store::bankVersion(l.user() + "/Velmaris.mdb"), 2);
              EXPECT_NE(o.text.find(carriedNote), std::string::npos) << o.text;
              EXPECT_EQ(recorded(l.user() + "/Velmaris-v1.mdb"), before) << "the kept copy keeps them too";

@@ -66,6 +66,20 @@ std::string utf8(const QString& value)
     throw store::Error(connection.engineFailure(what));
 }
 
+// Steps `select` through its rows, calling `onRow` at each; a statement that did not prepare or failed a
+// step is reported as `what`.
+template <typename OnRow>
+void eachRow(const store::Connection& connection, store::Statement& select, const std::string& what, OnRow onRow)
+{
+    if (!select.ok())
+        fail(connection, what);
+    store::Statement::Step step;
+    while ((step = select.step()) == store::Statement::Step::Row)
+        onRow();
+    if (step != store::Statement::Step::Done)
+        fail(connection, what);
+}
+
 // The open connection's handle (the cursors open it; the bank tool's export may come first).
 sqlite3* handleOf(store::Database& data)
 {
@@ -207,7 +221,8 @@ namespace {
 // Per Rule, by its stored bytes, the answers judged and wrong, over all tests and over the last five; and
 // per question, its latest answer (wrong or not, under which Rule).
 struct AnswerTallies {
-    std::map<std::string, Tally, std::less<>> byRule;
+    using Rules = std::map<std::string, Tally, std::less<>>;
+    Rules byRule;
     struct Latest {
         bool wrong = false;
         const std::string* rule = nullptr;  // a key of byRule
@@ -215,14 +230,14 @@ struct AnswerTallies {
     };
     std::map<int, Latest> latest;
 
-    Tally& rule(std::string_view name)
+    // The Rule's entry, made on its first answer.
+    Rules::value_type& rule(std::string_view name)
     {
         auto found = byRule.find(name);
         if (found == byRule.end())
             found = byRule.emplace(std::string(name), Tally{}).first;
-        return found->second;
+        return *found;
     }
-    const std::string* ruleKey(std::string_view name) { return &byRule.find(name)->first; }
 };
 
 // From every recorded answer: a file whose summary is not made yet (it is, at its first write).
@@ -235,22 +250,16 @@ AnswerTallies talliesFromAnswers(const store::Connection& connection, std::int64
     store::Statement select(connection.handle(),
                             "SELECT Id_Rezultat, Nr_Intreb, Regula, IFNULL(Rb, '') <> IFNULL(Rd, ''), Id "
                             "FROM Raspunsuri ORDER BY Id");
-    if (!select.ok())
-        fail(connection, "Răspunsurile nu au putut fi citite");
-    store::Statement::Step step;
-    while ((step = select.step()) == store::Statement::Step::Row) {
+    eachRow(connection, select, "Răspunsurile nu au putut fi citite", [&] {
         const bool recent = select.integer(0) >= firstOfLastFive;
-        const std::string_view name = select.textView(2);
         const bool wrong = select.integer(3) != 0;
-        Tally& t = tallies.rule(name);
+        auto& [rule, t] = tallies.rule(select.textView(2));
         ++t.seen;
         t.wrong += wrong;
         t.seenLastFive += recent;
         t.wrongLastFive += recent && wrong;
-        tallies.latest[static_cast<int>(select.integer(1))] = {wrong, tallies.ruleKey(name), select.integer(4)};
-    }
-    if (step != store::Statement::Step::Done)
-        fail(connection, "Răspunsurile nu au putut fi citite");
+        tallies.latest[static_cast<int>(select.integer(1))] = {wrong, &rule, select.integer(4)};
+    });
     return tallies;
 }
 
@@ -262,36 +271,25 @@ AnswerTallies talliesFromSummary(const store::Connection& connection, std::int64
         store::Statement select(
             connection.handle(),
             "SELECT Nr_Intreb, Regula, Vazute, Gresite, Ultimul, Gresit_Ultimul FROM Sumar_Intrebari");
-        if (!select.ok())
-            fail(connection, "Răspunsurile nu au putut fi citite");
-        store::Statement::Step step;
-        while ((step = select.step()) == store::Statement::Step::Row) {
-            const std::string_view name = select.textView(1);
-            Tally& t = tallies.rule(name);
+        eachRow(connection, select, "Răspunsurile nu au putut fi citite", [&] {
+            auto& [rule, t] = tallies.rule(select.textView(1));
             t.seen += static_cast<int>(select.integer(2));
             t.wrong += static_cast<int>(select.integer(3));
             // A question counted under two Rules (its Rule was corrected between tests): the latest answer.
             const std::int64_t answer = select.integer(4);
             AnswerTallies::Latest& latest = tallies.latest[static_cast<int>(select.integer(0))];
             if (!latest.rule || answer > latest.answer)
-                latest = {select.integer(5) != 0, tallies.ruleKey(name), answer};
-        }
-        if (step != store::Statement::Step::Done)
-            fail(connection, "Răspunsurile nu au putut fi citite");
+                latest = {select.integer(5) != 0, &rule, answer};
+        });
     }
     store::Statement recent(connection.handle(),
                             "SELECT Regula, IFNULL(Rb, '') <> IFNULL(Rd, '') FROM Raspunsuri WHERE Id_Rezultat >= ?");
     recent.bindInteger(1, firstOfLastFive);
-    if (!recent.ok())
-        fail(connection, "Răspunsurile nu au putut fi citite");
-    store::Statement::Step step;
-    while ((step = recent.step()) == store::Statement::Step::Row) {
-        Tally& t = tallies.rule(recent.textView(0));
+    eachRow(connection, recent, "Răspunsurile nu au putut fi citite", [&] {
+        Tally& t = tallies.rule(recent.textView(0)).second;
         ++t.seenLastFive;
         t.wrongLastFive += recent.integer(1) != 0;
-    }
-    if (step != store::Statement::Step::Done)
-        fail(connection, "Răspunsurile nu au putut fi citite");
+    });
     return tallies;
 }
 
@@ -303,17 +301,15 @@ Overview loadOverview(store::Database& data)
     sqlite3* db = handleOf(data);
     Overview overview;
     overview.student = readStudent(connection);
-    if (store::schemaLevelOf(db) < store::kResultsSchemaLevel)
+    const int level = store::schemaLevelOf(db);
+    if (level < store::kResultsSchemaLevel)
         return overview;
 
     {
         store::Statement select(db,
                                 "SELECT Id, Data, Nota, Corecte, Gresite, Procent, Exersare FROM Rezultate "
                                 "ORDER BY Id DESC");
-        if (!select.ok())
-            fail(connection, "Rezultatele nu au putut fi citite");
-        store::Statement::Step step;
-        while ((step = select.step()) == store::Statement::Step::Row) {
+        eachRow(connection, select, "Rezultatele nu au putut fi citite", [&] {
             TestRecord record;
             record.id = static_cast<int>(select.integer(0));
             record.when = storedTime(select.textView(1));
@@ -323,9 +319,7 @@ Overview loadOverview(store::Database& data)
             record.percentage = text(select, 5).toDouble();
             record.practice = select.integer(6) != 0;
             overview.history.push_back(std::move(record));
-        }
-        if (step != store::Statement::Step::Done)
-            fail(connection, "Rezultatele nu au putut fi citite");
+        });
     }
 
     // The last five recorded tests are the five newest rows, so the ones from the fifth newest on.
@@ -333,13 +327,10 @@ Overview loadOverview(store::Database& data)
         overview.history.empty() ? std::numeric_limits<std::int64_t>::max()
                                  : overview.history[std::min(overview.history.size(), lastFiveTests) - 1].id;
 
-    const AnswerTallies tallies = store::schemaLevelOf(db) >= store::kSummarySchemaLevel
-                                      ? talliesFromSummary(connection, firstOfLastFive)
-                                      : talliesFromAnswers(connection, firstOfLastFive);
-    const auto& byRule = tallies.byRule;
-    const auto& latest = tallies.latest;
+    const AnswerTallies tallies = level >= store::kSummarySchemaLevel ? talliesFromSummary(connection, firstOfLastFive)
+                                                                      : talliesFromAnswers(connection, firstOfLastFive);
     std::map<QString, Tally> rules, parts;
-    for (const auto& [name, t] : byRule) {
+    for (const auto& [name, t] : tallies.byRule) {
         const QString rule = QString::fromStdString(name);
         rules[rule] = t;
         Tally& part = parts[partOf(rule)];
@@ -355,7 +346,7 @@ Overview loadOverview(store::Database& data)
     std::map<QString, std::size_t> rank;
     for (std::size_t i = 0; i < overview.rules.size(); ++i)
         rank[overview.rules[i].name] = i;
-    for (const auto& [question, answer] : latest) {
+    for (const auto& [question, answer] : tallies.latest) {
         overview.judged.push_back(question);
         if (answer.wrong)
             overview.mistakes.push_back({question, QString::fromStdString(*answer.rule)});
@@ -467,16 +458,11 @@ QByteArray historyCsv(store::Database& data)
     std::map<int, std::map<QString, std::pair<int, int>>> shares;
     {
         store::Statement select(db, "SELECT Id_Rezultat, Regula, Rb, Rd FROM Raspunsuri");
-        if (!select.ok())
-            fail(connection, "Răspunsurile nu au putut fi citite");
-        store::Statement::Step step;
-        while ((step = select.step()) == store::Statement::Step::Row) {
+        eachRow(connection, select, "Răspunsurile nu au putut fi citite", [&] {
             auto& [seen, right] = shares[static_cast<int>(select.integer(0))][partOf(text(select, 1))];
             ++seen;
             right += !isWrong(text(select, 2), text(select, 3));
-        }
-        if (step != store::Statement::Step::Done)
-            fail(connection, "Răspunsurile nu au putut fi citite");
+        });
     }
 
     const Student student = overview.student.value_or(Student{});

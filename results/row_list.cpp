@@ -165,19 +165,6 @@ void RowList::setRows(int count, std::function<Row(int)> row, std::function<doub
         setCurrentRow(0);
 }
 
-void RowList::setRows(std::vector<Row> rows, std::vector<double> shares)
-{
-    const int n = static_cast<int>(rows.size());
-    auto kept = std::make_shared<std::vector<Row>>(std::move(rows));
-    std::function<double(int)> share;
-    if (!shares.empty())
-        share = [kept = std::make_shared<std::vector<double>>(std::move(shares))](int i) {
-            return static_cast<std::size_t>(i) < kept->size() ? (*kept)[static_cast<std::size_t>(i)] : 0.0;
-        };
-    setRows(
-        n, [kept](int i) { return (*kept)[static_cast<std::size_t>(i)]; }, std::move(share));
-}
-
 int RowList::count() const
 {
     return model()->rowCount();

@@ -23,8 +23,6 @@ public:
     // Replaces the rows: `count` of them, row i worded by `row(i)`; `share(i)` gives its bar's length when
     // the list has bars. Both are kept and called again whenever a row is shown or read.
     void setRows(int count, std::function<Row(int)> row, std::function<double(int)> share = {});
-    // The same for rows already worded.
-    void setRows(std::vector<Row> rows, std::vector<double> shares = {});
 
     int count() const;
     // What a screen reader reads for row i.

@@ -4,15 +4,12 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <memory>
 
+#include "print/a4_document.h"
 #include "store/error.h"
 #include "testing/question_draw.h"
 #include "velmaris-bank/bank_error.h"
@@ -24,20 +21,13 @@
 namespace bank {
 namespace {
 
-constexpr int kDpi = 300;
+using print::A4Document;
+using print::Block;
+using print::kContentWidth;
+using print::kLeft;
+using print::mm;
+
 const QString kFontFamily = QStringLiteral("Liberation Serif");
-
-constexpr qreal mm(qreal millimetres)
-{
-    return millimetres * kDpi / 25.4;
-}
-
-constexpr qreal kPageWidth = mm(210);
-constexpr qreal kPageHeight = mm(297);
-constexpr qreal kLeft = mm(20);
-constexpr qreal kTop = mm(18);
-constexpr qreal kBottom = kPageHeight - mm(20);
-constexpr qreal kContentWidth = kPageWidth - 2 * kLeft;
 constexpr qreal kGap = mm(4);
 constexpr qreal kMaxPictureWidth = mm(45);
 constexpr qreal kMaxPictureHeight = mm(60);
@@ -59,78 +49,42 @@ QFont serif(qreal points, bool bold = false)
     return font;
 }
 
-// A piece of a page: its height, and how it paints itself from a top edge. Blocks are never split.
-struct Block {
-    qreal height = 0;
-    std::function<void(QPainter&, qreal top)> paint;
-    bool newPage = false;  // starts a page of its own
-};
-
-// Lays blocks out on pages, then paints them with "Pagina i din n" at the foot of every page but the first.
+// The bank's prints: set in Liberation Serif, which is embedded; numbered from the second page.
 class Document {
 public:
-    // The PDF goes to a temporary file that replaces path only when it is complete.
-    Document(const QString& path, const QString& title) : file_(path), writer_(open(file_))
-    {
-        writer_.setResolution(kDpi);
-        writer_.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        writer_.setTitle(title);
-        writer_.setCreator(QStringLiteral("velmaris-bank"));
-        if (QFontInfo(serif(11)).family() != kFontFamily)
-            throw BankError(QString("the font %1 is not installed (Debian: fonts-liberation2)").arg(kFontFamily));
-    }
+    Document(const QString& path, const QString& title) : path_(path), doc_(open(path, title)) {}
 
-    QPaintDevice* device() { return &writer_; }
-
-    void add(Block block) { blocks_.append(std::move(block)); }
+    QPaintDevice* device() { return doc_.device(); }
+    void add(Block block) { doc_.add(std::move(block)); }
 
     int print()
     {
-        // Pages first, so that each page knows how many there are.
-        QList<QList<QPair<const Block*, qreal>>> pages(1);
-        qreal y = kTop;
-        for (const Block& b : blocks_) {
-            const bool fits = y + b.height <= kBottom || y == kTop;
-            if ((b.newPage || !fits) && !pages.last().isEmpty()) {
-                pages.append(QList<QPair<const Block*, qreal>>());
-                y = kTop;
-            }
-            pages.last().append({&b, y});
-            y += b.height;
+        try {
+            return doc_.print(print::PageNumbers::AllButTheFirst, serif(9));
+        } catch (const print::WriteError& e) {
+            throw cannotWrite(path_, e.why);
         }
-        QPainter painter;
-        if (!painter.begin(&writer_))
-            throw BankError(QString("cannot write %1").arg(file_.fileName()));
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        painter.setRenderHint(QPainter::LosslessImageRendering, true);  // JPEG would blur the lights
-        for (qsizetype p = 0; p < pages.size(); ++p) {
-            if (p > 0)
-                writer_.newPage();
-            for (const auto& [block, top] : pages[p])
-                block->paint(painter, top);
-            if (p > 0) {
-                painter.setFont(serif(9));
-                painter.setPen(Qt::black);
-                painter.drawText(QRectF(kLeft, kBottom + mm(6), kContentWidth, mm(6)), Qt::AlignHCenter | Qt::AlignTop,
-                                 QString("Pagina %1 din %2").arg(p + 1).arg(pages.size()));
-            }
-        }
-        if (!painter.end() || !file_.commit())
-            throw BankError(QString("cannot write %1: %2").arg(file_.fileName(), file_.errorString()));
-        return int(pages.size());
     }
 
 private:
-    static QIODevice* open(QSaveFile& file)
+    static BankError cannotWrite(const QString& path, const QString& why)
     {
-        if (!file.open(QIODevice::WriteOnly))
-            throw BankError(QString("cannot write %1: %2").arg(file.fileName(), file.errorString()));
-        return &file;
+        return BankError(QString("cannot write %1").arg(path) + (why.isEmpty() ? QString() : ": " + why));
     }
 
-    QSaveFile file_;
-    QPdfWriter writer_;
-    QList<Block> blocks_;
+    static A4Document open(const QString& path, const QString& title)
+    {
+        if (QFontInfo(serif(11)).family() != kFontFamily)
+            throw BankError(QString("the font %1 is not installed (Debian: fonts-liberation2)").arg(kFontFamily));
+        try {
+            return A4Document(path, title, QStringLiteral("velmaris-bank"));
+        } catch (const print::WriteError& e) {
+            throw cannotWrite(path, e.why);
+        }
+    }
+
+    QString path_;
+    A4Document doc_;
 };
 
 qreal textHeight(QPaintDevice* device, const QFont& font, qreal width, const QString& text)

@@ -10,11 +10,10 @@
 #include "app/scroll_host.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
+#include "store/connection.h"
 #include "store/error.h"
 
 namespace {
-
-QString selfTestRefusal;
 
 // Menu captions are shown as written: no access keys, blanks kept (they space the items out).
 QAction* addItem(QMenu* menu, const QString& caption, const char* name)
@@ -26,12 +25,7 @@ QAction* addItem(QMenu* menu, const QString& caption, const char* name)
 
 }  // namespace
 
-void app::setSelfTestRefusal(const QString& why)
-{
-    selfTestRefusal = why;
-}
-
-TfrmAlege::TfrmAlege()
+TfrmAlege::TfrmAlege(const store::Connection& connection) : connection_(connection)
 {
     setObjectName(QStringLiteral("frmAlege"));
     setFont(app::windowFont(QStringLiteral("MS Sans Serif"), 11));
@@ -123,8 +117,8 @@ void TfrmAlege::Invatare1Click()
 
 void TfrmAlege::estarecapreciereprocentual1Click()
 {
-    if (!selfTestRefusal.isEmpty())
-        throw store::Error(QStringLiteral("Testul nu poate începe: %1").arg(selfTestRefusal).toStdString());
+    if (const std::string& why = connection_.readOnlyReason(); !why.empty())
+        throw store::Error("Testul nu poate începe: " + why);
     app::showWindow(test_);
     app::closeWindow(this);
 }

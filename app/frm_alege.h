@@ -7,18 +7,18 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 
-namespace app {
-// While set (a run that only reads its bank), the menu's self-test item says why no test can be taken in
-// this run instead of opening the test window.
-void setSelfTestRefusal(const QString& why);
-}  // namespace app
+namespace store {
+class Connection;
+}
 
 // The menu window: the hub from which the learning and test windows are opened.
 class TfrmAlege : public QMainWindow {
     Q_OBJECT
 
 public:
-    TfrmAlege();
+    // While `connection` is kept read-only (a run that only reads its bank), the self-test item says why no
+    // test can be taken in this run instead of opening the test window.
+    explicit TfrmAlege(const store::Connection& connection);
     // The windows the menu opens; given by the code that builds the windows, once they exist.
     void setWindows(QWidget* learning, QWidget* test);
     void setResultsWindow(QWidget* results);
@@ -47,6 +47,7 @@ public:
     QAction* RezultateTeste1 = nullptr;
 
 private:
+    const store::Connection& connection_;
     QWidget* learning_ = nullptr;
     QWidget* test_ = nullptr;
     QWidget* results_ = nullptr;

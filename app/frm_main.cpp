@@ -14,10 +14,9 @@
 #include "app/scroll_host.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
-#include "store/bank_location.h"
+#include "store/error.h"
 
-TfrmMain::TfrmMain(store::Database& database, const QString& databaseFolder)
-    : data(database), databaseFolder_(databaseFolder)
+TfrmMain::TfrmMain(store::Database& database, const store::BankChoice& bank) : data(database), bank_(bank)
 {
     app::setMainWindow(this);
     setObjectName(QStringLiteral("frmMain"));
@@ -82,13 +81,16 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
-    // Where the executable's folder holds no bank the user may write, the user's own copy is used.
-    data.open(store::connectionStringFor(store::bankFolderFor(databaseFolder_.toStdString())));
+    if (!bank_.failure.empty())
+        throw store::Error(bank_.failure);
+    data.open(store::bankFileIn(bank_.folder));
 }
 
 void TfrmMain::bitbtnOKClick()
 {
-    app::showWindow(menu_());
+    // A copy: building the menu may give this window its menu anew, replacing the function being called.
+    const std::function<QWidget*()> menu = menu_;
+    app::showWindow(menu());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "store/bank_location.h"
 #include "store/database.h"
 
 class QLabel;
@@ -18,9 +19,9 @@ class TfrmMain : public QWidget {
     Q_OBJECT
 
 public:
-    // `databaseFolder` is the executable's folder; tests give a folder of their own. `database`, which
-    // becomes `data`, must outlive the window.
-    TfrmMain(store::Database& database, const QString& databaseFolder);
+    // `bank` is the bank start-up chose: the window opens it, or reports why none could be chosen.
+    // `database`, which becomes `data`, must outlive the window.
+    TfrmMain(store::Database& database, const store::BankChoice& bank);
     ~TfrmMain() override;
 
     // The window "OK" opens; given by the code that builds the windows, once the menu exists.
@@ -44,6 +45,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QString databaseFolder_;
+    const store::BankChoice& bank_;
     std::function<QWidget*()> menu_ = [] { return static_cast<QWidget*>(nullptr); };
 };

@@ -15,7 +15,7 @@ void checkDatabaseStructure(store::Connection& connection)
         return;
     const std::string finding = connection.checkStructure();
     if (!finding.empty())
-        throw store::Error(store::damagedFileText(connection.dataSource(), finding));
+        throw store::Error(store::damagedFileText(connection.file(), finding));
 }
 
 void checkDatabaseStructureAfterFirstPaint(QWidget* window, store::Connection& connection)

@@ -31,7 +31,7 @@ std::string quoted(const std::string& path)
 int openFourCursors(const std::string& folder)
 {
     store::Database database;
-    database.open(store::connectionStringFor(folder));
+    database.open(store::bankFileIn(folder));
     return database.tblIntrebari.RecordCount();
 }
 

@@ -50,7 +50,7 @@ void makeHistory(const std::string& folder, int tests)
     std::mt19937 random(1972);
     {
         store::Database data;
-        data.open(store::connectionStringFor(folder + "/"));
+        data.open(store::bankFileIn(folder));
         store::TableCursor& bank = data.tblIntrebari;
         for (bank.First(); !bank.Eof(); bank.Next()) {
             numbers.push_back(std::stoi(bank.FieldByName("Nr_Intreb").AsString()));

@@ -41,7 +41,7 @@ int page(int argc, char** argv, const std::string& folder)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder));
+    connection.setFile(store::bankFileIn(folder));
     store::TableCursor cursor("tblIntrebari", "Intrebari");
     cursor.setConnection(&connection);
     store::DataSource source("dsIntrebari", cursor);

@@ -14,7 +14,7 @@ namespace {
 struct Session {
     explicit Session(int recordedBefore) : bank(bench::makeBank())
     {
-        data.open(store::connectionStringFor(bank->path() + "/"));
+        data.open(store::bankFileIn(bank->path()));
         results::GradedTest old;
         old.when = QDateTime(QDate(2026, 1, 1), QTime(8, 0));
         for (int n = 0; n < 30; ++n)

@@ -12,6 +12,8 @@
 
 #include <sqlite3.h>
 
+#include <optional>
+
 #include "app/boxes.h"
 #include "app/frm_main.h"
 #include "app/window_ops.h"
@@ -20,10 +22,10 @@
 #include "results/frm_rezultate.h"
 #include "results/row_list.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/sqlite_handle.h"
 #include "store/statement.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -49,7 +51,8 @@ void BM_ResultsWindowOpen1000(benchmark::State& state)
     const std::unique_ptr<fixture::Folder> bank = bankWithHistory();
     NoBoxes boxes;
     app::setBoxes(&boxes);
-    startup::createWindows(QString::fromStdString(bank->path()));
+    std::optional<fixture::TestProgram> program(std::in_place, bank->path());
+    TfrmRezultate* const frmRezultate = program->windows().frmRezultate;
     for (auto _ : state) {
         // As the menu opens it: shown (which reads the record), then painted whole.
         app::showWindow(frmRezultate);
@@ -63,7 +66,7 @@ void BM_ResultsWindowOpen1000(benchmark::State& state)
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    startup::destroyWindows();
+    program.reset();
     app::setBoxes(nullptr);
 }
 BENCHMARK(BM_ResultsWindowOpen1000)->Unit(benchmark::kMillisecond);
@@ -113,12 +116,12 @@ void BM_LoadOverview1000(benchmark::State& state)
     const std::unique_ptr<fixture::Folder> bank = bankWithHistory();
     NoBoxes boxes;
     app::setBoxes(&boxes);
-    startup::createWindows(QString::fromStdString(bank->path()));
+    std::optional<fixture::TestProgram> program(std::in_place, bank->path());
     for (auto _ : state) {
-        const results::Overview overview = results::loadOverview(frmMain->data);
+        const results::Overview overview = results::loadOverview(program->data());
         benchmark::DoNotOptimize(overview);
     }
-    startup::destroyWindows();
+    program.reset();
     app::setBoxes(nullptr);
 }
 BENCHMARK(BM_LoadOverview1000)->Unit(benchmark::kMillisecond);

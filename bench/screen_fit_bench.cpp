@@ -14,26 +14,25 @@
 #include "bench/bench_bank.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
 struct Program {
-    Program() : bank(bench::makeBank())
+    Program() : bank(bench::makeBank()), program(bank->path()), w(program.windows())
     {
-        startup::createWindows(QString::fromStdString(bank->path()));
-        frmAlege->InstruciuniOperare1->trigger();
+        w.frmAlege->InstruciuniOperare1->trigger();
     }
-    ~Program() { startup::destroyWindows(); }
+    QWidget* windowAt(int index) const
+    {
+        QWidget* const windows[] = {w.frmMain, w.frmAlege, w.frmInv_Colreg, w.frmColreg_Proc};
+        return windows[index];
+    }
     std::unique_ptr<fixture::Folder> bank;
+    fixture::TestProgram program;
+    fixture::Windows w;
 };
-
-QWidget* windowAt(int index)
-{
-    QWidget* const windows[] = {frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc};
-    return windows[index];
-}
 
 // The scale of the test window, the widest, on a 1024 x 600 screen.
 constexpr double kSmallScreen = 0.757;
@@ -41,7 +40,7 @@ constexpr double kSmallScreen = 0.757;
 void BM_FitToSmallScreenAndBack(benchmark::State& state)
 {
     Program program;
-    QWidget* window = windowAt(int(state.range(0)));
+    QWidget* window = program.windowAt(int(state.range(0)));
     state.SetLabel(window->objectName().toStdString());
     // Shown, so that every control takes its new size at once and the text views lay their text out again.
     window->show();
@@ -62,7 +61,7 @@ BENCHMARK(BM_FitToSmallScreenAndBack)->DenseRange(0, 3)->UseRealTime()->Unit(ben
 void BM_RefitOnALargeScreen(benchmark::State& state)
 {
     Program program;
-    QWidget* window = windowAt(int(state.range(0)));
+    QWidget* window = program.windowAt(int(state.range(0)));
     state.SetLabel(window->objectName().toStdString());
     for (auto _ : state) {
         const double f = app::fitScale(app::designedClientNeed(window), app::clientRoom(window));

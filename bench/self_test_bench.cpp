@@ -5,13 +5,15 @@
 
 #include <sqlite3.h>
 
+#include <optional>
+
 #include "app/boxes.h"
 #include "app/frm_main.h"
 #include "bench/bench_bank.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/sqlite_handle.h"
 #include "testing/frm_colreg_proc.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -24,28 +26,27 @@ public:
 };
 
 struct Program {
-    Program() : bank(bench::makeBank())
-    {
-        app::setBoxes(&boxes);
-        startup::createWindows(QString::fromStdString(bank->path()));
-    }
+    Program() : bank(bench::makeBank()) { app::setBoxes(&boxes); }
     ~Program()
     {
-        startup::destroyWindows();
+        program.reset();
         app::setBoxes(nullptr);
     }
     NoBoxes boxes;
     std::unique_ptr<fixture::Folder> bank;
+    std::optional<fixture::TestProgram> program{std::in_place, bank->path()};
+    TfrmMain* const frmMain = program->windows().frmMain;
+    TfrmColreg_Proc* const frmColreg_Proc = program->windows().frmColreg_Proc;
 };
 
 void BM_StartDrawAndCopy30(benchmark::State& state)
 {
     Program program;
     for (auto _ : state) {
-        frmColreg_Proc->Gen_Num();
-        frmColreg_Proc->CopFis_FisT();
+        program.frmColreg_Proc->Gen_Num();
+        program.frmColreg_Proc->CopFis_FisT();
         state.PauseTiming();
-        frmColreg_Proc->InapoiClick();
+        program.frmColreg_Proc->InapoiClick();
         state.ResumeTiming();
     }
 }
@@ -56,10 +57,10 @@ void BM_Emptying30(benchmark::State& state)
     Program program;
     for (auto _ : state) {
         state.PauseTiming();
-        frmColreg_Proc->Gen_Num();
-        frmColreg_Proc->CopFis_FisT();
+        program.frmColreg_Proc->Gen_Num();
+        program.frmColreg_Proc->CopFis_FisT();
         state.ResumeTiming();
-        frmColreg_Proc->InapoiClick();
+        program.frmColreg_Proc->InapoiClick();
     }
 }
 BENCHMARK(BM_Emptying30)->Unit(benchmark::kMillisecond);
@@ -68,19 +69,19 @@ BENCHMARK(BM_Emptying30)->Unit(benchmark::kMillisecond);
 void BM_Answering30(benchmark::State& state)
 {
     Program program;
-    selftest::TestSession& session = frmColreg_Proc->session();
+    selftest::TestSession& session = program.frmColreg_Proc->session();
     for (auto _ : state) {
         state.PauseTiming();
         session.drawNumbers();
         session.copyDrawnQuestions();
-        frmMain->data.tblTest.First();
+        program.frmMain->data.tblTest.First();
         state.ResumeTiming();
         for (int i = 0; i < 30; ++i) {
             session.answer(QStringLiteral("B"));
             session.moveOn();
         }
         state.PauseTiming();
-        frmColreg_Proc->InapoiClick();
+        program.frmColreg_Proc->InapoiClick();
         state.ResumeTiming();
     }
 }

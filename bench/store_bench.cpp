@@ -67,7 +67,7 @@ void BM_PageStep(benchmark::State& state)
 {
     const auto bank = bench::makeBank();
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(bank->path()));
+    connection.setFile(store::bankFileIn(bank->path()));
     store::TableCursor cursor("tblIntrebari", "Intrebari");
     cursor.setConnection(&connection);
     store::DataSource source("dsIntrebari", cursor);
@@ -125,7 +125,7 @@ void BM_PictureShownAgain(benchmark::State& state)
     for (const auto& n : bank->folder.column("SELECT Nr_Intreb FROM Intrebari WHERE Poza IS NOT NULL LIMIT 20"))
         withPicture.push_back(std::stoi(n));
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(bank->folder.path()));
+    connection.setFile(store::bankFileIn(bank->folder.path()));
     store::TableCursor cursor("tblIntrebari", "Intrebari");
     cursor.setConnection(&connection);
     store::DataSource source("dsIntrebari", cursor);
@@ -184,7 +184,7 @@ void BM_ShowMegabyteText(benchmark::State& state)
     fixture::Folder folder;
     folder.writeDatabase(questions);
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    connection.setFile(store::bankFileIn(folder.path()));
     store::TableCursor cursor("tblIntrebari", "Intrebari");
     cursor.setConnection(&connection);
     store::DataSource source("dsIntrebari", cursor);

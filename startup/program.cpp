@@ -1,11 +1,14 @@
 #include "startup/program.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
+#include "app/first_paint.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
-#include "startup/windows.h"
 #include "store/error.h"
 #include "testing/frm_colreg_proc.h"
 
@@ -25,25 +28,80 @@ void showQuestion(store::Database& data, QWidget* learning, int number)
     app::showWindow(learning);
 }
 
+// Events by which the user acts on a window: the hidden windows must exist before one is handled.
+bool isUserEvent(QEvent::Type type)
+{
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
-Program::Program(const QString& databaseFolder) : databaseFolder_(databaseFolder) {}
+// Until the hidden windows are built, watches every event of the application: a user event builds them
+// at once, before it is handled.
+class HiddenWindowsBuilder : public QObject {
+public:
+    explicit HiddenWindowsBuilder(Program& program) : program_(program)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~HiddenWindowsBuilder() override
+    {
+        if (QCoreApplication* application = QCoreApplication::instance())
+            application->removeEventFilter(this);
+    }
 
-Program::~Program()
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (isUserEvent(event->type()))
+            build();
+        return false;
+    }
+
+    void build()
+    {
+        QCoreApplication::instance()->removeEventFilter(this);
+        program_.createHiddenWindows();
+    }
+
+private:
+    Program& program_;
+};
+
+Program::Program(store::BankChoice bank) : bank_(std::move(bank))
 {
-    frmRezultate = nullptr;
-    frmColreg_Proc = nullptr;
-    frmInv_Colreg = nullptr;
-    frmAlege = nullptr;
-    frmMain = nullptr;
-    // The members go in their reverse order: the results, test, learning and menu windows, the welcome
-    // window, and then the database.
+    // One source for the rule: the connection refuses every change with the reason, and the menu asks
+    // the connection before it opens the self-test.
+    if (!bank_.learningOnly.empty())
+        database_.conColreg.keepReadOnly(bank_.learningOnly);
 }
+
+// The members go in their reverse order: the builder, the results, test, learning and menu windows, the
+// welcome window, and then the database.
+Program::~Program() = default;
 
 TfrmMain& Program::createWelcomeWindow()
 {
-    welcome_ = std::make_unique<TfrmMain>(database_, databaseFolder_);
-    frmMain = welcome_.get();
+    welcome_ = std::make_unique<TfrmMain>(database_, bank_);
     return *welcome_;
 }
 
@@ -51,19 +109,29 @@ void Program::createHiddenWindows()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<TfrmAlege>();
-    frmAlege = menu_.get();
+    menu_ = std::make_unique<TfrmAlege>(database_.conColreg);
     learning_ = std::make_unique<TfrmInv_Colreg>(database_, menu_.get());
-    frmInv_Colreg = learning_.get();
     test_ = std::make_unique<TfrmColreg_Proc>(database_, menu_.get());
-    frmColreg_Proc = test_.get();
     results_ = std::make_unique<TfrmRezultate>(database_, menu_.get());
-    frmRezultate = results_.get();
     welcome_->setMenu(menu_.get());
     menu_->setWindows(learning_.get(), test_.get());
     menu_->setResultsWindow(results_.get());
     results_->setPractice([this] { test_->showPractice(); });
     results_->setShowQuestion([this](int number) { showQuestion(database_, learning_.get(), number); });
+}
+
+void Program::start()
+{
+    TfrmMain& welcome = createWelcomeWindow();
+    builder_ = std::make_unique<HiddenWindowsBuilder>(*this);
+    // The window's first paint has reached the screen by the next turn of the event loop.
+    app::afterFirstPaint(&welcome, builder_.get(), [this] { builder_->build(); });
+    // "OK" pressed through the accessibility bus arrives as no event.
+    welcome.setMenuSource([this] {
+        createHiddenWindows();
+        return static_cast<QWidget*>(menu_.get());
+    });
+    app::showWindow(&welcome);
 }
 
 }  // namespace startup

@@ -27,10 +27,8 @@
 
 #include "app/app_title.h"
 #include "app/boxes.h"
-#include "app/frm_alege.h"
 #include "app/window_ops.h"
 #include "store/bank_location.h"
-#include "store/connection.h"
 #include "store/error.h"
 
 namespace startup {
@@ -140,14 +138,14 @@ BankStart SingleInstance::start(const QString& executableFolder)
     } catch (const store::Error& failure) {
         // Reported where any failure to open the bank is: by the welcome window, which then opens nothing.
         lock_.release();
-        store::settleBank(folder, {}, failure.what());
-        return {};
+        BankStart failed;
+        failed.bank.failure = failure.what();
+        return failed;
     }
     for (const std::string& note : notes)
         std::fprintf(stderr, "velmaris: %s\n", note.c_str());
 
     BankStart start;
-    start.learningOnly = QString::fromStdString(choice.learningOnly);
     if (lock_.state() == store::BankLock::State::HeldByOther) {
         const store::BankHolder holder = lock_.holder();
         const std::string bankFile = lock_.bankFile();
@@ -158,7 +156,7 @@ BankStart SingleInstance::start(const QString& executableFolder)
                      QString(question).replace(QStringLiteral("\n\n"), QStringLiteral(" ")).toUtf8().constData());
         if (!ask_(question))
             return {true, {}};
-        start.learningOnly = heldElsewhereReason(bankFile, holder);
+        choice.learningOnly = heldElsewhereReason(bankFile, holder).toStdString();
     } else if (lock_.state() == store::BankLock::State::Held) {
         listen();
         refresh_.start();
@@ -168,7 +166,7 @@ BankStart SingleInstance::start(const QString& executableFolder)
         said += (said.isEmpty() ? QString() : QStringLiteral("\n\n")) + QString::fromStdString(note);
     if (!said.isEmpty())
         app::boxes().message(nullptr, app::runningTitle(), said);
-    store::settleBank(folder, choice.folder);
+    start.bank = std::move(choice);
     return start;
 }
 
@@ -223,14 +221,6 @@ void SingleInstance::answer()
             socket->disconnectFromServer();
         });
     }
-}
-
-void keepForLearningOnly(store::Connection& connection, const QString& why)
-{
-    if (why.isEmpty())
-        return;
-    connection.keepReadOnly(why.toStdString());
-    app::setSelfTestRefusal(why);
 }
 
 }  // namespace startup

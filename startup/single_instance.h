@@ -7,13 +7,10 @@
 #include <functional>
 #include <string>
 
+#include "store/bank_location.h"
 #include "store/bank_lock.h"
 
 class QLocalServer;
-
-namespace store {
-class Connection;
-}
 
 namespace startup {
 
@@ -22,8 +19,9 @@ struct BankStart {
     // End now: the program already running on the bank was brought to the front, or the user chose to
     // leave rather than open a bank another program holds.
     bool leave = false;
-    // Why this run only reads its bank, said as the reason of every refusal; empty when it may write.
-    QString learningOnly;
+    // The bank this run opens: its folder, or the failure that kept any from being chosen, and why the
+    // run only reads it (another program holds it, or the user's copy could not be used).
+    store::BankChoice bank;
 };
 
 // One program per bank. Before any window opens, it chooses the bank (making or renewing the user's
@@ -41,8 +39,8 @@ public:
     explicit SingleInstance(Ask ask = askInUse);
     ~SingleInstance() override;
 
-    // Settles the bank of this run (store::settleBank); the notes of its choice, when this run opens it,
-    // are shown in one box before any window.
+    // Chooses the bank of this run and claims it; the notes of its choice, when this run opens it, are
+    // shown in one box before any window.
     BankStart start(const QString& executableFolder);
 
     // The socket's name of a bank for this user on this desktop.
@@ -64,9 +62,5 @@ private:
     QLocalServer* server_ = nullptr;
     QTimer refresh_;
 };
-
-// A run that only reads its bank says so when a change is tried: the connection refuses every change
-// with the reason, and the menu refuses the self-test with it. Nothing for an empty reason.
-void keepForLearningOnly(store::Connection& connection, const QString& why);
 
 }  // namespace startup

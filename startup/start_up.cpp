@@ -1,21 +1,15 @@
 #include "startup/start_up.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QPointer>
+#include <QIcon>
+#include <QPixmap>
 #include <QStyleFactory>
 
 #include <clocale>
-#include <memory>
 
 #include "app/boxes.h"
-#include "app/first_paint.h"
-#include "app/frm_alege.h"
-#include "app/frm_main.h"
 #include "app/keyboard_access.h"
-#include "app/window_ops.h"
 #include "app/window_setup.h"
-#include "startup/program.h"
 #include "store/error.h"
 
 namespace startup {
@@ -48,90 +42,6 @@ void setUpApplication(QApplication& application)
     application.setQuitOnLastWindowClosed(false);
     // A view's own key and focus handling reports its failures in the same error box as a handler.
     store::setFailureReporter(&app::reportFailure);
-}
-
-namespace {
-
-// The program of this run, from createWindows or startProgram to destroyWindows.
-std::unique_ptr<Program> program;
-
-// Events by which the user acts on a window: the hidden windows must exist before one is handled.
-bool isUserEvent(QEvent::Type type)
-{
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::NonClientAreaMouseButtonPress:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::InputMethod:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TabletPress:
-        case QEvent::DragEnter:
-        case QEvent::Drop:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Until the hidden windows are built, watches every event of the application: a user event builds them
-// at once, before it is handled.
-class HiddenWindowsBuilder : public QObject {
-public:
-    HiddenWindowsBuilder() { QCoreApplication::instance()->installEventFilter(this); }
-
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (isUserEvent(event->type()))
-            build();
-        return false;
-    }
-
-    void build()
-    {
-        QCoreApplication::instance()->removeEventFilter(this);
-        program->createHiddenWindows();
-        deleteLater();
-    }
-};
-
-QPointer<HiddenWindowsBuilder> builder;
-
-}  // namespace
-
-void createWindows(const QString& databaseFolder)
-{
-    program = std::make_unique<Program>(databaseFolder);
-    program->createWelcomeWindow();
-    program->createHiddenWindows();
-}
-
-void startProgram(const QString& databaseFolder)
-{
-    program = std::make_unique<Program>(databaseFolder);
-    TfrmMain& welcome = program->createWelcomeWindow();
-    builder = new HiddenWindowsBuilder;
-    // The window's first paint has reached the screen by the next turn of the event loop.
-    app::afterFirstPaint(&welcome, builder, [] { builder->build(); });
-    // "OK" pressed through the accessibility bus arrives as no event.
-    welcome.setMenuSource([] {
-        program->createHiddenWindows();
-        return static_cast<QWidget*>(program->menuWindow());
-    });
-    app::showWindow(&welcome);
-}
-
-void destroyWindows()
-{
-    delete builder;
-    program.reset();
 }
 
 }  // namespace startup

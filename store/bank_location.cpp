@@ -34,14 +34,6 @@ constexpr const char* kBankName = "Velmaris.mdb";
 // Taken while a start examines, makes or renews the user's copy; a second start waits for it.
 constexpr const char* kCopyLockName = ".Velmaris-copy.lock";
 
-std::function<void(CopyStep)> copyStepHook;
-
-void reached(CopyStep step)
-{
-    if (copyStepHook)
-        copyStepHook(step);
-}
-
 std::string inFolder(const std::string& folder, const std::string& name)
 {
     if (folder.empty())
@@ -215,12 +207,14 @@ std::string carryResults(const std::string& old, const std::string& into, bool& 
 // The lock under which one start at a time examines and changes the user's copy.
 class CopyLock {
 public:
-    explicit CopyLock(const std::string& folder) : lock_(QString::fromStdString(inFolder(folder, kCopyLockName)))
+    CopyLock(const std::string& folder, const CopyStepObserver& reached)
+        : lock_(QString::fromStdString(inFolder(folder, kCopyLockName)))
     {
         lock_.setStaleLockTime(std::chrono::duration_cast<std::chrono::milliseconds>(BankLock::kStaleAfter));
         if (lock_.tryLock(std::chrono::milliseconds::zero()) || lock_.error() != QLockFile::LockFailedError)
             return;
-        reached(CopyStep::WaitingForOtherStart);
+        if (reached)
+            reached(CopyStep::WaitingForOtherStart);
         lock_.lock();
     }
 
@@ -230,8 +224,9 @@ private:
 
 class Chooser {
 public:
-    Chooser(const BankPlaces& places, const std::function<void(const std::string&)>& note, BankLock* claim)
-        : places_(places), note_(note), callerClaim_(claim), lock_(claim ? claim : &ownLock_)
+    Chooser(const BankPlaces& places, const std::function<void(const std::string&)>& note, BankLock* claim,
+            const CopyStepObserver& onStep)
+        : places_(places), note_(note), onStep_(onStep), callerClaim_(claim), lock_(claim ? claim : &ownLock_)
     {
     }
 
@@ -248,9 +243,15 @@ private:
     // The installed bank, as it is, for learning only: `why` says what kept the user's copy from use.
     BankChoice installedOnly(const std::string& why);
     const Examined& installed();
+    void reached(CopyStep step) const
+    {
+        if (onStep_)
+            onStep_(step);
+    }
 
     const BankPlaces& places_;
     const std::function<void(const std::string&)>& note_;
+    const CopyStepObserver& onStep_;
     BankLock* callerClaim_;  // held after the choice, for the caller
     BankLock ownLock_;       // for a caller that keeps no lock: the copy is changed under it, released on return
     BankLock* lock_;
@@ -272,14 +273,14 @@ BankChoice Chooser::choose()
     if (isFile(besideExecutable) && userMayWrite(besideExecutable, places_.executableFolder)) {
         if (callerClaim_)
             callerClaim_->claim(besideExecutable);
-        return {places_.executableFolder, BankUse::BesideExecutable, {}};
+        return {places_.executableFolder, BankUse::BesideExecutable, {}, {}};
     }
     if (isFile(besideExecutable))
         sourceFolder_ = places_.executableFolder;
     else if (!places_.installedFolder.empty() && isFile(inFolder(places_.installedFolder, kBankName)))
         sourceFolder_ = places_.installedFolder;
     if (sourceFolder_.empty())
-        return {places_.executableFolder, BankUse::Missing, {}};
+        return {places_.executableFolder, BankUse::Missing, {}, {}};
     source_ = inFolder(sourceFolder_, kBankName);
     return userCopy();
 }
@@ -296,7 +297,7 @@ BankChoice Chooser::userCopy()
         if (!isFile(copy) || isEmptyFile(copy))
             return installedOnly("în dosarul " + inQuotes(folder) + " nu se poate scrie");
         if (callerClaim_ && callerClaim_->claim(copy) == BankLock::State::HeldByOther)
-            return {folder, BankUse::UserCopy, {}};
+            return {folder, BankUse::UserCopy, {}, {}};
         return keep(copy);
     }
     if (!makeWritableFolder(folder)) {
@@ -313,15 +314,15 @@ BankChoice Chooser::userCopy()
     if (needsNothing(copy) && !hasDebris(folder)) {
         if (callerClaim_)
             callerClaim_->claim(copy);
-        return {folder, BankUse::UserCopy, {}};
+        return {folder, BankUse::UserCopy, {}, {}};
     }
-    const CopyLock copying(folder);
+    const CopyLock copying(folder, onStep_);
     removeDebris(folder);
     if (lock_->claim(copy) == BankLock::State::HeldByOther) {
         // Another program has the copy open: it is neither made, nor renewed, nor healed under it.
         if (isFile(copy) && !isEmptyFile(copy))
-            return {folder, BankUse::UserCopy, {}};
-        return {sourceFolder_, BankUse::Installed, {}};
+            return {folder, BankUse::UserCopy, {}, {}};
+        return {sourceFolder_, BankUse::Installed, {}, {}};
     }
     // An empty copy holds nothing of the user's: only a crash right after making it leaves one.
     if (isEmptyFile(copy))
@@ -352,7 +353,7 @@ BankChoice Chooser::keep(const std::string& copy)
                   "). Copia dumneavoastră " + inQuotes(copy) +
                   " are o scriere neterminată, pe care programul o anulează acum; ea se înlocuiește la "
                   "următoarea pornire.");
-        return {folder, BankUse::UserCopy, {}};
+        return {folder, BankUse::UserCopy, {}, {}};
     }
     const Examined found = examine(copy, false);
     if (!found.damage.empty())
@@ -360,7 +361,7 @@ BankChoice Chooser::keep(const std::string& copy)
     const int installedVersion = bankVersion(source_);
     if (installedVersion > found.version)
         return renew(copy, found.version, installedVersion);
-    return {folder, BankUse::UserCopy, {}};
+    return {folder, BankUse::UserCopy, {}, {}};
 }
 
 BankChoice Chooser::heal(const std::string& copy, const std::string& damage)
@@ -392,7 +393,7 @@ BankChoice Chooser::renew(const std::string& copy, int copyVersion, int installe
     if (!installed().damage.empty()) {
         note_(newer + ", dar ea nu poate fi folosită (" + installed().damage + ")." + stays +
               " Reinstalați Velmaris ca să primiți banca nouă.");
-        return {folder, BankUse::UserCopy, {}};
+        return {folder, BankUse::UserCopy, {}, {}};
     }
     // One old copy per version: a name an interrupted renewal already gave the copy is used again, an
     // older copy of the same version gives way to this one.
@@ -406,7 +407,7 @@ BankChoice Chooser::renew(const std::string& copy, int copyVersion, int installe
         note_(newer + ", dar nu poate lua locul copiei dumneavoastră: în dosarul " + inQuotes(folder) +
               " nu se poate păstra copia veche ca " + inQuotes(kept) + "." + stays +
               " Ca să primiți banca nouă, faceți ca în acest dosar să se poată scrie și porniți din nou Velmaris.");
-        return {folder, BankUse::UserCopy, {}};
+        return {folder, BankUse::UserCopy, {}, {}};
     }
     reached(CopyStep::OldCopyKept);
     bool carried = false;
@@ -419,13 +420,13 @@ BankChoice Chooser::renew(const std::string& copy, int copyVersion, int installe
         if (!keptBefore)
             remove(kept);
         note_(newer + ", dar nu a putut lua locul copiei dumneavoastră (" + failure + ")." + stays);
-        return {folder, BankUse::UserCopy, {}};
+        return {folder, BankUse::UserCopy, {}, {}};
     }
     note_("Banca de întrebări a fost înnoită la versiunea " + std::to_string(installedVersion) +
           ". Copia dumneavoastră de până acum (versiunea " + std::to_string(copyVersion) +
           "), cu corecturile și testul neterminat din ea, este păstrată ca " + inQuotes(kept) + "." +
           (carried ? " Rezultatele testelor dumneavoastră au trecut în banca nouă." : ""));
-    return {folder, BankUse::UserCopy, {}};
+    return {folder, BankUse::UserCopy, {}, {}};
 }
 
 BankChoice Chooser::make(const std::string& copy)
@@ -433,13 +434,13 @@ BankChoice Chooser::make(const std::string& copy)
     if (!installed().damage.empty())
         throw Error("Banca de întrebări instalată " + inQuotes(source_) + " nu poate fi folosită (" +
                     installed().damage + "), așa că din ea nu se face copia dumneavoastră. Reinstalați Velmaris.");
-    const std::string failure = copyWhole(source_, copy, places_.userFolder, [](const std::string&) {
+    const std::string failure = copyWhole(source_, copy, places_.userFolder, [this](const std::string&) {
         reached(CopyStep::CopyWritten);
         return std::string();
     });
     if (!failure.empty())
         return installedOnly(failure);
-    return {places_.userFolder, BankUse::UserCopy, {}};
+    return {places_.userFolder, BankUse::UserCopy, {}, {}};
 }
 
 BankChoice Chooser::installedOnly(const std::string& why)
@@ -451,18 +452,13 @@ BankChoice Chooser::installedOnly(const std::string& why)
           ". Se deschide banca instalată " + inQuotes(source_) +
           ", numai pentru învățare. Ca să puteți da teste și face corecturi, îndepărtați ce împiedică copia și "
           "porniți din nou Velmaris.");
-    return {sourceFolder_, BankUse::Installed,
+    return {sourceFolder_,
+            BankUse::Installed,
             "banca de întrebări instalată " + inQuotes(source_) +
                 " este deschisă numai pentru învățare, pentru că copia dumneavoastră nu poate fi făcută" + where +
-                " (" + why + "). Îndepărtați ce împiedică copia și porniți din nou Velmaris."};
+                " (" + why + "). Îndepărtați ce împiedică copia și porniți din nou Velmaris.",
+            {}};
 }
-
-struct Settled {
-    std::string executableFolder;
-    std::string folder;
-    std::string failure;
-};
-std::optional<Settled> settled;
 
 }  // namespace
 
@@ -478,14 +474,10 @@ int bankVersion(const std::string& path)
     return version;
 }
 
-BankChoice chooseBank(const BankPlaces& places, const std::function<void(const std::string&)>& note, BankLock* claim)
+BankChoice chooseBank(const BankPlaces& places, const std::function<void(const std::string&)>& note, BankLock* claim,
+                      const CopyStepObserver& onStep)
 {
-    return Chooser(places, note, claim).choose();
-}
-
-void setCopyStepHook(std::function<void(CopyStep)> hook)
-{
-    copyStepHook = std::move(hook);
+    return Chooser(places, note, claim, onStep).choose();
 }
 
 BankPlaces bankPlacesFor(const std::string& executableFolder)
@@ -511,23 +503,6 @@ BankPlaces bankPlacesFor(const std::string& executableFolder)
         places.userFolder = inFolder(data.toStdString(), "velmaris");
 #endif
     return places;
-}
-
-void settleBank(const std::string& executableFolder, const std::string& folder, const std::string& failure)
-{
-    settled = Settled{executableFolder, folder, failure};
-}
-
-std::string bankFolderFor(const std::string& executableFolder)
-{
-    if (settled && settled->executableFolder == executableFolder) {
-        if (!settled->failure.empty())
-            throw Error(settled->failure);
-        return settled->folder;
-    }
-    return chooseBank(bankPlacesFor(executableFolder),
-                      [](const std::string& line) { std::fprintf(stderr, "velmaris: %s\n", line.c_str()); })
-        .folder;
 }
 
 }  // namespace store

@@ -25,10 +25,22 @@ enum class BankUse {
 struct BankChoice {
     std::string folder;  // holds the Velmaris.mdb to open
     BankUse use = BankUse::Missing;
-    // For Installed: why the bank is open for learning only and what the user can do, as the reason of
-    // a refusal ("... nu poate începe: <learningOnly>").
+    // Why the bank is open for learning only and what the user can do, as the reason of a refusal
+    // ("... nu poate începe: <learningOnly>"); empty when the run may write it.
     std::string learningOnly;
+    // What kept any bank from being chosen, in the user's words; the welcome window reports it and opens
+    // nothing. Empty when `folder` holds the bank to open.
+    std::string failure;
 };
+
+// The steps of making or renewing the user's copy at which a test can hold a start or end it.
+enum class CopyStep {
+    WaitingForOtherStart,  // another start is examining or making the copy: this one waits for it
+    CopyWritten,           // every byte is in the temporary file, which does not yet bear the copy's name
+    OldCopyKept,           // renewing: the old copy bears its kept name too, the new one is not yet in place
+};
+// Called at each of those steps (tests hold a start there); an empty one is never called.
+using CopyStepObserver = std::function<void(CopyStep)>;
 
 // Decides which Velmaris.mdb the program opens, making, renewing or healing the user's copy on the way.
 // Everything it says (through `note`, one text per event) and throws is the user's text, in Romanian.
@@ -53,20 +65,11 @@ struct BankChoice {
 // When `claim` is given it holds the bank's lock afterwards (or says who does), taken before the copy was
 // examined; the installed bank opened as it is is not claimed.
 BankChoice chooseBank(const BankPlaces& places, const std::function<void(const std::string&)>& note,
-                      BankLock* claim = nullptr);
+                      BankLock* claim = nullptr, const CopyStepObserver& onStep = {});
 
 // The places of the running program: the data folder relative to the executable's folder as installed,
 // and the per-user data folder ($XDG_DATA_HOME/velmaris, whatever name the program was started by).
 BankPlaces bankPlacesFor(const std::string& executableFolder);
-
-// The start of the program settles its bank once, before any window opens (startup/): from then on
-// bankFolderFor gives that folder, or throws the failure again, instead of choosing anew, so that the
-// copy is made and its notes are said once.
-void settleBank(const std::string& executableFolder, const std::string& folder, const std::string& failure = {});
-
-// The folder of the Velmaris.mdb the program opens: the settled one, else chosen now with the notes on
-// standard error.
-std::string bankFolderFor(const std::string& executableFolder);
 
 // The content stamp of a bank (the low bits of PRAGMA user_version, store/schema.h); -1 when the file
 // cannot be read as a database.
@@ -74,14 +77,5 @@ int bankVersion(const std::string& path);
 
 // The name a damaged copy is put aside under.
 constexpr const char* kDamagedCopyName = "Velmaris-deteriorat.mdb";
-
-// The steps of making or renewing the user's copy at which a test can hold a start or end it.
-enum class CopyStep {
-    WaitingForOtherStart,  // another start is examining or making the copy: this one waits for it
-    CopyWritten,           // every byte is in the temporary file, which does not yet bear the copy's name
-    OldCopyKept,           // renewing: the old copy bears its kept name too, the new one is not yet in place
-};
-// For tests: called at each of those steps (nullptr: none).
-void setCopyStepHook(std::function<void(CopyStep)> hook);
 
 }  // namespace store

@@ -14,8 +14,6 @@ namespace store {
 
 namespace {
 
-constexpr const char* kDataSourceKey = "Data Source=";
-
 std::string quoted(const std::string& path)
 {
     return "'" + path + "'";
@@ -42,12 +40,11 @@ std::string unreadableText(const std::string& path)
 
 }  // namespace
 
-std::string connectionStringFor(const std::string& executableFolder)
+std::string bankFileIn(const std::string& folder)
 {
-    std::string folder = executableFolder;
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "Velmaris.mdb;Persist Security Info=False";
+    if (folder.empty())
+        return "Velmaris.mdb";
+    return folder.back() == '/' ? folder + "Velmaris.mdb" : folder + "/Velmaris.mdb";
 }
 
 std::string replaceFileAdvice()
@@ -78,16 +75,6 @@ std::string damagedFileText(const std::string& path, const std::string& finding)
 Connection::~Connection()
 {
     close();
-}
-
-std::string Connection::dataSource() const
-{
-    const auto start = connectionString_.find(kDataSourceKey);
-    if (start == std::string::npos)
-        return {};
-    const auto from = start + std::char_traits<char>::length(kDataSourceKey);
-    const auto end = connectionString_.find(';', from);
-    return connectionString_.substr(from, end == std::string::npos ? std::string::npos : end - from);
 }
 
 SqliteHandle Connection::openFile(const std::string& path, int flags) const
@@ -125,7 +112,7 @@ void Connection::open()
 {
     if (db_.get())
         return;
-    const std::string path = dataSource();
+    const std::string path = file();
     if (path.empty())
         throw Error(
             "Programul nu știe ce fișier să deschidă ca bază de date. Reinstalați programul sau cereți "
@@ -182,18 +169,18 @@ std::string Connection::engineFailure(const std::string& what) const
     sqlite3* db = db_.get();
     const int code = db ? (sqlite3_errcode(db) & 0xff) : SQLITE_ERROR;
     const std::string message = db ? sqlite3_errmsg(db) : "nicio conexiune";
-    const std::string file = quoted(dataSource());
+    const std::string named = quoted(file());
     if (code == SQLITE_BUSY)
-        return what + ". " + lockedText(dataSource()) + detail(message);
+        return what + ". " + lockedText(file()) + detail(message);
     if (code == SQLITE_READONLY)
-        return what + ": baza de date " + file +
+        return what + ": baza de date " + named +
                " poate fi doar citită. Pentru a păstra modificările, cereți instructorului dreptul de a scrie "
                "în acest fișier." +
                detail(message);
     if (code == SQLITE_FULL)
         return what + ": discul este plin. Faceți loc pe disc, apoi încercați din nou." + detail(message);
     if (code == SQLITE_CORRUPT)
-        return what + ". " + damagedFileText(dataSource(), message);
+        return what + ". " + damagedFileText(file(), message);
     return what + ". Încercați din nou; dacă se repetă, porniți din nou programul." + detail(message);
 }
 
@@ -231,8 +218,8 @@ std::string Connection::checkStructure()
     if (!read && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
         // Not a finding about the file (another program's lock, say): the next write checks again.
         if (code == SQLITE_BUSY)
-            throw Error(lockedText(dataSource()) + detail(finding));
-        throw Error(unreadableText(dataSource()) + detail(finding));
+            throw Error(lockedText(file()) + detail(finding));
+        throw Error(unreadableText(file()) + detail(finding));
     }
     if (finding != "ok") {
         refusal_ = finding.empty() ? std::string("quick_check") : finding;
@@ -246,9 +233,9 @@ std::string Connection::checkStructure()
     }
     // Sound: the read-only connection gives way to a read-write one on the same file.
     if (!sqlite3_get_autocommit(db_.get()))
-        throw Error("Baza de date " + quoted(dataSource()) +
+        throw Error("Baza de date " + quoted(file()) +
                     " nu poate fi pregătită pentru scriere cât timp o modificare este în curs. Încercați din nou.");
-    SqliteHandle writable = openFile(dataSource(), SQLITE_OPEN_READWRITE);
+    SqliteHandle writable = openFile(file(), SQLITE_OPEN_READWRITE);
     db_.closeWithoutCheckpoint();
     db_ = std::move(writable);
     access_ = Access::Writable;
@@ -269,7 +256,7 @@ std::string Connection::missingPages() const
 {
     // SQLite reads pages past the end of a cut file as zeros, and quick_check does not look at the
     // content of overflow pages: a file that lost its tail passes it. SQLite writes whole pages only.
-    const QFileInfo info(QString::fromStdString(dataSource()));
+    const QFileInfo info(QString::fromStdString(file()));
     if (!info.isFile())
         return {};
     const std::int64_t pageSize = pragmaNumber(db_.get(), "PRAGMA page_size");
@@ -306,10 +293,10 @@ void Connection::ensureWritable()
 void Connection::failRefused() const
 {
     if (refusal_.empty())
-        throw Error("baza de date " + quoted(dataSource()) +
+        throw Error("baza de date " + quoted(file()) +
                     " nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire. Închideți "
                     "programul, rezolvați ce a arătat mesajul de la pornire și porniți-l din nou.");
-    throw Error("baza de date " + quoted(dataSource()) +
+    throw Error("baza de date " + quoted(file()) +
                 " nu se modifică în această rulare, pentru că este "
                 "deteriorată. " +
                 replaceFileAdvice() + detail(refusal_));

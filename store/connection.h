@@ -6,10 +6,8 @@
 
 namespace store {
 
-// Builds the connection string of the program: the executable's folder (ending in a path separator)
-// plus the fixed file name. The text keeps the form users and support know; dataSource() reads the
-// file name back out of it.
-std::string connectionStringFor(const std::string& executableFolder);
+// The bank file of a folder: the folder plus the fixed file name, Velmaris.mdb.
+std::string bankFileIn(const std::string& folder);
 
 // What a cadet can do about a bank file the program cannot use: let a new copy take its place.
 std::string replaceFileAdvice();
@@ -31,10 +29,9 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void setConnectionString(std::string text) { connectionString_ = std::move(text); }
-    const std::string& connectionString() const { return connectionString_; }
-    // The file named by "Data Source=" in the connection string.
-    std::string dataSource() const;
+    // The database file this connection opens.
+    void setFile(std::string path) { file_ = std::move(path); }
+    const std::string& file() const { return file_; }
 
     // Opens the file if not yet open; throws store::Error with a clear message when it cannot be used.
     void open();
@@ -79,7 +76,7 @@ private:
     std::string missingPages() const;
     bool walMode() const;
 
-    std::string connectionString_;
+    std::string file_;
     SqliteHandle db_;
     Access access_ = Access::Unchecked;
     std::string refusal_;  // what the check found, or empty when a table failed to open

@@ -18,11 +18,11 @@ struct Database {
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Points the connection at the file `connectionString` names and opens the four cursors in their
-    // order. Throws store::Error at the first that fails; those before it stay open.
-    void open(std::string connectionString)
+    // Points the connection at the database file and opens the four cursors in their order. Throws
+    // store::Error at the first that fails; those before it stay open.
+    void open(std::string file)
     {
-        conColreg.setConnectionString(std::move(connectionString));
+        conColreg.setFile(std::move(file));
         const std::initializer_list<TableCursor*> cursors = {&tblIntrebari, &tblTest, &tblRezultate, &tblStudenti};
         // Every cursor knows the connection, so that one left closed by a failure can be opened later.
         for (TableCursor* cursor : cursors)

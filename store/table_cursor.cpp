@@ -156,7 +156,7 @@ void TableCursor::loadColumns()
     if (step != Statement::Step::Done)
         failEngine(unreadableTable());
     if (columns.empty())
-        fail("Tabela '" + tableName_ + "' lipsește din baza de date '" + connection_->dataSource() + "'. " +
+        fail("Tabela '" + tableName_ + "' lipsește din baza de date '" + connection_->file() + "'. " +
              replaceFileAdvice());
     // Fields the program knows come in its order; any other keeps its place in the file, after them.
     const auto& order = presentedFieldOrder(tableName_);
@@ -174,7 +174,7 @@ void TableCursor::loadColumns()
                          [&name](const Column& column) { return upper(column.name) == upper(std::string(name)); }))
             missing += (missing.empty() ? "" : ", ") + std::string(name);
     if (!missing.empty())
-        fail("Tabela '" + tableName_ + "' din baza de date '" + connection_->dataSource() +
+        fail("Tabela '" + tableName_ + "' din baza de date '" + connection_->file() +
              "' nu are câmpurile de care are nevoie programul (lipsesc: " + missing + "). " + replaceFileAdvice());
     std::vector<std::pair<std::size_t, Column>> ranked;
     for (const Column& column : columns)

@@ -20,11 +20,11 @@
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/views/db_edit.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -81,16 +81,16 @@ void collectUnnamed(QAccessibleInterface* root, std::vector<std::string>& unname
     }
 }
 
-class Accessibility : public ::testing::Test {
+class Accessibility : public ::testing::Test, protected fixture::ProgramHolder {
 protected:
     void SetUp() override
     {
         folder.writeDatabase(fixture::sampleQuestions(40));
         app::resetEndRequest();
-        startup::createWindows(QString::fromStdString(folder.path()));
+        build(folder.path());
         frmColreg_Proc->Timer2->stop();  // ticks are driven by hand here
     }
-    void TearDown() override { startup::destroyWindows(); }
+    void TearDown() override { destroy(); }
 
     // Walks the accessibility tree of every window (with the drop-down menus, which are windows of
     // their own) and returns the operated nodes without a name.

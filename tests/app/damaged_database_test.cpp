@@ -33,7 +33,6 @@
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/connection.h"
 #include "store/error.h"
 #include "store/picture.h"
@@ -41,6 +40,7 @@
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -173,13 +173,15 @@ struct Outcome {
 Outcome runProgram(const fixture::Folder& folder)
 {
     Outcome outcome;
+    fixture::ProgramHolder run;
     BoxRecorder recorder;
     recorder.whileOpen = [&](const BoxRecorder::Box& box) {
         if (box.kind == BoxRecorder::Kind::Error && recorder.errors().size() == 1)
-            outcome.firstErrorOverWelcome = frmMain && frmMain->isVisible();
+            outcome.firstErrorOverWelcome = run.frmMain && run.frmMain->isVisible();
     };
     app::resetEndRequest();
-    startup::createWindows(QString::fromStdString(folder.path()));
+    run.build(folder.path());
+    auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
     app::showWindow(frmMain);
     app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
     // The check runs after the first paint; wait for it as the event loop would.
@@ -200,7 +202,7 @@ Outcome runProgram(const fixture::Folder& folder)
     frmColreg_Proc->bitbtnUrmat->click();
     frmColreg_Proc->Terminat->click();
     EXPECT_TRUE(app::endRequested()) << "\"Terminat\" ends the program whatever the file";
-    startup::destroyWindows();
+    run.destroy();
 
     for (const QString& error : recorder.errors())
         outcome.errors.push_back(error.toStdString());
@@ -456,7 +458,7 @@ TEST(DamagedDatabase, WritesAreRefusedWithAReason)
     const std::string path = folder.databasePath();
     {
         store::Connection connection;
-        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        connection.setFile(store::bankFileIn(folder.path()));
         store::TableCursor test("tblTest", "ManInt");
         test.setConnection(&connection);
         test.Open();
@@ -472,7 +474,7 @@ TEST(DamagedDatabase, WritesAreRefusedWithAReason)
     const std::string before = readFile(path);
     {
         store::Connection connection;
-        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        connection.setFile(store::bankFileIn(folder.path()));
         store::TableCursor test("tblTest", "ManInt");
         test.setConnection(&connection);
         test.Open();
@@ -499,7 +501,7 @@ TEST(DamagedDatabase, WritesAreRefusedWithAReason)
     const std::string withoutStudents = readFile(path);
     {
         store::Connection connection;
-        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        connection.setFile(store::bankFileIn(folder.path()));
         store::TableCursor test("tblTest", "ManInt");
         store::TableCursor students("tblStudenti", "Studenti");
         test.setConnection(&connection);
@@ -555,15 +557,16 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
     };
     struct Exit {
         const char* name;
-        std::function<void()> press;
+        std::function<void(fixture::Windows&)> press;
         bool testWindow;
         bool ends;
     };
     const Exit exits[] = {
-        {"the test window's Terminat", [] { frmColreg_Proc->Terminat->click(); }, true, true},
-        {"the test window's Înapoi", [] { frmColreg_Proc->Inapoi->click(); }, true, false},
-        {"the menu's Terminat", [] { frmAlege->erminat1->trigger(); }, false, true},
-        {"the learning window's Terminat", [] { frmInv_Colreg->Terminat->click(); }, false, true},
+        {"the test window's Terminat", [](fixture::Windows& w) { w.frmColreg_Proc->Terminat->click(); }, true, true},
+        {"the test window's Înapoi", [](fixture::Windows& w) { w.frmColreg_Proc->Inapoi->click(); }, true, false},
+        {"the menu's Terminat", [](fixture::Windows& w) { w.frmAlege->erminat1->trigger(); }, false, true},
+        {"the learning window's Terminat", [](fixture::Windows& w) { w.frmInv_Colreg->Terminat->click(); }, false,
+         true},
     };
     for (const File& file : files) {
         for (const Exit& exit : exits) {
@@ -572,7 +575,9 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
             file.make(folder);
             BoxRecorder recorder;
             app::resetEndRequest();
-            startup::createWindows(QString::fromStdString(folder.path()));
+            fixture::ProgramHolder run;
+            run.build(folder.path());
+            auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
             app::showWindow(frmMain);
             frmMain->bitbtnOK->click();
             frmAlege->estarecapreciereprocentual1->trigger();
@@ -586,7 +591,7 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
                 frmColreg_Proc->bitbtnUrmat->click();
             }
             const std::size_t errorsBefore = recorder.errors().size();
-            exit.press();
+            exit.press(run.windows());
             if (exit.ends) {
                 EXPECT_TRUE(app::endRequested()) << "the program ends";
             } else {
@@ -602,7 +607,7 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
             } else {
                 EXPECT_EQ(recorder.errors().size(), errorsBefore) << "these end without a word";
             }
-            startup::destroyWindows();
+            run.destroy();
         }
     }
 }

@@ -15,12 +15,12 @@
 #include "learning/frm_inv_colreg.h"
 #include "startup/single_instance.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/bank_location.h"
 #include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -33,8 +33,9 @@ TEST(LearningOnly, PagesButTakesNoCorrectionAndNoTest)
     folder.writeDatabase(fixture::sampleQuestions(4), 2);
     BoxRecorder recorder;
     app::resetEndRequest();
-    startup::createWindows(QString::fromStdString(folder.path()));
-    startup::keepForLearningOnly(frmMain->data.conColreg, kReason);
+    fixture::ProgramHolder run;
+    run.build(folder.path(), kReason.toStdString());
+    auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
     app::showWindow(frmMain);
     // The file is sound: the check finds nothing, and the file stays open for reading only.
     app::checkDatabaseStructure(frmMain->data.conColreg);
@@ -65,8 +66,7 @@ TEST(LearningOnly, PagesButTakesNoCorrectionAndNoTest)
     EXPECT_FALSE(frmColreg_Proc->isVisible());
     EXPECT_TRUE(frmAlege->isVisible());
 
-    startup::destroyWindows();
-    app::setSelfTestRefusal({});
+    run.destroy();
     EXPECT_EQ(folder.column("SELECT Intrebare FROM Intrebari WHERE Nr_Intreb = 1"),
               std::vector<std::string>{"Întrebarea 1"});
     EXPECT_EQ(folder.count("ManInt"), 2) << "the scratch rows of the program that holds the bank stay";
@@ -78,14 +78,15 @@ TEST(LearningOnly, AnEmptyReasonChangesNothing)
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(2));
     BoxRecorder recorder;
-    startup::createWindows(QString::fromStdString(folder.path()));
-    startup::keepForLearningOnly(frmMain->data.conColreg, {});
+    fixture::ProgramHolder run;
+    run.build(folder.path(), {});
+    auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
     EXPECT_TRUE(frmMain->data.conColreg.readOnlyReason().empty());
     app::showWindow(frmAlege);
     frmAlege->estarecapreciereprocentual1->trigger();
     EXPECT_TRUE(recorder.errors().empty());
     EXPECT_TRUE(frmColreg_Proc->isVisible());
-    startup::destroyWindows();
+    run.destroy();
 }
 
 // Start-up on a bank that another machine's program holds: the user is asked, with who holds it; leaving
@@ -111,17 +112,15 @@ TEST(OneProgram, AStartAsksAboutABankHeldElsewhereAndClaimsAFreeOne)
         EXPECT_NE(asked[0].indexOf(QStringLiteral("pe calculatorul alt-calculator")), -1) << asked[0].toStdString();
         EXPECT_EQ(start.leave, !learn);
         if (learn) {
-            EXPECT_TRUE(start.learningOnly.startsWith(QStringLiteral("banca de întrebări '%1' este deschisă numai "
-                                                                     "pentru învățare")
-                                                          .arg(QString::fromStdString(folder.databasePath()))))
-                << start.learningOnly.toStdString();
-            EXPECT_NE(start.learningOnly.indexOf(QStringLiteral("pe calculatorul alt-calculator")), -1);
-            EXPECT_EQ(store::bankFolderFor(folder.path()), folder.path());
+            const QString why = QString::fromStdString(start.bank.learningOnly);
+            EXPECT_TRUE(why.startsWith(QStringLiteral("banca de întrebări '%1' este deschisă numai pentru învățare")
+                                           .arg(QString::fromStdString(folder.databasePath()))))
+                << start.bank.learningOnly;
+            EXPECT_NE(why.indexOf(QStringLiteral("pe calculatorul alt-calculator")), -1);
+            EXPECT_EQ(start.bank.folder, folder.path());
         }
     }
     EXPECT_TRUE(recorder.boxes.empty()) << "nothing else is said";
-    // The suites after this one choose their banks again.
-    store::settleBank({}, {});
 
     std::remove(lock.c_str());
     {
@@ -131,7 +130,7 @@ TEST(OneProgram, AStartAsksAboutABankHeldElsewhereAndClaimsAFreeOne)
         });
         const startup::BankStart start = instance.start(executableFolder);
         EXPECT_FALSE(start.leave);
-        EXPECT_TRUE(start.learningOnly.isEmpty());
+        EXPECT_TRUE(start.bank.learningOnly.empty());
         EXPECT_TRUE(std::ifstream(lock).good()) << "the program holds the bank";
     }
     EXPECT_FALSE(std::ifstream(lock).good()) << "and lets it go when it ends";

@@ -23,12 +23,12 @@
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/picture.h"
 #include "store/views/db_image.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 #include "tests/support/window_layout.h"
 
 namespace {
@@ -55,7 +55,7 @@ QWidget* clientOf(QWidget* window)
     return window->findChild<QScrollArea*>(QStringLiteral("clientArea"))->widget();
 }
 
-class ScreenFit : public ::testing::Test {
+class ScreenFit : public ::testing::Test, protected fixture::ProgramHolder {
 protected:
     void SetUp() override
     {
@@ -67,14 +67,14 @@ protected:
             picture.setPixel(p, qRgb(255, 255, 255));
         questions[0].picture = store::encodeBmp(picture).toStdString();
         folder.writeDatabase(questions);
-        startup::createWindows(QString::fromStdString(folder.path()));
+        build(folder.path());
         windows = {frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc};
         // Every control shown, the ones a state of the window shows later too.
         frmAlege->InstruciuniOperare1->trigger();
         for (QWidget* w : placedControls(frmColreg_Proc))
             w->show();
     }
-    void TearDown() override { startup::destroyWindows(); }
+    void TearDown() override { destroy(); }
 
     fixture::Folder folder;
     BoxRecorder recorder;

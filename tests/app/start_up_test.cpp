@@ -23,10 +23,11 @@
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
-#include "startup/windows.h"
+#include "startup/single_instance.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -37,14 +38,15 @@ struct StartResult {
 };
 
 // Starts the program on `folder` as main() does and notes what the user saw.
-StartResult start(const fixture::Folder& folder)
+StartResult start(fixture::ProgramHolder& run, const fixture::Folder& folder)
 {
     StartResult result;
     BoxRecorder recorder;
     recorder.whileOpen = [&](const BoxRecorder::Box&) {
-        result.welcomeVisibleDuringError = frmMain && frmMain->isVisible();
+        result.welcomeVisibleDuringError = run.frmMain && run.frmMain->isVisible();
     };
-    startup::createWindows(QString::fromStdString(folder.path()));
+    run.build(folder.path());
+    TfrmMain* frmMain = run.frmMain;
     app::showWindow(frmMain);
     result.errors = recorder.errors();
     result.open[0] = frmMain->data.tblIntrebari.Active();
@@ -58,14 +60,12 @@ TEST(StartUp, WithAGoodDatabaseOpensTheFourTablesSilently)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    const StartResult r = start(folder);
+    fixture::ProgramHolder run;
+    const StartResult r = start(run, folder);
     EXPECT_TRUE(r.errors.empty());
     EXPECT_TRUE(r.open[0] && r.open[1] && r.open[2] && r.open[3]);
-    EXPECT_EQ(frmMain->data.tblIntrebari.RecordCount(), 3);
-    EXPECT_EQ(
-        frmMain->data.conColreg.connectionString(),
-        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder.path() + "/Velmaris.mdb;Persist Security Info=False");
-    startup::destroyWindows();
+    EXPECT_EQ(run.frmMain->data.tblIntrebari.RecordCount(), 3);
+    EXPECT_EQ(run.frmMain->data.conColreg.file(), folder.path() + "/Velmaris.mdb");
 }
 
 struct BadFile {
@@ -119,7 +119,9 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
         SCOPED_TRACE(c.name);
         fixture::Folder folder;
         c.make(folder);
-        const StartResult r = start(folder);
+        fixture::ProgramHolder run;
+        TfrmMain*& frmMain = run.frmMain;
+        const StartResult r = start(run, folder);
         ASSERT_EQ(r.errors.size(), 1u);
         EXPECT_TRUE(r.errors[0].startsWith(QString::fromUtf8(c.messageStart))) << r.errors[0].toStdString();
         EXPECT_TRUE(r.errors[0].contains(QString::fromStdString(folder.databasePath()) + QString::fromUtf8(c.mentions)))
@@ -132,16 +134,13 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
             EXPECT_FALSE(std::filesystem::exists(folder.databasePath()));
         }
 
-        if (c.tablesOpen == 4) {
-            startup::destroyWindows();
+        if (c.tablesOpen == 4)
             continue;
-        }
         // A later operation on the closed cursor reports the closed-cursor error and the program goes on.
         BoxRecorder later;
-        app::guarded([] { frmMain->data.tblTest.First(); });
+        app::guarded([frmMain] { frmMain->data.tblTest.First(); });
         ASSERT_EQ(later.errors().size(), 1u);
         EXPECT_EQ(later.errors()[0], QStringLiteral("tblTest: Cannot perform this operation on a closed dataset."));
-        startup::destroyWindows();
     }
 }
 
@@ -183,16 +182,21 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
 #endif
 
     BoxRecorder recorder;
-    startup::createWindows(QString::fromStdString(exe));
-    qputenv(variable, home);
-    EXPECT_TRUE(recorder.errors().empty());
-    EXPECT_EQ(frmMain->data.conColreg.connectionString(),
-              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + copy + ";Persist Security Info=False");
-    EXPECT_EQ(frmMain->data.tblIntrebari.RecordCount(), 4);
-    EXPECT_EQ(frmMain->data.tblTest.RecordCount(), 2) << "the copy holds the installed bank as it was";
-    frmMain->data.tblTest.First();
-    frmMain->data.tblTest.Delete();
-    startup::destroyWindows();
+    {
+        // As main() does: the start chooses the bank, and the program opens what it chose.
+        startup::SingleInstance instance;
+        const startup::BankStart start = instance.start(QString::fromStdString(exe));
+        qputenv(variable, home);
+        ASSERT_FALSE(start.leave);
+        fixture::TestProgram program(start.bank);
+        store::Database& opened = program.data();
+        EXPECT_TRUE(recorder.errors().empty());
+        EXPECT_EQ(opened.conColreg.file(), copy);
+        EXPECT_EQ(opened.tblIntrebari.RecordCount(), 4);
+        EXPECT_EQ(opened.tblTest.RecordCount(), 2) << "the copy holds the installed bank as it was";
+        opened.tblTest.First();
+        opened.tblTest.Delete();
+    }
     EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(data + "/Velmaris.mdb"));
     fixture::Folder check;
     std::filesystem::copy_file(data + "/Velmaris.mdb", check.databasePath());
@@ -203,27 +207,34 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
 #endif
 }
 
-// Notes whether the three hidden windows exist when an event of one type reaches a control.
+bool hiddenWindowsBuilt(const startup::Program& program)
+{
+    return program.menuWindow() && program.learningWindow() && program.testWindow() && program.resultsWindow();
+}
+
+// Notes whether the hidden windows exist when an event of one type reaches a control.
 struct WindowsWhenHandled : QObject {
-    explicit WindowsWhenHandled(QEvent::Type t) : type(t) {}
+    WindowsWhenHandled(QEvent::Type t, const startup::Program& p) : type(t), program(p) {}
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == type && !seen) {
             seen = true;
-            built = frmAlege && frmInv_Colreg && frmColreg_Proc && frmRezultate;
+            built = hiddenWindowsBuilt(program);
         }
         return false;
     }
     QEvent::Type type;
+    const startup::Program& program;
     bool seen = false, built = false;
 };
 
-void expectHiddenWindowsBuilt()
+void expectHiddenWindowsBuilt(const startup::Program& program)
 {
-    ASSERT_TRUE(frmAlege && frmInv_Colreg && frmColreg_Proc && frmRezultate);
-    EXPECT_EQ(frmAlege->parentWidget(), frmMain);
-    EXPECT_FALSE(frmInv_Colreg->isVisible() || frmColreg_Proc->isVisible() || frmRezultate->isVisible());
-    EXPECT_TRUE(frmColreg_Proc->Timer2->isActive()) << "the clock runs from the test window's creation";
+    ASSERT_TRUE(hiddenWindowsBuilt(program));
+    EXPECT_EQ(program.menuWindow()->parentWidget(), program.welcomeWindow());
+    EXPECT_FALSE(program.learningWindow()->isVisible() || program.testWindow()->isVisible() ||
+                 program.resultsWindow()->isVisible());
+    EXPECT_TRUE(program.testWindow()->Timer2->isActive()) << "the clock runs from the test window's creation";
 }
 
 // The program shows its welcome window first and builds the other three right after; a user who acts
@@ -241,16 +252,17 @@ TEST(StartUp, TheHiddenWindowsExistBeforeTheFirstUserEventIsHandled)
     struct Case {
         const char* name;
         QEvent::Type type;
-        std::function<QWidget*()> target;
+        std::function<QWidget*(TfrmMain*)> target;
         std::function<void(QWidget*)> act;
     };
     const Case cases[] = {
-        {"OK clicked", QEvent::MouseButtonPress, [] { return static_cast<QWidget*>(frmMain->bitbtnOK); },
+        {"OK clicked", QEvent::MouseButtonPress,
+         [](TfrmMain* frmMain) { return static_cast<QWidget*>(frmMain->bitbtnOK); },
          [&](QWidget* w) {
              click(w, QEvent::MouseButtonPress);
              click(w, QEvent::MouseButtonRelease);
          }},
-        {"a key typed", QEvent::KeyPress, [] { return static_cast<QWidget*>(frmMain->Memo1); },
+        {"a key typed", QEvent::KeyPress, [](TfrmMain* frmMain) { return static_cast<QWidget*>(frmMain->Memo1); },
          [](QWidget* w) {
              QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
              QCoreApplication::sendEvent(w, &press);
@@ -259,21 +271,21 @@ TEST(StartUp, TheHiddenWindowsExistBeforeTheFirstUserEventIsHandled)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BoxRecorder recorder;
-        startup::startProgram(QString::fromStdString(folder.path()));
-        ASSERT_TRUE(frmMain->isVisible());
-        EXPECT_EQ(frmAlege, nullptr) << "the premise: not built before the event loop has run";
-        QWidget* target = c.target();
-        WindowsWhenHandled seen(c.type);
+        startup::Program program(fixture::bankIn(folder.path()));
+        program.start();
+        ASSERT_TRUE(program.welcomeWindow()->isVisible());
+        EXPECT_EQ(program.menuWindow(), nullptr) << "the premise: not built before the event loop has run";
+        QWidget* target = c.target(program.welcomeWindow());
+        WindowsWhenHandled seen(c.type, program);
         target->installEventFilter(&seen);
         c.act(target);
         target->removeEventFilter(&seen);
         EXPECT_TRUE(seen.seen && seen.built);
-        expectHiddenWindowsBuilt();
+        expectHiddenWindowsBuilt(program);
         if (c.type == QEvent::MouseButtonPress) {
-            EXPECT_TRUE(frmAlege->isVisible()) << "OK showed the menu";
+            EXPECT_TRUE(program.menuWindow()->isVisible()) << "OK showed the menu";
         }
         EXPECT_TRUE(recorder.errors().empty());
-        startup::destroyWindows();
     }
 }
 
@@ -284,35 +296,37 @@ TEST(StartUp, OkPressedBeforeTheHiddenWindowsAreBuiltShowsTheMenu)
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
     BoxRecorder recorder;
-    startup::startProgram(QString::fromStdString(folder.path()));
-    ASSERT_EQ(frmAlege, nullptr) << "the premise: not built before the event loop has run";
-    frmMain->bitbtnOK->click();
-    expectHiddenWindowsBuilt();
-    EXPECT_TRUE(frmAlege->isVisible());
+    startup::Program program(fixture::bankIn(folder.path()));
+    program.start();
+    ASSERT_EQ(program.menuWindow(), nullptr) << "the premise: not built before the event loop has run";
+    program.welcomeWindow()->bitbtnOK->click();
+    expectHiddenWindowsBuilt(program);
+    EXPECT_TRUE(program.menuWindow()->isVisible());
     EXPECT_TRUE(recorder.errors().empty());
-    startup::destroyWindows();
 }
 
 TEST(StartUp, TheHiddenWindowsFollowTheWelcomeWindowsFirstPaint)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    startup::startProgram(QString::fromStdString(folder.path()));
-    for (int i = 0; i < 200 && !frmAlege; ++i)
+    startup::Program program(fixture::bankIn(folder.path()));
+    program.start();
+    for (int i = 0; i < 200 && !program.menuWindow(); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    expectHiddenWindowsBuilt();
-    EXPECT_TRUE(frmMain->isVisible());
-    startup::destroyWindows();
+    expectHiddenWindowsBuilt(program);
+    EXPECT_TRUE(program.welcomeWindow()->isVisible());
 }
 
 // The program's data outlives every window: each window, with the views in it that follow the cursors,
 // goes while the connection and the cursors are still open, the welcome window (the others' Qt parent)
-// last; and the program-wide pointers are cleared.
+// last; and the kit forgets the welcome window.
 TEST(StartUp, TheWindowsGoBeforeTheDataTheyShow)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    startup::createWindows(QString::fromStdString(folder.path()));
+    fixture::ProgramHolder run;
+    run.build(folder.path());
+    auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
     store::Database& data = frmMain->data;
     std::vector<std::string> gone;
     for (QWidget* window :
@@ -321,10 +335,9 @@ TEST(StartUp, TheWindowsGoBeforeTheDataTheyShow)
             const bool dataOpen = data.conColreg.handle() && data.tblIntrebari.Active() && data.tblTest.Active();
             gone.push_back(name + (dataOpen ? "" : " after the data"));
         });
-    startup::destroyWindows();
+    run.destroy();
     EXPECT_EQ(gone,
               (std::vector<std::string>{"frmRezultate", "frmColreg_Proc", "frmInv_Colreg", "frmAlege", "frmMain"}));
-    EXPECT_TRUE(!frmMain && !frmAlege && !frmInv_Colreg && !frmColreg_Proc && !frmRezultate);
     EXPECT_EQ(app::mainWindow(), nullptr);
 }
 

@@ -13,27 +13,27 @@
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 #include "tests/support/window_layout.h"
 
 namespace {
 
-class WindowFlow : public ::testing::Test {
+class WindowFlow : public ::testing::Test, protected fixture::ProgramHolder {
 protected:
     void SetUp() override
     {
         folder.writeDatabase(fixture::sampleQuestions(5));
         app::resetEndRequest();
-        startup::createWindows(QString::fromStdString(folder.path()));
+        build(folder.path());
         app::showWindow(frmMain);
     }
-    void TearDown() override { startup::destroyWindows(); }
+    void TearDown() override { destroy(); }
 
     // Which of welcome, menu, learning, test are visible, as a string of four letters (- = hidden).
-    static std::string visible()
+    std::string visible() const
     {
         std::string v;
         v += frmMain->isVisible() ? 'W' : '-';

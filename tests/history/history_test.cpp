@@ -69,7 +69,7 @@ protected:
     void open(int questions = 274)
     {
         folder.writeDatabase(fixture::sampleQuestions(questions));
-        data.open(store::connectionStringFor(folder.path() + "/"));
+        data.open(store::bankFileIn(folder.path()));
     }
     std::vector<std::string> rows(const std::string& sql) const { return folder.column(sql); }
 
@@ -179,7 +179,7 @@ results::Overview overviewFromEveryAnswer(const fixture::Folder& bank, fixture::
         "PRAGMA user_version = " +
         std::to_string(store::userVersionFor(stamp, store::kResultsSchemaLevel)));
     store::Database data;
-    data.open(store::connectionStringFor(copy.path() + "/"));
+    data.open(store::bankFileIn(copy.path()));
     return results::loadOverview(data);
 }
 
@@ -216,7 +216,7 @@ TEST_F(History, TheSummaryAgreesWithEveryAnswerWhateverWroteThem)
     fixture::Folder older;
     const std::vector<std::string> beforeRaise = told(overviewFromEveryAnswer(folder, older));
     store::Database olderData;
-    olderData.open(store::connectionStringFor(older.path() + "/"));
+    olderData.open(store::bankFileIn(older.path()));
     results::recordTest(olderData, test(20, {judged(12, "Regula 5", false)}));
     EXPECT_EQ(store::schemaLevel(std::stoll(older.column("PRAGMA user_version")[0])), store::kCurrentSchemaLevel);
     const std::vector<std::string> raised = told(results::loadOverview(olderData));
@@ -363,7 +363,7 @@ TEST(Upgrade, APreviousVersionBankGainsTheTablesAtItsFirstRecordAndKeepsEveryRow
     ASSERT_EQ(folder.column("SELECT count(*) FROM sqlite_master WHERE name = 'Raspunsuri'")[0], "0");
 
     store::Database data;
-    data.open(store::connectionStringFor(folder.path() + "/"));
+    data.open(store::bankFileIn(folder.path()));
     EXPECT_TRUE(results::loadOverview(data).history.empty()) << "read before the raise";
     results::recordTest(data, test(5, {judged(12, "Regula 5", false), judged(7, "Regula 2", true)}));
     data.conColreg.close();
@@ -388,7 +388,7 @@ TEST(Upgrade, APreviousVersionBankGainsTheTablesAtItsFirstRecordAndKeepsEveryRow
 
     // Opened again (a later run), the raised file records on without a second raise.
     store::Database again;
-    again.open(store::connectionStringFor(folder.path() + "/"));
+    again.open(store::bankFileIn(folder.path()));
     results::recordTest(again, test(6, {judged(12, "Regula 5", true)}));
     EXPECT_EQ(results::loadOverview(again).history.size(), 2u);
     EXPECT_TRUE(results::loadOverview(again).mistakes.empty()) << "12 was answered right since";
@@ -403,7 +403,7 @@ TEST(Upgrade, AFileThatFailsItsCheckIsNeverWritten)
     folder.writeBytes(bytes);
 
     store::Database data;
-    data.open(store::connectionStringFor(folder.path() + "/"));
+    data.open(store::bankFileIn(folder.path()));
     EXPECT_THROW(results::recordTest(data, test(5, {judged(12, "Regula 5", false)})), store::Error);
     EXPECT_THROW(results::saveStudent(data, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")),
                  store::Error);
@@ -418,7 +418,7 @@ TEST(Upgrade, ARunThatKeepsTheBankReadOnlyRecordsNothing)
     const std::string bytes = readFile(folder.databasePath());
     store::Database data;
     data.conColreg.keepReadOnly("numai pentru învățare");
-    data.open(store::connectionStringFor(folder.path() + "/"));
+    data.open(store::bankFileIn(folder.path()));
     EXPECT_THROW(results::recordTest(data, test(5, {judged(12, "Regula 5", false)})), store::Error);
     data.conColreg.close();
     EXPECT_EQ(readFile(folder.databasePath()), bytes);
@@ -479,7 +479,7 @@ TEST(PracticeDraw, APracticeStartOnTheShippedBankCopiesTheMistakesFirst)
     fixture::Folder folder;
     copyFile(VELMARIS_SHIPPED_BANK, folder);
     store::Database data;
-    data.open(store::connectionStringFor(folder.path() + "/"));
+    data.open(store::bankFileIn(folder.path()));
     selftest::TestSession session(data);
     session.setGenerator(std::make_unique<fixture::FixedDraw>(11));
     session.setTimeSource([] { return QDateTime(QDate(2026, 12, 10), QTime(8, 0)); });
@@ -537,7 +537,7 @@ TEST(PracticeDraw, OnABankSmallerThanATestItFailsAsStartDoes)
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(20));
     store::Database data;
-    data.open(store::connectionStringFor(folder.path() + "/"));
+    data.open(store::bankFileIn(folder.path()));
     std::string ordinaryFailure, practiceFailure;
     for (const bool practice : {false, true}) {
         selftest::TestSession session(data);

@@ -52,7 +52,7 @@ bool recordInChild(const fixture::Folder& folder, int allowed)
     const pid_t child = fork();
     if (child == 0) {
         store::Database data;
-        data.open(store::connectionStringFor(folder.path() + "/"));
+        data.open(store::bankFileIn(folder.path()));
         writesLeft = allowed;
         fixture::installPassThroughVfs({nullptr, countWrite});
         try {
@@ -88,7 +88,7 @@ TEST(RecordingCrash, AKillAtAnyWriteLeavesTheWholeRecordOrNoneOfIt)
             folder.writeDatabase(fixture::sampleQuestions(40), 5);
             if (c.recordedBefore > 0) {
                 store::Database data;
-                data.open(store::connectionStringFor(folder.path() + "/"));
+                data.open(store::bankFileIn(folder.path()));
                 for (int i = 0; i < c.recordedBefore; ++i)
                     results::recordTest(data, thirtyAnswers());
             }

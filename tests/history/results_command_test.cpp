@@ -54,7 +54,7 @@ TEST(ResultsCommand, WritesTheHistoryCsvAndLeavesTheBankAsItWas)
     QByteArray expected;
     {
         store::Database data;
-        data.open(store::connectionStringFor(folder.path() + "/"));
+        data.open(store::bankFileIn(folder.path()));
         results::saveStudent(data, QStringLiteral("Țăranu"), QStringLiteral("Ștefan"), QStringLiteral("M-21"));
         for (int day : {1, 2}) {
             results::GradedTest test;

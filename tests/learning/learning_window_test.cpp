@@ -8,33 +8,35 @@
 #include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/picture.h"
 #include "store/views/db_edit.h"
 #include "store/views/db_image.h"
 #include "store/views/db_memo.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
 // Notes whether the correct letter was visible whenever the bank cursor changed record.
 struct LetterWatch : store::DataLink {
+    TfrmInv_Colreg* window = nullptr;
     std::vector<bool> visibleAtMove;
-    void recordChanged() override { visibleAtMove.push_back(frmInv_Colreg->DBEdit1->isVisible()); }
+    void recordChanged() override { visibleAtMove.push_back(window->DBEdit1->isVisible()); }
     void fieldChanged(int) override {}
     void updateRecord() override {}
 };
 
-class LearningWindow : public ::testing::Test {
+class LearningWindow : public ::testing::Test, protected fixture::ProgramHolder {
 protected:
     void start(int questions, bool withDatabase = true)
     {
         if (withDatabase)
             folder.writeDatabase(fixture::sampleQuestions(questions));
         app::resetEndRequest();
-        startup::createWindows(QString::fromStdString(folder.path()));
+        build(folder.path());
         app::showWindow(frmMain);
+        watch.window = frmInv_Colreg;
         frmMain->data.dsIntrebari.attach(&watch);
         recorder.boxes.clear();
         frmAlege->Invatare1->trigger();
@@ -44,7 +46,7 @@ protected:
     {
         if (frmMain)
             frmMain->data.dsIntrebari.detach(&watch);
-        startup::destroyWindows();
+        destroy();
     }
     std::string question() const { return w->DBMemo1->toPlainText().toStdString(); }
 

@@ -12,9 +12,9 @@
 #include "app/window_ops.h"
 #include "results/frm_rezultate.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -41,7 +41,9 @@ TEST(CsvInCalc, OpensWithDiacriticsWholeAndNumbersAsNumbers)
     folder.writeDatabase(questions);
     BoxRecorder recorder;
     app::resetEndRequest();
-    startup::createWindows(QString::fromStdString(folder.path()));
+    fixture::ProgramHolder run;
+    run.build(folder.path());
+    auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
     results::GradedTest test;
     test.when = QDateTime(QDate(2026, 12, 1), QTime(10, 0, 5));
     // Rule 1 (Part A) right; Rules 12 and 13 (Part B) one right, one wrong.
@@ -59,7 +61,7 @@ TEST(CsvInCalc, OpensWithDiacriticsWholeAndNumbersAsNumbers)
     app::showWindow(frmRezultate);
     frmRezultate->chooseExportFile = [&](QWidget*) { return csv; };
     frmRezultate->btnExporta->click();
-    startup::destroyWindows();
+    run.destroy();
     ASSERT_TRUE(QFile::exists(csv)) << (recorder.errors().empty() ? "" : recorder.errors()[0].toStdString());
 
     QProcess calc;

@@ -17,12 +17,12 @@
 #include "results/presentation.h"
 #include "results/row_list.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/database.h"
 #include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 using namespace results;
 
@@ -77,16 +77,16 @@ QStringList spokenRows(QWidget* list)
     return rows;
 }
 
-class ResultsWindow : public ::testing::Test {
+class ResultsWindow : public ::testing::Test, protected fixture::ProgramHolder {
 protected:
     void SetUp() override
     {
         folder.writeDatabase(fixture::sampleQuestions(40));
         app::resetEndRequest();
-        startup::createWindows(QString::fromStdString(folder.path()));
+        build(folder.path());
         w = frmRezultate;
     }
-    void TearDown() override { startup::destroyWindows(); }
+    void TearDown() override { destroy(); }
 
     fixture::Folder folder;
     BoxRecorder recorder;
@@ -207,7 +207,7 @@ TEST_F(ResultsWindow, TheChartMarksPracticeTestsApart)
 }
 
 // The window on a bank with tests recorded as "Nota" records them, reached as the cadet reaches it.
-class RecordedResults : public ::testing::Test {
+class RecordedResults : public ::testing::Test, protected fixture::ProgramHolder {
 protected:
     void SetUp() override
     {
@@ -216,15 +216,15 @@ protected:
             q.r1 = std::to_string(q.number % 10 + 1) + "(a)";
         folder.writeDatabase(questions);
         app::resetEndRequest();
-        startup::createWindows(QString::fromStdString(folder.path()));
+        build(folder.path());
         app::showWindow(frmMain);
         frmMain->bitbtnOK->click();
         w = frmRezultate;
     }
-    void TearDown() override { startup::destroyWindows(); }
+    void TearDown() override { destroy(); }
 
     // A graded test of the given questions, those in `wrong` answered wrong, on day `day` of December.
-    static void record(int day, const std::vector<int>& numbers, const std::vector<int>& wrong, bool practice = false)
+    void record(int day, const std::vector<int>& numbers, const std::vector<int>& wrong, bool practice = false) const
     {
         results::GradedTest test;
         test.when = QDateTime(QDate(2026, 12, day), QTime(10, 0));

@@ -128,18 +128,18 @@ public:
             ::close(report[0]);
             if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
                 _exit(10);
-            store::setCopyStepHook([&](store::CopyStep step) {
+            const store::CopyStepObserver onStep = [&](store::CopyStep step) {
                 const std::string line = std::string(stepName(step)) + "\n";
                 (void)!write(steps[1], line.data(), line.size());
                 char c;
                 if (holdAt == step)
                     (void)!read(go[0], &c, 1);
-            });
+            };
             std::string text;
             try {
                 std::string notes;
-                const store::BankChoice choice =
-                    store::chooseBank(layout.places(), [&](const std::string& line) { notes += line + "\n"; });
+                const store::BankChoice choice = store::chooseBank(
+                    layout.places(), [&](const std::string& line) { notes += line + "\n"; }, nullptr, onStep);
                 const char* uses[] = {"beside", "copy", "installed", "missing"};
                 text = std::string(uses[static_cast<int>(choice.use)]) + "\n" + choice.folder + "\n" +
                        choice.learningOnly + "\n" + notes;

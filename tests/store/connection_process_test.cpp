@@ -24,7 +24,7 @@ TEST(LockedFile, WriteWaitsThenReportsAndKeepsThePendingRecord)
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(2));
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    connection.setFile(store::bankFileIn(folder.path()));
     store::TableCursor cursor("tblTest", "ManInt");
     cursor.setConnection(&connection);
     cursor.Open();
@@ -79,7 +79,7 @@ TEST(ReadOnlyFile, WriteReportsAndNothingIsHalfWritten)
         if (geteuid() == 0 && setuid(65534) != 0)
             _exit(10);
         store::Connection connection;
-        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        connection.setFile(store::bankFileIn(folder.path()));
         store::TableCursor cursor("tblIntrebari", "Intrebari");
         cursor.setConnection(&connection);
         try {
@@ -121,7 +121,7 @@ TEST(Crash, LeavesTheFileConsistentAndKeepsWhatWasStored)
         if (child == 0) {
             close(report[0]);
             store::Connection connection;
-            connection.setConnectionString(store::connectionStringFor(folder.path()));
+            connection.setFile(store::bankFileIn(folder.path()));
             store::TableCursor cursor("tblTest", "ManInt");
             cursor.setConnection(&connection);
             cursor.Open();

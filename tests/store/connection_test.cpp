@@ -17,7 +17,7 @@ namespace {
 std::string openFailure(const fixture::Folder& folder, const std::string& table = "Intrebari")
 {
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    connection.setFile(store::bankFileIn(folder.path()));
     store::TableCursor cursor("tblIntrebari", table);
     cursor.setConnection(&connection);
     try {
@@ -29,15 +29,11 @@ std::string openFailure(const fixture::Folder& folder, const std::string& table 
     return "(opened)";
 }
 
-TEST(ConnectionString, IsBuiltFromTheExecutableFolderAndNamesTheFile)
+TEST(BankFile, IsTheFixedNameInTheFolderWithOrWithoutItsSeparator)
 {
-    const std::string text = store::connectionStringFor("/opt/velmaris");
-    EXPECT_EQ(text,
-              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/velmaris/Velmaris.mdb;Persist Security Info=False");
-    EXPECT_EQ(store::connectionStringFor("/opt/velmaris/"), text);
-    store::Connection connection;
-    connection.setConnectionString(text);
-    EXPECT_EQ(connection.dataSource(), "/opt/velmaris/Velmaris.mdb");
+    EXPECT_EQ(store::bankFileIn("/opt/velmaris"), "/opt/velmaris/Velmaris.mdb");
+    EXPECT_EQ(store::bankFileIn("/opt/velmaris/"), "/opt/velmaris/Velmaris.mdb");
+    EXPECT_EQ(store::bankFileIn(""), "Velmaris.mdb");
 }
 
 TEST(OpeningABadFile, ReportsClearlyAndCreatesNothing)
@@ -79,7 +75,7 @@ TEST(OpeningAgain, SucceedsOnceTheFileIsThere)
 {
     fixture::Folder folder;
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    connection.setFile(store::bankFileIn(folder.path()));
     store::TableCursor cursor("tblIntrebari", "Intrebari");
     cursor.setConnection(&connection);
     EXPECT_THROW(cursor.Open(), store::Error);

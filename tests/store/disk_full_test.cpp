@@ -63,7 +63,7 @@ TEST(DiskFull, AppendsStopWithAClearErrorAndTheFileStaysSound)
     const std::string questionsBefore = folder.column("SELECT group_concat(Intrebare, '|') FROM Intrebari")[0];
 
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    connection.setFile(store::bankFileIn(folder.path()));
     store::TableCursor test("tblTest", "ManInt");
     test.setConnection(&connection);
     test.Open();
@@ -117,7 +117,7 @@ TEST(DiskFull, ANoSpaceDiskRefusesEveryWriteAndChangesNothing)
 
     FreeSpace space(0);
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    connection.setFile(store::bankFileIn(folder.path()));
     store::TableCursor bank("tblIntrebari", "Intrebari");
     store::TableCursor test("tblTest", "ManInt");
     bank.setConnection(&connection);

@@ -26,7 +26,7 @@ struct Opened {
         : cursor(table == "ManInt" ? "tblTest" : "tblIntrebari", table)
     {
         folder.writeDatabase(questions, scratchRows);
-        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        connection.setFile(store::bankFileIn(folder.path()));
         cursor.setConnection(&connection);
         cursor.Open();
     }
@@ -598,7 +598,7 @@ TEST_P(FieldLayouts, PresentTheProgramsOrderAndCopyByPositionIntoTheRightColumns
     fixture::Folder folder;
     folder.writeDatabase(questions, 0, GetParam().schema ? GetParam().schema : "");
     store::Connection connection;
-    connection.setConnectionString(store::connectionStringFor(folder.path()));
+    connection.setFile(store::bankFileIn(folder.path()));
     TableCursor bank("tblIntrebari", "Intrebari"), test("tblTest", "ManInt");
     bank.setConnection(&connection);
     test.setConnection(&connection);

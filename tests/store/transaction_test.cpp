@@ -24,7 +24,7 @@ struct Scratch {
     Scratch()
     {
         folder.writeDatabase(fixture::sampleQuestions(2), 3);
-        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        connection.setFile(store::bankFileIn(folder.path()));
         test.setConnection(&connection);
         test.Open();
     }

@@ -19,7 +19,6 @@
 #include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "startup/start_up.h"
-#include "startup/windows.h"
 #include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"
 #include "testing/question_draw.h"
@@ -27,6 +26,7 @@
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixed_draw.h"
 #include "tests/support/fixture_db.h"
+#include "tests/support/program_fixture.h"
 
 using namespace selftest;
 
@@ -41,14 +41,14 @@ QString text(const char* utf8)
 
 const QString kLeaving = QString::fromUtf8(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE");
 
-class TestWindow : public ::testing::Test {
+class TestWindow : public ::testing::Test, protected fixture::ProgramHolder {
 protected:
     void start(std::vector<fixture::Question> questions, int leftoverRows = 0, bool withDatabase = true)
     {
         if (withDatabase)
             folder.writeDatabase(questions, leftoverRows);
         app::resetEndRequest();
-        startup::createWindows(QString::fromStdString(folder.path()));
+        build(folder.path());
         app::showWindow(frmMain);
         w = frmColreg_Proc;
         w->Timer2->stop();  // ticks are driven by hand here
@@ -61,7 +61,7 @@ protected:
         frmAlege->estarecapreciereprocentual1->trigger();
         recorder.boxes.clear();
     }
-    void TearDown() override { startup::destroyWindows(); }
+    void TearDown() override { destroy(); }
 
     const TestState& state() const { return w->session().state(); }
     std::string current(const char* field) { return frmMain->data.tblTest.FieldByName(field).AsString(); }
@@ -458,7 +458,7 @@ TEST_F(TestWindow, AFailedStartChangesNothingAndCanBeTriedAgain)
         EXPECT_EQ(folder.count("ManInt"), 30);
         EXPECT_FALSE(w->btnStart->isEnabled());
         EXPECT_EQ(state().Rc, 0);
-        startup::destroyWindows();
+        destroy();
     }
 }
 
@@ -526,7 +526,7 @@ TEST_F(TestWindow, AnAnswerThatCannotBeStoredChangesNothingAndCountsOnceWhenTrie
         EXPECT_EQ(w->edtNrInt->text(), "27");
         EXPECT_EQ(folder.column("SELECT Rd FROM ManInt WHERE Nr_Intreb = " + number)[0], right);
         EXPECT_NE(current("Nr_Intreb"), number) << "on to the next question";
-        startup::destroyWindows();
+        destroy();
     }
 }
 
@@ -619,7 +619,7 @@ TEST_F(TestWindow, InapoiAndTerminatLeaveWhateverTheTidyingMeets)
             if (c.rowsLeft >= 0) {
                 EXPECT_EQ(folder.count("ManInt"), c.rowsLeft);
             }
-            startup::destroyWindows();
+            destroy();
         }
     }
 }
@@ -645,7 +645,7 @@ TEST_F(TestWindow, LeavingDeletesInTheOrderOfItsButton)
         const std::vector<std::string> inFileOrder{"10", "20", "30", "50", "40"};
         EXPECT_EQ(folder.column("SELECT Nr_Intreb FROM Deleted ORDER BY rowid"),
                   terminat ? inNumberOrder : inFileOrder);
-        startup::destroyWindows();
+        destroy();
     }
 }
 

@@ -34,7 +34,7 @@ protected:
     void open(std::string_view schema = {})
     {
         folder.writeDatabase(bankQuestions(274), 0, schema);
-        data.open(store::connectionStringFor(folder.path() + "/"));
+        data.open(store::bankFileIn(folder.path()));
         session.setGenerator(std::make_unique<fixture::FixedDraw>(4242));
         session.setTimeSource([] { return kWhen; });
         session.setRegionalSettings(QLocale::c());
@@ -80,7 +80,7 @@ TEST_F(Recording, EachNotaThatGradesSomethingRecordsTheTestAndItsJudgedQuestions
         fixture::Folder own;
         own.writeDatabase(bankQuestions(274));
         store::Database db;
-        db.open(store::connectionStringFor(own.path() + "/"));
+        db.open(store::bankFileIn(own.path()));
         TestSession s(db);
         s.setGenerator(std::make_unique<fixture::FixedDraw>(4242));
         s.setTimeSource([] { return kWhen; });

@@ -30,7 +30,7 @@ const QDateTime kFivePastTwo(QDate(2026, 12, 10), QTime(14, 5, 9));
 // The four cursors on the folder's database, opened as start-up does.
 void connect(const fixture::Folder& folder, store::Database& data)
 {
-    data.conColreg.setConnectionString(store::connectionStringFor(folder.path() + "/"));
+    data.conColreg.setFile(store::bankFileIn(folder.path()));
     for (store::TableCursor* c : {&data.tblIntrebari, &data.tblTest, &data.tblRezultate, &data.tblStudenti}) {
         c->setConnection(&data.conColreg);
         c->Open();

@@ -36,7 +36,7 @@ struct Bank {
     explicit Bank(std::vector<fixture::Question> questions)
     {
         folder.writeDatabase(questions);
-        connection.setConnectionString(store::connectionStringFor(folder.path()));
+        connection.setFile(store::bankFileIn(folder.path()));
         cursor.setConnection(&connection);
     }
     explicit Bank(int count) : Bank(fixture::sampleQuestions(count)) {}

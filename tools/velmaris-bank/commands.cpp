@@ -199,7 +199,7 @@ int resultsCsv(const QString& bank)
     store::Database data;
     // A script's look at a bank never writes it, not even the raise of its tables.
     data.conColreg.keepReadOnly("velmaris-bank results only reads the bank");
-    data.conColreg.setConnectionString("Data Source=" + bank.toStdString() + ";");
+    data.conColreg.setFile(bank.toStdString());
     try {
         const QByteArray csv = results::historyCsv(data);
         // The bytes as they are, byte order mark and "\r\n" included.

@@ -9,7 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "results/history.h"
+#include "results/record.h"
+#include "results/rules.h"
 #include "store/database.h"
 #include "store/sqlite_handle.h"
 #include "store/statement.h"

@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_bank.h"
-#include "results/history.h"
+#include "results/record.h"
 #include "store/database.h"
 #include "testing/test_session.h"
 

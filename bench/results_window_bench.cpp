@@ -20,6 +20,7 @@
 #include "bench/bench_bank.h"
 #include "bench/made_history.h"
 #include "results/frm_rezultate.h"
+#include "results/overview.h"
 #include "results/row_list.h"
 #include "startup/start_up.h"
 #include "store/sqlite_handle.h"

@@ -14,10 +14,13 @@
 #include "app/scroll_host.h"
 #include "app/window_ops.h"
 #include "app/window_setup.h"
+#include "results/export_csv.h"
 #include "results/grade_chart.h"
+#include "results/overview.h"
 #include "results/presentation.h"
 #include "results/report_pdf.h"
 #include "results/row_list.h"
+#include "results/student.h"
 #include "store/error.h"
 
 using results::RowList;

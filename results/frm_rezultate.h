@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "results/history.h"
+#include "results/types.h"
 
 class QLabel;
 class QLineEdit;

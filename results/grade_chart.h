@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "results/history.h"
+#include "results/types.h"
 
 namespace results {
 

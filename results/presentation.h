@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "results/history.h"
+#include "results/types.h"
 
 namespace results {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "results/history.h"
+#include "results/types.h"
 
 namespace results {
 

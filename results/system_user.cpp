@@ -1,4 +1,4 @@
-#include "results/history.h"
+#include "results/student.h"
 
 #ifdef _WIN32
 #define SECURITY_WIN32

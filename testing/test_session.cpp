@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "results/overview.h"
+#include "results/practice_draw.h"
+#include "results/record.h"
+#include "results/rules.h"
 #include "store/database.h"
 #include "store/transaction.h"
 #include "testing/grading.h"

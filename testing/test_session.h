@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "results/history.h"
+#include "results/types.h"
 #include "testing/question_draw.h"
 
 namespace store {

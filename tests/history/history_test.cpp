@@ -1,8 +1,6 @@
 // What Velmaris remembers of graded tests: the overview read back from a made history, the raise of an
 // older bank's tables, the practice draw and the CSV.
 
-#include "results/history.h"
-
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -16,6 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "results/export_csv.h"
+#include "results/overview.h"
+#include "results/practice_draw.h"
+#include "results/record.h"
+#include "results/rules.h"
+#include "results/student.h"
+#include "results/types.h"
 #include "store/bank_location.h"
 #include "store/database.h"
 #include "store/error.h"

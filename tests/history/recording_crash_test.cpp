@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "results/history.h"
+#include "results/record.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "tests/support/fixture_db.h"

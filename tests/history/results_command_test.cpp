@@ -7,7 +7,9 @@
 
 #include <string>
 
-#include "results/history.h"
+#include "results/export_csv.h"
+#include "results/record.h"
+#include "results/student.h"
 #include "store/database.h"
 #include "tests/support/fixture_db.h"
 

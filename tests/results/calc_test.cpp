@@ -11,6 +11,8 @@
 #include "app/frm_main.h"
 #include "app/window_ops.h"
 #include "results/frm_rezultate.h"
+#include "results/record.h"
+#include "results/student.h"
 #include "startup/start_up.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"

@@ -12,7 +12,7 @@
 #include <io.h>
 #endif
 
-#include "results/history.h"
+#include "results/export_csv.h"
 #include "store/database.h"
 #include "store/error.h"
 #include "velmaris-bank/aiken.h"

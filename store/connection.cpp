@@ -4,22 +4,18 @@
 
 #include <sqlite3.h>
 
-#include <cstdint>
 #include <utility>
 
 #include "store/error.h"
+#include "store/soundness.h"
 #include "store/statement.h"
+#include "store/user_text.h"
 
 namespace store {
 
 namespace {
 
 constexpr const char* kDataSourceKey = "Data Source=";
-
-std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
 
 // The engine's own words help whoever looks into the failure, not the cadet: they come last.
 std::string detail(const std::string& engineText)
@@ -60,19 +56,8 @@ std::string replaceFileAdvice()
 
 std::string damagedFileText(const std::string& path, const std::string& finding)
 {
-    // The first few findings name the damage; the rest would only fill the screen.
-    std::string found = finding;
-    // quick_check heads its list with the schema's name, which tells the user nothing.
-    const std::string head = "*** in database main ***";
-    if (found.rfind(head, 0) == 0)
-        found.erase(0, head.size() + 1);
-    for (char& c : found)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    if (found.size() > 200)
-        found = found.substr(0, 200) + "...";
     return "Fișierul bazei de date " + quoted(path) + " este deteriorat; programul nu scrie nimic în el. " +
-           replaceFileAdvice() + detail(found);
+           replaceFileAdvice() + detail(soundness::readableFinding(finding));
 }
 
 Connection::~Connection()
@@ -113,10 +98,9 @@ namespace {
 // Returns SQLITE_ROW when the file reads as a database.
 int probe(const SqliteHandle& db, bool& empty)
 {
-    Statement statement(db.get(), "SELECT count(*) FROM sqlite_master");
-    const bool read = statement.ok() && statement.step() == Statement::Step::Row;
-    empty = read && statement.integer(0) == 0;
-    return read ? SQLITE_ROW : SQLITE_ERROR;
+    const soundness::Tables tables = soundness::readTables(db);
+    empty = tables == soundness::Tables::None;
+    return tables == soundness::Tables::Unreadable ? SQLITE_ERROR : SQLITE_ROW;
 }
 
 }  // namespace
@@ -215,27 +199,20 @@ std::string Connection::checkStructure()
 {
     if (access_ != Access::Unchecked || !db_.get())
         return refusal_;
-    std::string finding = missingPages();
+    // The file may be in write-ahead log mode, whose newest pages may still be in the log.
+    std::string finding = soundness::missingPages(db_, dataSource(), soundness::NewestPages::MayBeInLog);
+    if (finding.empty()) {
+        const soundness::QuickCheck check = soundness::quickCheck(db_);
+        if (!check.conclusive) {
+            // Not a finding about the file (another program's lock, say): the next write checks again.
+            if (check.code == SQLITE_BUSY)
+                throw Error(lockedText(dataSource()) + detail(check.finding));
+            throw Error(unreadableText(dataSource()) + detail(check.finding));
+        }
+        finding = check.finding;
+    }
     if (!finding.empty()) {
         refusal_ = finding;
-        access_ = Access::Refused;
-        return refusal_;
-    }
-    bool read = false;
-    {
-        Statement statement(db_.get(), "PRAGMA quick_check");
-        read = statement.ok() && statement.step() == Statement::Step::Row;
-        finding = read ? statement.text(0) : statement.errorMessage();
-    }
-    const int code = sqlite3_errcode(db_.get()) & 0xff;
-    if (!read && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
-        // Not a finding about the file (another program's lock, say): the next write checks again.
-        if (code == SQLITE_BUSY)
-            throw Error(lockedText(dataSource()) + detail(finding));
-        throw Error(unreadableText(dataSource()) + detail(finding));
-    }
-    if (finding != "ok") {
-        refusal_ = finding.empty() ? std::string("quick_check") : finding;
         access_ = Access::Refused;
         return refusal_;
     }
@@ -253,44 +230,6 @@ std::string Connection::checkStructure()
     db_ = std::move(writable);
     access_ = Access::Writable;
     return {};
-}
-
-namespace {
-
-std::int64_t pragmaNumber(sqlite3* db, const char* sql)
-{
-    Statement statement(db, sql);
-    return statement.ok() && statement.step() == Statement::Step::Row ? statement.integer(0) : -1;
-}
-
-}  // namespace
-
-std::string Connection::missingPages() const
-{
-    // SQLite reads pages past the end of a cut file as zeros, and quick_check does not look at the
-    // content of overflow pages: a file that lost its tail passes it. SQLite writes whole pages only.
-    const QFileInfo info(QString::fromStdString(dataSource()));
-    if (!info.isFile())
-        return {};
-    const std::int64_t pageSize = pragmaNumber(db_.get(), "PRAGMA page_size");
-    const std::int64_t pages = pragmaNumber(db_.get(), "PRAGMA page_count");
-    if (pageSize <= 0 || pages < 0)
-        return {};
-    const std::int64_t size = info.size();
-    std::string found;
-    if (size % pageSize != 0)
-        found = "fișierul are " + std::to_string(size) + " octeți, nu un număr întreg de pagini de " +
-                std::to_string(pageSize);
-    // With a write-ahead log the newest pages may still be in the log; without one all are in the file.
-    if (found.empty() && !walMode() && size < pages * pageSize)
-        found = "fișierul are " + std::to_string(size / pageSize) + " pagini din " + std::to_string(pages);
-    return found;
-}
-
-bool Connection::walMode() const
-{
-    Statement statement(db_.get(), "PRAGMA journal_mode");
-    return statement.ok() && statement.step() == Statement::Step::Row && statement.text(0) == "wal";
 }
 
 void Connection::ensureWritable()

@@ -19,6 +19,7 @@
 #include "store/soundness.h"
 #include "store/sqlite_handle.h"
 #include "store/statement.h"
+#include "store/user_text.h"
 
 #ifndef VELMARIS_DATA_FROM_EXECUTABLE
 #define VELMARIS_DATA_FROM_EXECUTABLE "../../share/velmaris"
@@ -47,11 +48,6 @@ std::string inFolder(const std::string& folder, const std::string& name)
     if (folder.empty())
         return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string inQuotes(const std::string& path)
-{
-    return "'" + path + "'";
 }
 
 // What a look at a bank file finds: its version stamp and what is wrong with it (empty when nothing).

@@ -25,13 +25,13 @@ std::string detail(const std::string& engineText)
 
 std::string lockedText(const std::string& path)
 {
-    return "Baza de date " + quoted(path) +
+    return "Baza de date " + inQuotes(path) +
            " este folosită acum de alt program. Închideți celălalt program, apoi încercați din nou.";
 }
 
 std::string unreadableText(const std::string& path)
 {
-    return "Baza de date " + quoted(path) +
+    return "Baza de date " + inQuotes(path) +
            " nu poate fi citită. Porniți din nou programul; dacă se repetă, reinstalați programul sau cereți "
            "instructorului o copie bună a fișierului.";
 }
@@ -56,7 +56,7 @@ std::string replaceFileAdvice()
 
 std::string damagedFileText(const std::string& path, const std::string& finding)
 {
-    return "Fișierul bazei de date " + quoted(path) + " este deteriorat; programul nu scrie nimic în el. " +
+    return "Fișierul bazei de date " + inQuotes(path) + " este deteriorat; programul nu scrie nimic în el. " +
            replaceFileAdvice() + detail(soundness::readableFinding(finding));
 }
 
@@ -79,7 +79,7 @@ SqliteHandle Connection::openFile(const std::string& path, int flags) const
 {
     SqliteHandle db(path, flags | SQLITE_OPEN_NOMUTEX);
     if (!db.ok())
-        throw Error("Baza de date " + quoted(path) +
+        throw Error("Baza de date " + inQuotes(path) +
                     " nu poate fi deschisă. Verificați că fișierul se poate citi, apoi porniți din nou programul; "
                     "dacă nu merge, cereți ajutorul instructorului." +
                     detail(db.errorMessage()));
@@ -119,10 +119,10 @@ void Connection::open()
     // SQLite takes it; Qt reads it so on Windows too, where a folder name may hold "ș" or "ț".
     const QFileInfo info(QString::fromStdString(path));
     if (!info.exists())
-        throw Error("Fișierul bazei de date " + quoted(path) +
+        throw Error("Fișierul bazei de date " + inQuotes(path) +
                     " nu există. Reinstalați programul sau cereți instructorului o copie a fișierului.");
     if (!info.isFile())
-        throw Error("În locul fișierului bazei de date " + quoted(path) +
+        throw Error("În locul fișierului bazei de date " + inQuotes(path) +
                     " se află un dosar. Mutați dosarul în altă parte, apoi reinstalați programul sau cereți "
                     "instructorului o copie a fișierului.");
 
@@ -145,7 +145,7 @@ void Connection::open()
         const std::string message = sqlite3_errmsg(db.get());
         db.closeWithoutCheckpoint();
         if (code == SQLITE_NOTADB)
-            throw Error("Fișierul " + quoted(path) + " nu este o bază de date Velmaris. " + replaceFileAdvice() +
+            throw Error("Fișierul " + inQuotes(path) + " nu este o bază de date Velmaris. " + replaceFileAdvice() +
                         detail(message));
         if (code == SQLITE_CORRUPT)
             throw Error(damagedFileText(path, message));
@@ -155,7 +155,7 @@ void Connection::open()
     }
     if (empty) {
         db.closeWithoutCheckpoint();
-        throw Error("Fișierul bazei de date " + quoted(path) + " este gol: nu are nicio tabelă. " +
+        throw Error("Fișierul bazei de date " + inQuotes(path) + " este gol: nu are nicio tabelă. " +
                     replaceFileAdvice());
     }
     db_ = std::move(db);
@@ -166,7 +166,7 @@ std::string Connection::engineFailure(const std::string& what) const
     sqlite3* db = db_.get();
     const int code = db ? (sqlite3_errcode(db) & 0xff) : SQLITE_ERROR;
     const std::string message = db ? sqlite3_errmsg(db) : "nicio conexiune";
-    const std::string file = quoted(dataSource());
+    const std::string file = inQuotes(dataSource());
     if (code == SQLITE_BUSY)
         return what + ". " + lockedText(dataSource()) + detail(message);
     if (code == SQLITE_READONLY)
@@ -223,7 +223,7 @@ std::string Connection::checkStructure()
     }
     // Sound: the read-only connection gives way to a read-write one on the same file.
     if (!sqlite3_get_autocommit(db_.get()))
-        throw Error("Baza de date " + quoted(dataSource()) +
+        throw Error("Baza de date " + inQuotes(dataSource()) +
                     " nu poate fi pregătită pentru scriere cât timp o modificare este în curs. Încercați din nou.");
     SqliteHandle writable = openFile(dataSource(), SQLITE_OPEN_READWRITE);
     db_.closeWithoutCheckpoint();
@@ -245,10 +245,10 @@ void Connection::ensureWritable()
 void Connection::failRefused() const
 {
     if (refusal_.empty())
-        throw Error("baza de date " + quoted(dataSource()) +
+        throw Error("baza de date " + inQuotes(dataSource()) +
                     " nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire. Închideți "
                     "programul, rezolvați ce a arătat mesajul de la pornire și porniți-l din nou.");
-    throw Error("baza de date " + quoted(dataSource()) +
+    throw Error("baza de date " + inQuotes(dataSource()) +
                 " nu se modifică în această rulare, pentru că este "
                 "deteriorată. " +
                 replaceFileAdvice() + detail(refusal_));

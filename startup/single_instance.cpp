@@ -30,6 +30,7 @@
 #include "app/window_ops.h"
 #include "store/bank_location.h"
 #include "store/error.h"
+#include "store/user_text.h"
 
 namespace startup {
 
@@ -52,11 +53,6 @@ QString userAndDesktop()
            QLatin1Char('\n') + qEnvironmentVariable("DISPLAY") + QLatin1Char('\n') +
            qEnvironmentVariable("WAYLAND_DISPLAY");
 #endif
-}
-
-QString quoted(const std::string& path)
-{
-    return QLatin1Char('\'') + QString::fromStdString(path) + QLatin1Char('\'');
 }
 
 QString holderName(const store::BankHolder& holder)
@@ -103,7 +99,7 @@ QString SingleInstance::inUseText(const std::string& bankFile, const store::Bank
                "corecturi.\n\n"
                "Ca să lucrați cu ea pe deplin, ieșiți acum și porniți din nou Velmaris după ce celălalt program "
                "s-a închis.")
-        .arg(quoted(bankFile), holderName(holder));
+        .arg(QString::fromStdString(store::inQuotes(bankFile)), holderName(holder));
 }
 
 QString SingleInstance::heldElsewhereReason(const std::string& bankFile, const store::BankHolder& holder)
@@ -112,7 +108,7 @@ QString SingleInstance::heldElsewhereReason(const std::string& bankFile, const s
                "banca de întrebări %1 este deschisă numai pentru învățare, pentru că o folosește alt program "
                "Velmaris (%2). Închideți celălalt program și porniți din nou Velmaris ca să lucrați cu ea pe "
                "deplin.")
-        .arg(quoted(bankFile), holderName(holder));
+        .arg(QString::fromStdString(store::inQuotes(bankFile)), holderName(holder));
 }
 
 bool SingleInstance::askInUse(const QString& text)

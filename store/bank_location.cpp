@@ -1,7 +1,6 @@
 #include "store/bank_location.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QString>
@@ -17,8 +16,10 @@
 #include "store/bank_lock.h"
 #include "store/error.h"
 #include "store/schema.h"
+#include "store/soundness.h"
 #include "store/sqlite_handle.h"
 #include "store/statement.h"
+#include "store/user_text.h"
 
 #ifndef VELMARIS_DATA_FROM_EXECUTABLE
 #define VELMARIS_DATA_FROM_EXECUTABLE "../../share/velmaris"
@@ -41,11 +42,6 @@ std::string inFolder(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::string inQuotes(const std::string& path)
-{
-    return "'" + path + "'";
-}
-
 // What a look at a bank file finds: its version stamp and what is wrong with it (empty when nothing).
 struct Examined {
     int version = -1;
@@ -62,53 +58,27 @@ std::int64_t pragmaNumber(sqlite3* db, const char* sql)
 // that is not the pages it counts (a file cut short reads as zeros past its end). `thorough` adds SQLite's
 // quick_check, which reads every page: for an installed bank before it is copied, not for the user's copy
 // at every start (the connection checks that after the first paint). Only for a file without a journal or
-// write-ahead log beside it.
+// write-ahead log beside it, so all its pages are in the file.
 Examined examine(const std::string& path, bool thorough)
 {
     Examined found;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        found.damage = db ? sqlite3_errmsg(db) : "nu se poate deschide";
-        sqlite3_close(db);
-        return found;
-    }
-    {
-        Statement tables(db, "SELECT count(*) FROM sqlite_master");
-        if (!tables.ok() || tables.step() != Statement::Step::Row)
-            found.damage = sqlite3_errmsg(db);
-        else if (tables.integer(0) == 0)
+    const SqliteHandle db(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+    if (!db.ok())
+        found.damage = db.get() ? db.errorMessage() : "nu se poate deschide";
+    if (found.damage.empty()) {
+        const soundness::Tables tables = soundness::readTables(db);
+        if (tables == soundness::Tables::Unreadable)
+            found.damage = db.errorMessage();
+        else if (tables == soundness::Tables::None)
             found.damage = "nu are nicio tabelă";
     }
-    if (found.damage.empty()) {
-        const std::int64_t pageSize = pragmaNumber(db, "PRAGMA page_size");
-        const std::int64_t pages = pragmaNumber(db, "PRAGMA page_count");
-        const QFileInfo info(QString::fromStdString(path));
-        const std::int64_t size = info.size();
-        if (pageSize > 0 && size % pageSize != 0)
-            found.damage = "fișierul are " + std::to_string(size) + " octeți, nu un număr întreg de pagini de " +
-                           std::to_string(pageSize);
-        else if (pageSize > 0 && pages >= 0 && size < pages * pageSize)
-            found.damage = "fișierul are " + std::to_string(size / pageSize) + " pagini din " + std::to_string(pages);
-    }
-    if (found.damage.empty() && thorough) {
-        Statement check(db, "PRAGMA quick_check");
-        const bool read = check.ok() && check.step() == Statement::Step::Row;
-        const std::string result = read ? check.text(0) : check.errorMessage();
-        if (result != "ok")
-            found.damage = result.empty() ? std::string("quick_check") : result;
-    }
     if (found.damage.empty())
-        found.version = contentStamp(pragmaNumber(db, "PRAGMA user_version"));
-    sqlite3_close(db);
-    // quick_check heads its list with the schema's name, which tells the user nothing.
-    const std::string head = "*** in database main *** ";
-    if (found.damage.rfind(head, 0) == 0 || found.damage.rfind("*** in database main ***\n", 0) == 0)
-        found.damage.erase(0, head.size());
-    for (char& c : found.damage)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    if (found.damage.size() > 200)
-        found.damage = found.damage.substr(0, 200) + "...";
+        found.damage = soundness::missingPages(db, path, soundness::NewestPages::InFile);
+    if (found.damage.empty() && thorough)
+        found.damage = soundness::quickCheck(db).finding;
+    if (found.damage.empty())
+        found.version = contentStamp(pragmaNumber(db.get(), "PRAGMA user_version"));
+    found.damage = soundness::readableFinding(found.damage);
     return found;
 }
 

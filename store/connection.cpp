@@ -4,20 +4,16 @@
 
 #include <sqlite3.h>
 
-#include <cstdint>
 #include <utility>
 
 #include "store/error.h"
+#include "store/soundness.h"
 #include "store/statement.h"
+#include "store/user_text.h"
 
 namespace store {
 
 namespace {
-
-std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
 
 // The engine's own words help whoever looks into the failure, not the cadet: they come last.
 std::string detail(const std::string& engineText)
@@ -27,13 +23,13 @@ std::string detail(const std::string& engineText)
 
 std::string lockedText(const std::string& path)
 {
-    return "Baza de date " + quoted(path) +
+    return "Baza de date " + inQuotes(path) +
            " este folosită acum de alt program. Închideți celălalt program, apoi încercați din nou.";
 }
 
 std::string unreadableText(const std::string& path)
 {
-    return "Baza de date " + quoted(path) +
+    return "Baza de date " + inQuotes(path) +
            " nu poate fi citită. Porniți din nou programul; dacă se repetă, reinstalați programul sau cereți "
            "instructorului o copie bună a fișierului.";
 }
@@ -57,19 +53,8 @@ std::string replaceFileAdvice()
 
 std::string damagedFileText(const std::string& path, const std::string& finding)
 {
-    // The first few findings name the damage; the rest would only fill the screen.
-    std::string found = finding;
-    // quick_check heads its list with the schema's name, which tells the user nothing.
-    const std::string head = "*** in database main ***";
-    if (found.rfind(head, 0) == 0)
-        found.erase(0, head.size() + 1);
-    for (char& c : found)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    if (found.size() > 200)
-        found = found.substr(0, 200) + "...";
-    return "Fișierul bazei de date " + quoted(path) + " este deteriorat; programul nu scrie nimic în el. " +
-           replaceFileAdvice() + detail(found);
+    return "Fișierul bazei de date " + inQuotes(path) + " este deteriorat; programul nu scrie nimic în el. " +
+           replaceFileAdvice() + detail(soundness::readableFinding(finding));
 }
 
 Connection::~Connection()
@@ -81,7 +66,7 @@ SqliteHandle Connection::openFile(const std::string& path, int flags) const
 {
     SqliteHandle db(path, flags | SQLITE_OPEN_NOMUTEX);
     if (!db.ok())
-        throw Error("Baza de date " + quoted(path) +
+        throw Error("Baza de date " + inQuotes(path) +
                     " nu poate fi deschisă. Verificați că fișierul se poate citi, apoi porniți din nou programul; "
                     "dacă nu merge, cereți ajutorul instructorului." +
                     detail(db.errorMessage()));
@@ -100,10 +85,9 @@ namespace {
 // Returns SQLITE_ROW when the file reads as a database.
 int probe(const SqliteHandle& db, bool& empty)
 {
-    Statement statement(db.get(), "SELECT count(*) FROM sqlite_master");
-    const bool read = statement.ok() && statement.step() == Statement::Step::Row;
-    empty = read && statement.integer(0) == 0;
-    return read ? SQLITE_ROW : SQLITE_ERROR;
+    const soundness::Tables tables = soundness::readTables(db);
+    empty = tables == soundness::Tables::None;
+    return tables == soundness::Tables::Unreadable ? SQLITE_ERROR : SQLITE_ROW;
 }
 
 }  // namespace
@@ -122,10 +106,10 @@ void Connection::open()
     // SQLite takes it; Qt reads it so on Windows too, where a folder name may hold "ș" or "ț".
     const QFileInfo info(QString::fromStdString(path));
     if (!info.exists())
-        throw Error("Fișierul bazei de date " + quoted(path) +
+        throw Error("Fișierul bazei de date " + inQuotes(path) +
                     " nu există. Reinstalați programul sau cereți instructorului o copie a fișierului.");
     if (!info.isFile())
-        throw Error("În locul fișierului bazei de date " + quoted(path) +
+        throw Error("În locul fișierului bazei de date " + inQuotes(path) +
                     " se află un dosar. Mutați dosarul în altă parte, apoi reinstalați programul sau cereți "
                     "instructorului o copie a fișierului.");
 
@@ -148,7 +132,7 @@ void Connection::open()
         const std::string message = sqlite3_errmsg(db.get());
         db.closeWithoutCheckpoint();
         if (code == SQLITE_NOTADB)
-            throw Error("Fișierul " + quoted(path) + " nu este o bază de date Velmaris. " + replaceFileAdvice() +
+            throw Error("Fișierul " + inQuotes(path) + " nu este o bază de date Velmaris. " + replaceFileAdvice() +
                         detail(message));
         if (code == SQLITE_CORRUPT)
             throw Error(damagedFileText(path, message));
@@ -158,7 +142,7 @@ void Connection::open()
     }
     if (empty) {
         db.closeWithoutCheckpoint();
-        throw Error("Fișierul bazei de date " + quoted(path) + " este gol: nu are nicio tabelă. " +
+        throw Error("Fișierul bazei de date " + inQuotes(path) + " este gol: nu are nicio tabelă. " +
                     replaceFileAdvice());
     }
     db_ = std::move(db);
@@ -169,7 +153,7 @@ std::string Connection::engineFailure(const std::string& what) const
     sqlite3* db = db_.get();
     const int code = db ? (sqlite3_errcode(db) & 0xff) : SQLITE_ERROR;
     const std::string message = db ? sqlite3_errmsg(db) : "nicio conexiune";
-    const std::string named = quoted(file());
+    const std::string named = inQuotes(file());
     if (code == SQLITE_BUSY)
         return what + ". " + lockedText(file()) + detail(message);
     if (code == SQLITE_READONLY)
@@ -202,27 +186,20 @@ std::string Connection::checkStructure()
 {
     if (access_ != Access::Unchecked || !db_.get())
         return refusal_;
-    std::string finding = missingPages();
+    // The file may be in write-ahead log mode, whose newest pages may still be in the log.
+    std::string finding = soundness::missingPages(db_, file(), soundness::NewestPages::MayBeInLog);
+    if (finding.empty()) {
+        const soundness::QuickCheck check = soundness::quickCheck(db_);
+        if (!check.conclusive) {
+            // Not a finding about the file (another program's lock, say): the next write checks again.
+            if (check.code == SQLITE_BUSY)
+                throw Error(lockedText(file()) + detail(check.finding));
+            throw Error(unreadableText(file()) + detail(check.finding));
+        }
+        finding = check.finding;
+    }
     if (!finding.empty()) {
         refusal_ = finding;
-        access_ = Access::Refused;
-        return refusal_;
-    }
-    bool read = false;
-    {
-        Statement statement(db_.get(), "PRAGMA quick_check");
-        read = statement.ok() && statement.step() == Statement::Step::Row;
-        finding = read ? statement.text(0) : statement.errorMessage();
-    }
-    const int code = sqlite3_errcode(db_.get()) & 0xff;
-    if (!read && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
-        // Not a finding about the file (another program's lock, say): the next write checks again.
-        if (code == SQLITE_BUSY)
-            throw Error(lockedText(file()) + detail(finding));
-        throw Error(unreadableText(file()) + detail(finding));
-    }
-    if (finding != "ok") {
-        refusal_ = finding.empty() ? std::string("quick_check") : finding;
         access_ = Access::Refused;
         return refusal_;
     }
@@ -233,51 +210,13 @@ std::string Connection::checkStructure()
     }
     // Sound: the read-only connection gives way to a read-write one on the same file.
     if (!sqlite3_get_autocommit(db_.get()))
-        throw Error("Baza de date " + quoted(file()) +
+        throw Error("Baza de date " + inQuotes(file()) +
                     " nu poate fi pregătită pentru scriere cât timp o modificare este în curs. Încercați din nou.");
     SqliteHandle writable = openFile(file(), SQLITE_OPEN_READWRITE);
     db_.closeWithoutCheckpoint();
     db_ = std::move(writable);
     access_ = Access::Writable;
     return {};
-}
-
-namespace {
-
-std::int64_t pragmaNumber(sqlite3* db, const char* sql)
-{
-    Statement statement(db, sql);
-    return statement.ok() && statement.step() == Statement::Step::Row ? statement.integer(0) : -1;
-}
-
-}  // namespace
-
-std::string Connection::missingPages() const
-{
-    // SQLite reads pages past the end of a cut file as zeros, and quick_check does not look at the
-    // content of overflow pages: a file that lost its tail passes it. SQLite writes whole pages only.
-    const QFileInfo info(QString::fromStdString(file()));
-    if (!info.isFile())
-        return {};
-    const std::int64_t pageSize = pragmaNumber(db_.get(), "PRAGMA page_size");
-    const std::int64_t pages = pragmaNumber(db_.get(), "PRAGMA page_count");
-    if (pageSize <= 0 || pages < 0)
-        return {};
-    const std::int64_t size = info.size();
-    std::string found;
-    if (size % pageSize != 0)
-        found = "fișierul are " + std::to_string(size) + " octeți, nu un număr întreg de pagini de " +
-                std::to_string(pageSize);
-    // With a write-ahead log the newest pages may still be in the log; without one all are in the file.
-    if (found.empty() && !walMode() && size < pages * pageSize)
-        found = "fișierul are " + std::to_string(size / pageSize) + " pagini din " + std::to_string(pages);
-    return found;
-}
-
-bool Connection::walMode() const
-{
-    Statement statement(db_.get(), "PRAGMA journal_mode");
-    return statement.ok() && statement.step() == Statement::Step::Row && statement.text(0) == "wal";
 }
 
 void Connection::ensureWritable()
@@ -293,10 +232,10 @@ void Connection::ensureWritable()
 void Connection::failRefused() const
 {
     if (refusal_.empty())
-        throw Error("baza de date " + quoted(file()) +
+        throw Error("baza de date " + inQuotes(file()) +
                     " nu se modifică în această rulare, pentru că nu a putut fi deschisă la pornire. Închideți "
                     "programul, rezolvați ce a arătat mesajul de la pornire și porniți-l din nou.");
-    throw Error("baza de date " + quoted(file()) +
+    throw Error("baza de date " + inQuotes(file()) +
                 " nu se modifică în această rulare, pentru că este "
                 "deteriorată. " +
                 replaceFileAdvice() + detail(refusal_));

@@ -72,9 +72,6 @@ private:
     enum class Access { Unchecked, Writable, Refused, ReadOnly };
     SqliteHandle openFile(const std::string& path, int flags) const;
     [[noreturn]] void failRefused() const;
-    // Empty when the file holds every page the database counts, else what is missing.
-    std::string missingPages() const;
-    bool walMode() const;
 
     std::string file_;
     SqliteHandle db_;

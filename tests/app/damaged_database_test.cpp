@@ -36,6 +36,7 @@
 #include "store/connection.h"
 #include "store/error.h"
 #include "store/picture.h"
+#include "store/sqlite_handle.h"
 #include "store/table_cursor.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
@@ -62,45 +63,32 @@ void writeFile(const std::string& path, const std::string& bytes)
 // Runs SQL on a file through a connection of its own, read-write: only for making fixtures.
 void execOn(const std::string& path, const std::string& sql)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error ? error : "?";
-        sqlite3_free(error);
-        sqlite3_close(db);
-        throw std::runtime_error("fixture: " + message + " in " + sql);
-    }
-    sqlite3_close(db);
+    fixture::FileConnection(path).exec(sql);
 }
 
 // First column of the first row, read without any write (no recovery, no checkpoint).
 std::string readOnlyValue(const std::string& path, const std::string& sql)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const store::SqliteHandle db(path, SQLITE_OPEN_READONLY);
     sqlite3_stmt* stmt = nullptr;
     std::string value = "(error)";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
         value = text ? text : "";
     }
     sqlite3_finalize(stmt);
-    sqlite3_close(db);
     return value;
 }
 
 // A hash of every column of every question: the bank must come out of any run as it went in.
 std::string bankDigest(const std::string& path)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const store::SqliteHandle db(path, SQLITE_OPEN_READONLY);
     sqlite3_stmt* stmt = nullptr;
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (sqlite3_prepare_v2(db, "SELECT * FROM Intrebari ORDER BY rowid", -1, &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+    if (sqlite3_prepare_v2(db.get(), "SELECT * FROM Intrebari ORDER BY rowid", -1, &stmt, nullptr) != SQLITE_OK)
         return "(unreadable)";
-    }
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
@@ -110,7 +98,6 @@ std::string bankDigest(const std::string& path)
             hash.addData(QByteArray::number(type) + ':' + QByteArray::number(value.size()) + ':' + value);
         }
     sqlite3_finalize(stmt);
-    sqlite3_close(db);
     return rc == SQLITE_DONE ? hash.result().toHex().toStdString() : "(unreadable)";
 }
 
@@ -141,22 +128,21 @@ void dieInTheMiddle(const std::string& path, const std::string& sql)
 #ifdef _WIN32
     // No fork here: the files are taken as they are with the transaction still open, which is what a
     // killed process leaves, and put back once the connection has tidied up after itself.
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    store::SqliteHandle db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr);
     std::vector<std::pair<std::string, std::string>> left;
     for (const std::string& file : {path, path + "-journal", path + "-wal"})
         if (fs::exists(file))
             left.emplace_back(file, readFile(file));
-    sqlite3_close_v2(db);
+    db.close();
     for (const auto& [file, bytes] : left)
         writeFile(file, bytes);
 #else
     const pid_t child = fork();
     if (child == 0) {
-        sqlite3* db = nullptr;
-        sqlite3_open(path.c_str(), &db);
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+        // _exit leaves the handle open, as a killed program would: its owner never closes it.
+        store::SqliteHandle db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr);
         _exit(0);
     }
     int status = 0;

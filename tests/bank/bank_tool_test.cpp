@@ -15,6 +15,7 @@
 #include "bank_test_support.h"
 #include "store/bank_location.h"
 #include "store/picture.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 #include "velmaris-bank/bank_check.h"
 #include "velmaris-bank/bank_database.h"
@@ -48,23 +49,19 @@ QMap<QString, QByteArray> filesUnder(const QString& folder)
 
 void exec(const QString& database, const QString& sql)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(database.toUtf8().constData(), &db), SQLITE_OK);
-    EXPECT_TRUE(store::execute(db, sql.toStdString())) << sqlite3_errmsg(db);
-    sqlite3_close(db);
+    const store::SqliteHandle db(database.toStdString(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    ASSERT_TRUE(db.ok()) << db.errorMessage();
+    EXPECT_TRUE(store::execute(db.get(), sql.toStdString())) << db.errorMessage();
 }
 
 void setPicture(const QString& database, int number, const QByteArray& bytes)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(database.toUtf8().constData(), &db), SQLITE_OK);
-    {
-        store::Statement update(db, "UPDATE Intrebari SET Poza = ? WHERE Nr_Intreb = ?");
-        update.bindBlob(1, std::string_view(bytes.constData(), bytes.size()));
-        update.bindInteger(2, number);
-        EXPECT_TRUE(update.run()) << update.errorMessage();
-    }
-    sqlite3_close(db);
+    const store::SqliteHandle db(database.toStdString(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    ASSERT_TRUE(db.ok()) << db.errorMessage();
+    store::Statement update(db.get(), "UPDATE Intrebari SET Poza = ? WHERE Nr_Intreb = ?");
+    update.bindBlob(1, std::string_view(bytes.constData(), bytes.size()));
+    update.bindInteger(2, number);
+    EXPECT_TRUE(update.run()) << update.errorMessage();
 }
 
 QByteArray smallPicture(QRgb colour)
@@ -142,10 +139,10 @@ TEST(BuildExport, DatabaseHasTheSchemaAndOnlyTheQuestions)
 {
     QTemporaryDir dir;
     const QString db = build(sourcesIn(dir), dir.filePath("Velmaris.mdb"));
-    sqlite3* h = nullptr;
-    ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &h), SQLITE_OK);
+    const store::SqliteHandle h(db.toStdString(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    ASSERT_TRUE(h.ok()) << h.errorMessage();
     const auto value = [&](const char* sql) {
-        store::Statement query(h, sql);
+        store::Statement query(h.get(), sql);
         return query.step() == store::Statement::Step::Row ? QString::fromStdString(query.text(0)) : QString("none");
     };
     EXPECT_EQ(value("SELECT group_concat(Nr_Intreb) FROM (SELECT Nr_Intreb FROM Intrebari ORDER BY rowid)"),
@@ -161,7 +158,6 @@ TEST(BuildExport, DatabaseHasTheSchemaAndOnlyTheQuestions)
         EXPECT_EQ(value((std::string("SELECT name FROM pragma_table_info('") + table + "') ORDER BY cid DESC").c_str()),
                   "Poza")
             << table;
-    sqlite3_close(h);
 }
 
 // The version stamp decides whether installed programs replace their users' copies of the bank.

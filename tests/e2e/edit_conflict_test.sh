@@ -23,13 +23,10 @@ WAIT_TRIES=400
 # What Ctrl+C in the control that has the focus puts on the clipboard.
 copied() {
   xdotool key ctrl+c
-  local text
-  for _ in $(seq 50); do
-    text=$(QT_QPA_PLATFORM=xcb "$clipboard" 2>/dev/null) && { printf '%s' "$text"; return 0; }
-    sleep 0.1
-  done
-  return 1
+  # The clipboard tool prints nothing until the program has put text there.
+  eventually clipboard_text
 }
+clipboard_text() { QT_QPA_PLATFORM=xcb "$clipboard" 2>/dev/null; }
 # Until the bank's first question holds the text given.
 wait_text() {
   for _ in $(seq 100); do
@@ -44,10 +41,10 @@ app_pid=$!
 welcome=$(wait_for "^Aplicație pentru") || fail "no welcome window"
 xdotool windowactivate --sync "$welcome" key Tab space
 menu=$(wait_for "^Alege din meniu$") || fail "OK did not show the menu window"
-# The menu bar by keyboard: Alt, one to the right ("Învățare"), open, its item.
-xdotool windowactivate --sync "$menu" key alt
-sleep 0.1
-xdotool key Right Down Return
+# The menu bar by keyboard: Alt, one to the right ("Învățare"), open, its item once the drop-down is open.
+xdotool windowactivate --sync "$menu" key alt Right Down
+wait_dropdown >/dev/null || fail "Alt and the arrows opened no drop-down"
+xdotool key Return
 learning=$(wait_for "^Învățarea  Regulamentului") || fail "the menu did not show the learning window"
 xdotool windowactivate --sync "$learning"
 

@@ -90,11 +90,12 @@ to_menu() {  # to_menu PID: "OK" on the welcome window
   wait_window "$1" "^Alege din meniu$"
 }
 menu_item() {  # menu_item MENU RIGHTS: the first item of the top-level item that many to the right
-  xdotool windowactivate --sync "$1" key alt
-  sleep 0.1
   local keys=()
   for _ in $(seq "$2"); do keys+=(Right); done
-  xdotool key "${keys[@]}" Down Return
+  # Alt gives the menu bar the keyboard, the arrows open the drop-down; Enter once it is open.
+  xdotool windowactivate --sync "$1" key alt "${keys[@]}" Down
+  wait_dropdown >/dev/null || return 1
+  xdotool key Return
 }
 start_test() {  # start_test PID: the test window, "Start" and its notice; the test window's id
   local menu test notice

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "store/schema.h"
+#include "store/sqlite_handle.h"
 #include "store/statement.h"
 
 namespace fs = std::filesystem;
@@ -45,24 +46,19 @@ std::wstring wide(const std::string& utf8)
 
 bool exec(const std::string& path, const std::string& sql)
 {
-    sqlite3* db = nullptr;
-    const bool opened =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
-    const bool done = opened && store::execute(db, sql);
-    sqlite3_close(db);
-    return done;
+    const store::SqliteHandle db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    return db.ok() && store::execute(db.get(), sql);
 }
 
 std::string single(const std::string& path, const std::string& sql)
 {
-    sqlite3* db = nullptr;
+    const store::SqliteHandle db(path, SQLITE_OPEN_READONLY);
     std::string value = "(none)";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        store::Statement s(db, sql);
+    if (db.ok()) {
+        store::Statement s(db.get(), sql);
         if (s.step() == store::Statement::Step::Row)
             value = s.text(0);
     }
-    sqlite3_close(db);
     return value;
 }
 

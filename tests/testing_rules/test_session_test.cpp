@@ -15,6 +15,7 @@
 
 #include "store/database.h"
 #include "store/error.h"
+#include "store/sqlite_handle.h"
 #include "testing/test_clock.h"
 #include "tests/support/fixed_draw.h"
 #include "tests/support/fixture_db.h"
@@ -189,17 +190,17 @@ TEST_F(Session, AStartOnALockedFileReportsTheLock)
 {
     open(2);
     const auto before = scratch();
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(folder.databasePath().c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    store::SqliteHandle other(folder.databasePath(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    ASSERT_TRUE(other.ok()) << other.errorMessage();
+    ASSERT_EQ(sqlite3_exec(other.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     try {
         session.start();
         ADD_FAILURE() << "Start did not fail";
     } catch (const store::Error& e) {
         EXPECT_NE(std::string(e.what()).find("este folosită acum de alt program"), std::string::npos) << e.what();
     }
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    sqlite3_exec(other.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    other.close();
     EXPECT_EQ(scratch(), before);
     EXPECT_EQ(data.tblTest.RecordCount(), 2);
 }
@@ -300,7 +301,7 @@ TEST_F(Session, AnAnswerTheFileDoesNotTakeIsNotCounted)
         std::function<void(fixture::Folder&)> mend;
         const char* message;  // the failure begins so
     };
-    sqlite3* other = nullptr;
+    store::SqliteHandle other;
     const Case cases[] = {
         {"a full disk",
          [](fixture::Folder& f) {
@@ -313,12 +314,12 @@ TEST_F(Session, AnAnswerTheFileDoesNotTakeIsNotCounted)
          "(detalii: database or disk is full)"},
         {"another program holding the write lock",
          [&other](fixture::Folder& f) {
-             sqlite3_open(f.databasePath().c_str(), &other);
-             sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+             other = store::SqliteHandle(f.databasePath(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+             sqlite3_exec(other.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
          },
          [&other](fixture::Folder&) {
-             sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-             sqlite3_close(other);
+             sqlite3_exec(other.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+             other.close();
          },
          "tblTest: Înregistrarea nu a putut fi salvată. Baza de date"},
         {"the test's rows deleted by another program",

@@ -6,8 +6,8 @@
 
 #include <QByteArray>
 
-#include "velmaris-bank/aiken.h"
-#include "velmaris-bank/gift.h"
+#include "velmaris-bank/formats/aiken.h"
+#include "velmaris-bank/formats/gift.h"
 
 namespace {
 

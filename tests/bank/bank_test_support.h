@@ -14,8 +14,8 @@
 
 #include <algorithm>
 
-#include "velmaris-bank/bank_parts.h"
-#include "velmaris-bank/question.h"
+#include "velmaris-bank/bank/bank_parts.h"
+#include "velmaris-bank/bank/question.h"
 
 namespace banktest {
 

@@ -17,14 +17,14 @@
 #include "store/picture.h"
 #include "store/sqlite_handle.h"
 #include "store/statement.h"
-#include "velmaris-bank/bank_check.h"
-#include "velmaris-bank/bank_database.h"
-#include "velmaris-bank/bank_error.h"
-#include "velmaris-bank/bank_load.h"
-#include "velmaris-bank/picture_description.h"
-#include "velmaris-bank/picture_generator.h"
-#include "velmaris-bank/source_export.h"
-#include "velmaris-bank/source_format.h"
+#include "velmaris-bank/bank/bank_error.h"
+#include "velmaris-bank/check/bank_check.h"
+#include "velmaris-bank/pictures/picture_description.h"
+#include "velmaris-bank/pictures/picture_generator.h"
+#include "velmaris-bank/source/bank_database.h"
+#include "velmaris-bank/source/bank_load.h"
+#include "velmaris-bank/source/source_export.h"
+#include "velmaris-bank/source/source_format.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "bank_test_support.h"
-#include "velmaris-bank/bank_database.h"
+#include "velmaris-bank/source/bank_database.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "bank_test_support.h"
 #include "store/picture.h"
-#include "velmaris-bank/bank_exchange.h"
-#include "velmaris-bank/bank_load.h"
-#include "velmaris-bank/source_format.h"
+#include "velmaris-bank/formats/bank_exchange.h"
+#include "velmaris-bank/source/bank_load.h"
+#include "velmaris-bank/source/source_format.h"
 
 namespace {
 

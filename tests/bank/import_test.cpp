@@ -13,14 +13,14 @@
 
 #include "bank_test_support.h"
 #include "store/picture.h"
-#include "velmaris-bank/aiken.h"
-#include "velmaris-bank/bank_database.h"
-#include "velmaris-bank/bank_exchange.h"
-#include "velmaris-bank/bank_import.h"
-#include "velmaris-bank/bank_load.h"
-#include "velmaris-bank/gift.h"
-#include "velmaris-bank/moodle_xml.h"
-#include "velmaris-bank/source_format.h"
+#include "velmaris-bank/formats/aiken.h"
+#include "velmaris-bank/formats/bank_exchange.h"
+#include "velmaris-bank/formats/bank_import.h"
+#include "velmaris-bank/formats/gift.h"
+#include "velmaris-bank/formats/moodle_xml.h"
+#include "velmaris-bank/source/bank_database.h"
+#include "velmaris-bank/source/bank_load.h"
+#include "velmaris-bank/source/source_format.h"
 
 namespace {
 

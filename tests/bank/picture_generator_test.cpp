@@ -1,6 +1,6 @@
 // The generated pictures, checked on the pixels of the BMP files the generator writes.
 
-#include "velmaris-bank/picture_generator.h"
+#include "velmaris-bank/pictures/picture_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 
 #include "bank_test_support.h"
 #include "store/picture.h"
-#include "velmaris-bank/bank_error.h"
-#include "velmaris-bank/picture_description.h"
-#include "velmaris-bank/signal_table.h"
+#include "velmaris-bank/bank/bank_error.h"
+#include "velmaris-bank/pictures/picture_description.h"
+#include "velmaris-bank/pictures/signal_table.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <algorithm>
 
 #include "bank_test_support.h"
-#include "velmaris-bank/bank_database.h"
-#include "velmaris-bank/bank_exchange.h"
-#include "velmaris-bank/bank_load.h"
-#include "velmaris-bank/bank_print.h"
-#include "velmaris-bank/picture_description.h"
-#include "velmaris-bank/picture_generator.h"
-#include "velmaris-bank/source_format.h"
+#include "velmaris-bank/formats/bank_exchange.h"
+#include "velmaris-bank/pictures/picture_description.h"
+#include "velmaris-bank/pictures/picture_generator.h"
+#include "velmaris-bank/print/bank_print.h"
+#include "velmaris-bank/source/bank_database.h"
+#include "velmaris-bank/source/bank_load.h"
+#include "velmaris-bank/source/source_format.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Reading and writing the bank source files.
 
-#include "velmaris-bank/source_format.h"
+#include "velmaris-bank/source/source_format.h"
 
 #include <gtest/gtest.h>
 

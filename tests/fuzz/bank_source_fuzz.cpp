@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "velmaris-bank/bank_error.h"
-#include "velmaris-bank/picture_description.h"
-#include "velmaris-bank/source_format.h"
+#include "velmaris-bank/bank/bank_error.h"
+#include "velmaris-bank/pictures/picture_description.h"
+#include "velmaris-bank/source/source_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -11,13 +11,13 @@
 
 #include "store/error.h"
 #include "store/picture.h"
-#include "velmaris-bank/aiken.h"
-#include "velmaris-bank/bank_error.h"
-#include "velmaris-bank/bank_exchange.h"
-#include "velmaris-bank/bank_import.h"
-#include "velmaris-bank/gift.h"
-#include "velmaris-bank/moodle_xml.h"
-#include "velmaris-bank/source_format.h"
+#include "velmaris-bank/bank/bank_error.h"
+#include "velmaris-bank/formats/aiken.h"
+#include "velmaris-bank/formats/bank_exchange.h"
+#include "velmaris-bank/formats/bank_import.h"
+#include "velmaris-bank/formats/gift.h"
+#include "velmaris-bank/formats/moodle_xml.h"
+#include "velmaris-bank/source/source_format.h"
 
 namespace {
 

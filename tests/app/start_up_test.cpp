@@ -17,10 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "app/boxes.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/single_instance.h"
@@ -41,13 +40,13 @@ struct StartResult {
 StartResult start(fixture::ProgramHolder& run, const fixture::Folder& folder)
 {
     StartResult result;
-    BoxRecorder recorder;
+    BoxRecorder recorder(run.kit());
     recorder.whileOpen = [&](const BoxRecorder::Box&) {
         result.welcomeVisibleDuringError = run.frmMain && run.frmMain->isVisible();
     };
     run.build(folder.path());
     TfrmMain* frmMain = run.frmMain;
-    app::showWindow(frmMain);
+    run.kit().showWindow(frmMain);
     result.errors = recorder.errors();
     result.open[0] = frmMain->data.tblIntrebari.Active();
     result.open[1] = frmMain->data.tblTest.Active();
@@ -137,8 +136,8 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
         if (c.tablesOpen == 4)
             continue;
         // A later operation on the closed cursor reports the closed-cursor error and the program goes on.
-        BoxRecorder later;
-        app::guarded([frmMain] { frmMain->data.tblTest.First(); });
+        BoxRecorder later(run.kit());
+        run.kit().guarded([frmMain] { frmMain->data.tblTest.First(); });
         ASSERT_EQ(later.errors().size(), 1u);
         EXPECT_EQ(later.errors()[0], QStringLiteral("tblTest: Cannot perform this operation on a closed dataset."));
     }
@@ -181,14 +180,15 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     qputenv(variable, QByteArray::fromStdString(prefix.path() + "/home"));
 #endif
 
-    BoxRecorder recorder;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
     {
         // As main() does: the start chooses the bank, and the program opens what it chose.
-        startup::SingleInstance instance;
+        startup::SingleInstance instance(kit);
         const startup::BankStart start = instance.start(QString::fromStdString(exe));
         qputenv(variable, home);
         ASSERT_FALSE(start.leave);
-        fixture::TestProgram program(start.bank);
+        fixture::TestProgram program(kit, start.bank);
         store::Database& opened = program.data();
         EXPECT_TRUE(recorder.errors().empty());
         EXPECT_EQ(opened.conColreg.file(), copy);
@@ -270,8 +270,9 @@ TEST(StartUp, TheHiddenWindowsExistBeforeTheFirstUserEventIsHandled)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BoxRecorder recorder;
-        startup::Program program(fixture::bankIn(folder.path()));
+        app::Kit kit;
+        BoxRecorder recorder(kit);
+        startup::Program program(kit, fixture::bankIn(folder.path()));
         program.start();
         ASSERT_TRUE(program.welcomeWindow()->isVisible());
         EXPECT_EQ(program.menuWindow(), nullptr) << "the premise: not built before the event loop has run";
@@ -295,8 +296,9 @@ TEST(StartUp, OkPressedBeforeTheHiddenWindowsAreBuiltShowsTheMenu)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    BoxRecorder recorder;
-    startup::Program program(fixture::bankIn(folder.path()));
+    app::Kit kit;
+    BoxRecorder recorder(kit);
+    startup::Program program(kit, fixture::bankIn(folder.path()));
     program.start();
     ASSERT_EQ(program.menuWindow(), nullptr) << "the premise: not built before the event loop has run";
     program.welcomeWindow()->bitbtnOK->click();
@@ -309,7 +311,8 @@ TEST(StartUp, TheHiddenWindowsFollowTheWelcomeWindowsFirstPaint)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    startup::Program program(fixture::bankIn(folder.path()));
+    app::Kit kit;
+    startup::Program program(kit, fixture::bankIn(folder.path()));
     program.start();
     for (int i = 0; i < 200 && !program.menuWindow(); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -338,14 +341,15 @@ TEST(StartUp, TheWindowsGoBeforeTheDataTheyShow)
     run.destroy();
     EXPECT_EQ(gone,
               (std::vector<std::string>{"frmRezultate", "frmColreg_Proc", "frmInv_Colreg", "frmAlege", "frmMain"}));
-    EXPECT_EQ(app::mainWindow(), nullptr);
+    EXPECT_EQ(run.kit().mainWindow(), nullptr);
 }
 
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)
 {
-    BoxRecorder recorder;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
     std::vector<int> steps;
-    app::guarded([&] {
+    kit.guarded([&] {
         steps.push_back(1);
         throw std::runtime_error("Bitmap image is not valid");
         steps.push_back(2);

@@ -7,7 +7,6 @@
 #include <aclapi.h>
 #include <windows.h>
 
-#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -64,10 +63,11 @@ DWORD attributesOf(const std::string& path)
 // A name no other file in the folder has, made as an empty file that only this process has open.
 HANDLE createUnique(const std::string& folder, const std::string& stem, DWORD flags, std::string& path)
 {
-    static std::atomic<unsigned> counter{0};
+    // CREATE_NEW fails on a name already taken, so two copies started at the same moment each end up
+    // with a name of their own by trying again with the next attempt's number.
     for (int attempt = 0; attempt < 100; ++attempt) {
         path = inFolder(folder, stem + std::to_string(::GetCurrentProcessId()) + "-" +
-                                    std::to_string(::GetTickCount64() % 100000) + "-" + std::to_string(counter++));
+                                    std::to_string(::GetTickCount64() % 100000) + "-" + std::to_string(attempt));
         const HANDLE file =
             ::CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, CREATE_NEW, flags, nullptr);

@@ -23,6 +23,7 @@
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/single_instance.h"
+#include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
@@ -342,6 +343,56 @@ TEST(StartUp, TheWindowsGoBeforeTheDataTheyShow)
     EXPECT_EQ(gone,
               (std::vector<std::string>{"frmRezultate", "frmColreg_Proc", "frmInv_Colreg", "frmAlege", "frmMain"}));
     EXPECT_EQ(run.kit().mainWindow(), nullptr);
+}
+
+// Two programs in one process share nothing: each one's windows register with, show their boxes through
+// and end through that program's own kit, its views' failures included.
+TEST(StartUp, TwoProgramsEachKeepTheirOwnKit)
+{
+    fixture::Folder noBank;  // the first program's bank cursor stays closed
+    fixture::Folder bank;
+    bank.writeDatabase(fixture::sampleQuestions(2));
+    const std::string reason = "banca este deschisă numai pentru învățare.";
+    fixture::ProgramHolder first;
+    fixture::ProgramHolder second;
+    BoxRecorder firstBoxes(first.kit());
+    BoxRecorder secondBoxes(second.kit());
+    first.build(noBank.path());
+    second.build(bank.path(), reason);
+    EXPECT_EQ(firstBoxes.errors().size(), 1u) << "the missing bank, reported by its own program";
+    EXPECT_TRUE(secondBoxes.boxes.empty());
+    for (fixture::ProgramHolder* run : {&first, &second}) {
+        EXPECT_EQ(run->kit().mainWindow(), run->frmMain);
+        for (QWidget* owned :
+             std::initializer_list<QWidget*>{run->frmAlege, run->frmInv_Colreg, run->frmColreg_Proc, run->frmRezultate})
+            EXPECT_EQ(owned->parentWidget(), run->frmMain) << owned->objectName().toStdString();
+    }
+
+    firstBoxes.boxes.clear();
+    first.kit().showWindow(first.frmInv_Colreg);
+    first.frmInv_Colreg->BitbtnInainte->click();
+    EXPECT_EQ(firstBoxes.errors(),
+              std::vector<QString>{QStringLiteral("tblIntrebari: Cannot perform this operation on a closed dataset.")});
+    EXPECT_TRUE(secondBoxes.boxes.empty());
+
+    // A key refused by the second program's view goes to its connection's reporter, and so to its kit.
+    firstBoxes.boxes.clear();
+    second.kit().showWindow(second.frmInv_Colreg);
+    second.frmInv_Colreg->BitbtnInainte->click();
+    second.frmInv_Colreg->DBMemo1->setFocus();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(second.frmInv_Colreg->DBMemo1, &key);
+    EXPECT_EQ(secondBoxes.errors(),
+              std::vector<QString>{QStringLiteral("Corecturile nu se pot salva: ") + QString::fromStdString(reason)});
+    EXPECT_TRUE(firstBoxes.boxes.empty());
+
+    first.frmInv_Colreg->Terminat->click();
+    EXPECT_TRUE(first.kit().endRequested());
+    EXPECT_FALSE(second.kit().endRequested());
+    first.destroy();
+    EXPECT_EQ(first.kit().mainWindow(), nullptr);
+    EXPECT_EQ(second.kit().mainWindow(), second.frmMain);
+    second.destroy();
 }
 
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)

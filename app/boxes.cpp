@@ -4,13 +4,11 @@
 #include <QMessageBox>
 
 #include "app/app_title.h"
+#include "app/kit.h"
 
 namespace app {
 
 namespace {
-
-QtBoxes realBoxes;
-Boxes* current = &realBoxes;
 
 void run(QMessageBox::Icon icon, QWidget* owner, const QString& caption, const QString& text)
 {
@@ -36,22 +34,12 @@ void QtBoxes::error(const QString& text)
     run(QMessageBox::Critical, QApplication::activeWindow(), runningTitle(), text);
 }
 
-Boxes& boxes()
-{
-    return *current;
-}
-
-void setBoxes(Boxes* replacement)
-{
-    current = replacement ? replacement : &realBoxes;
-}
-
-void reportFailure(const std::exception& failure)
+void Kit::reportFailure(const std::exception& failure)
 {
     boxes().error(withFullStop(QString::fromUtf8(failure.what())));
 }
 
-void reportUnknownFailure()
+void Kit::reportUnknownFailure()
 {
     boxes().error(withFullStop(QStringLiteral("Unknown failure")));
 }

@@ -2,15 +2,12 @@
 
 #include <QString>
 
-#include <exception>
-#include <utility>
-
 class QWidget;
 
 namespace app {
 
 // The three modal boxes of the program. The real ones run their own event loop, so timers and
-// painting go on behind an open box; tests install a recorder instead.
+// painting go on behind an open box; tests install a recorder instead (Kit::setBoxes).
 class Boxes {
 public:
     virtual ~Boxes() = default;
@@ -28,27 +25,5 @@ public:
     void message(QWidget* owner, const QString& caption, const QString& text) override;
     void error(const QString& text) override;
 };
-
-Boxes& boxes();
-// Installs another implementation (tests); nullptr restores the real boxes.
-void setBoxes(Boxes* replacement);
-
-// Reports a failure that no handler caught.
-void reportFailure(const std::exception& failure);
-void reportUnknownFailure();
-
-// Every event handler runs through here: a failure ends the handler at the failing step, shows the
-// error box, and the program goes on in its event loop. Nothing propagates into Qt.
-template <typename Handler>
-void guarded(Handler&& handler) noexcept
-{
-    try {
-        std::forward<Handler>(handler)();
-    } catch (const std::exception& failure) {
-        reportFailure(failure);
-    } catch (...) {
-        reportUnknownFailure();
-    }
-}
 
 }  // namespace app

@@ -4,11 +4,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 
-#include "app/boxes.h"
 #include "app/fixed_texts.h"
 #include "app/jpeg_picture.h"
+#include "app/kit.h"
 #include "app/scroll_host.h"
-#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/connection.h"
 #include "store/error.h"
@@ -25,7 +24,7 @@ QAction* addItem(QMenu* menu, const QString& caption, const char* name)
 
 }  // namespace
 
-TfrmAlege::TfrmAlege(const store::Connection& connection) : connection_(connection)
+TfrmAlege::TfrmAlege(app::Kit& kit, const store::Connection& connection) : kit_(kit), connection_(connection)
 {
     setObjectName(QStringLiteral("frmAlege"));
     setFont(app::windowFont(QStringLiteral("MS Sans Serif"), 11));
@@ -57,7 +56,7 @@ TfrmAlege::TfrmAlege(const store::Connection& connection) : connection_(connecti
     Image1->setGeometry(0, 0, 1009, 673);
     Image1->setAccessibleName(QStringLiteral("Navă cu vele"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    app::guarded([this] {
+    kit_.guarded([this] {
         const QString file = QStringLiteral(":/pictures/menu.jpg");
         // Named on the label so that a move to a screen of another density loads that screen's variant.
         Image1->setProperty("pictureFile", file);
@@ -78,18 +77,19 @@ TfrmAlege::TfrmAlege(const store::Connection& connection) : connection_(connecti
     Memo1->setPlainText(app::fixedText(app::FixedText::Instructions));
     Memo1->hide();
 
-    app::setUpOwnedWindow(this, QStringLiteral("Alege din meniu"), QSize(1054, 774 + menuBar()->sizeHint().height()));
-    app::scrollWhenSmaller(this);
+    app::setUpOwnedWindow(this, kit_.mainWindow(), QStringLiteral("Alege din meniu"),
+                          QSize(1054, 774 + menuBar()->sizeHint().height()));
+    app::scrollWhenSmaller(this, kit_);
 
-    connect(erminat1, &QAction::triggered, this, [this] { app::guarded([this] { erminat1Click(); }); });
-    connect(Invatare1, &QAction::triggered, this, [this] { app::guarded([this] { Invatare1Click(); }); });
+    connect(erminat1, &QAction::triggered, this, [this] { kit_.guarded([this] { erminat1Click(); }); });
+    connect(Invatare1, &QAction::triggered, this, [this] { kit_.guarded([this] { Invatare1Click(); }); });
     connect(estarecapreciereprocentual1, &QAction::triggered, this,
-            [this] { app::guarded([this] { estarecapreciereprocentual1Click(); }); });
-    connect(RezultateTeste1, &QAction::triggered, this, [this] { app::guarded([this] { RezultateTeste1Click(); }); });
+            [this] { kit_.guarded([this] { estarecapreciereprocentual1Click(); }); });
+    connect(RezultateTeste1, &QAction::triggered, this, [this] { kit_.guarded([this] { RezultateTeste1Click(); }); });
     connect(InstruciuniOperare1, &QAction::triggered, this,
-            [this] { app::guarded([this] { InstruciuniOperare1Click(); }); });
+            [this] { kit_.guarded([this] { InstruciuniOperare1Click(); }); });
     connect(InchideiInstruciuni1, &QAction::triggered, this,
-            [this] { app::guarded([this] { InchideiInstruciuni1Click(); }); });
+            [this] { kit_.guarded([this] { InchideiInstruciuni1Click(); }); });
 }
 
 void TfrmAlege::setWindows(QWidget* learning, QWidget* test)
@@ -105,28 +105,28 @@ void TfrmAlege::setResultsWindow(QWidget* results)
 
 void TfrmAlege::erminat1Click()
 {
-    app::endProgram();
-    app::closeWindow(this);
+    kit_.endProgram();
+    kit_.closeWindow(this);
 }
 
 void TfrmAlege::Invatare1Click()
 {
-    app::showWindow(learning_);
-    app::closeWindow(this);
+    kit_.showWindow(learning_);
+    kit_.closeWindow(this);
 }
 
 void TfrmAlege::estarecapreciereprocentual1Click()
 {
     if (const std::string& why = connection_.readOnlyReason(); !why.empty())
         throw store::Error("Testul nu poate începe: " + why);
-    app::showWindow(test_);
-    app::closeWindow(this);
+    kit_.showWindow(test_);
+    kit_.closeWindow(this);
 }
 
 void TfrmAlege::RezultateTeste1Click()
 {
-    app::showWindow(results_);
-    app::closeWindow(this);
+    kit_.showWindow(results_);
+    kit_.closeWindow(this);
 }
 
 void TfrmAlege::InstruciuniOperare1Click()

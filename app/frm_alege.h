@@ -7,6 +7,10 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 
+namespace app {
+class Kit;
+}
+
 namespace store {
 class Connection;
 }
@@ -18,7 +22,7 @@ class TfrmAlege : public QMainWindow {
 public:
     // While `connection` is kept read-only (a run that only reads its bank), the self-test item says why no
     // test can be taken in this run instead of opening the test window.
-    explicit TfrmAlege(const store::Connection& connection);
+    TfrmAlege(app::Kit& kit, const store::Connection& connection);
     // The windows the menu opens; given by the code that builds the windows, once they exist.
     void setWindows(QWidget* learning, QWidget* test);
     void setResultsWindow(QWidget* results);
@@ -47,6 +51,7 @@ public:
     QAction* RezultateTeste1 = nullptr;
 
 private:
+    app::Kit& kit_;
     const store::Connection& connection_;
     QWidget* learning_ = nullptr;
     QWidget* test_ = nullptr;

@@ -7,18 +7,18 @@
 
 #include <future>
 
-#include "app/boxes.h"
 #include "app/button_pictures.h"
 #include "app/fixed_texts.h"
 #include "app/jpeg_picture.h"
+#include "app/kit.h"
 #include "app/scroll_host.h"
-#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/error.h"
 
-TfrmMain::TfrmMain(store::Database& database, const store::BankChoice& bank) : data(database), bank_(bank)
+TfrmMain::TfrmMain(app::Kit& kit, store::Database& database, const store::BankChoice& bank)
+    : data(database), kit_(kit), bank_(bank)
 {
-    app::setMainWindow(this);
+    kit_.setMainWindow(this);
     setObjectName(QStringLiteral("frmMain"));
     app::setUpMainWindow(this,
                          QStringLiteral("Aplicație pentru îaprofudarea învățării Regulamentului internațional "
@@ -64,19 +64,19 @@ TfrmMain::TfrmMain(store::Database& database, const store::BankChoice& bank) : d
     bitbtnOK->setFont(app::windowFont(QStringLiteral("MS Sans Serif"), 19, true));
     app::setTextColour(bitbtnOK, Qt::blue);
     bitbtnOK->setIcon(app::buttonPicture(QStringLiteral("door-open")));
-    connect(bitbtnOK, &QPushButton::clicked, this, [this] { app::guarded([this] { bitbtnOKClick(); }); });
+    connect(bitbtnOK, &QPushButton::clicked, this, [this] { kit_.guarded([this] { bitbtnOKClick(); }); });
 
-    app::scrollWhenSmaller(this);
+    app::scrollWhenSmaller(this, kit_);
     setTabOrder(Memo1, bitbtnOK);
     Memo1->setFocus();
 
-    app::guarded([&] { Image1->setPixmap(QPixmap::fromImage(picture.get())); });
-    app::guarded([this] { FormCreate(); });
+    kit_.guarded([&] { Image1->setPixmap(QPixmap::fromImage(picture.get())); });
+    kit_.guarded([this] { FormCreate(); });
 }
 
 TfrmMain::~TfrmMain()
 {
-    app::setMainWindow(nullptr);
+    kit_.setMainWindow(nullptr);
 }
 
 void TfrmMain::FormCreate()
@@ -90,11 +90,11 @@ void TfrmMain::bitbtnOKClick()
 {
     // A copy: building the menu may give this window its menu anew, replacing the function being called.
     const std::function<QWidget*()> menu = menu_;
-    app::showWindow(menu());
+    kit_.showWindow(menu());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    app::closeWindow(this);
+    kit_.closeWindow(this);
 }

@@ -12,6 +12,10 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace app {
+class Kit;
+}
+
 // The welcome window, the program's main window. It opens the program's data (`data`: the connection, the
 // four table cursors and their data sources) while it is created; start-up owns the data and hands the
 // same object to every other window.
@@ -21,7 +25,7 @@ class TfrmMain : public QWidget {
 public:
     // `bank` is the bank start-up chose: the window opens it, or reports why none could be chosen.
     // `database`, which becomes `data`, must outlive the window.
-    TfrmMain(store::Database& database, const store::BankChoice& bank);
+    TfrmMain(app::Kit& kit, store::Database& database, const store::BankChoice& bank);
     ~TfrmMain() override;
 
     // The window "OK" opens; given by the code that builds the windows, once the menu exists.
@@ -45,6 +49,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    app::Kit& kit_;
     const store::BankChoice& bank_;
     std::function<QWidget*()> menu_ = [] { return static_cast<QWidget*>(nullptr); };
 };

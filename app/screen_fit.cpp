@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/jpeg_picture.h"
+#include "app/kit.h"
 
 namespace app {
 
@@ -26,10 +27,6 @@ namespace {
 constexpr int kMargin = 8;
 const char* const kContentScale = "contentScale";
 const char* const kPictureFile = "pictureFile";
-
-// The frame of the last shown window whose frame the window system told: a window not shown yet is
-// fitted as if it had the same.
-QMargins lastFrame;
 
 int scaled(int v, double f)
 {
@@ -115,7 +112,7 @@ QSize extentOf(const std::vector<Control>& controls, const QWidget* client)
 
 class ScreenFit : public QObject {
 public:
-    ScreenFit(QWidget* window, QWidget* client) : QObject(window), window_(window), client_(client)
+    ScreenFit(QWidget* window, QWidget* client, Kit& kit) : QObject(window), window_(window), client_(client), kit_(kit)
     {
         setObjectName(QStringLiteral("screenFit"));
         clientFont_ = client->font();
@@ -125,6 +122,7 @@ public:
     }
 
     QSize need() const { return need_; }
+    Kit& kit() const { return kit_; }
     double scale() const { return scale_; }
 
     void refit()
@@ -266,6 +264,7 @@ private:
 
     QWidget* window_;
     QWidget* client_;
+    Kit& kit_;
     QFont clientFont_;
     std::vector<Control> controls_;
     QSize need_;
@@ -301,11 +300,17 @@ QSize clientRoom(const QWidget* window)
     const QScreen* screen = window->screen();
     if (!screen)
         return {};
+    // A window not fitted by the kit has only its own frame to go by.
+    const ScreenFit* fit = fitOf(window);
+    QMargins frame = fit ? fit->kit().lastFrame() : QMargins();
     if (const QWindow* handle = window->windowHandle(); handle && window->isVisible()) {
-        if (const QMargins frame = handle->frameMargins(); !frame.isNull())
-            lastFrame = frame;
+        if (const QMargins told = handle->frameMargins(); !told.isNull()) {
+            frame = told;
+            if (fit)
+                fit->kit().setLastFrame(told);
+        }
     }
-    QSize room = screen->availableGeometry().size().shrunkBy(lastFrame);
+    QSize room = screen->availableGeometry().size().shrunkBy(frame);
     if (const auto* main = qobject_cast<const QMainWindow*>(window); main && main->menuWidget())
         room.rheight() -= main->menuWidget()->sizeHint().height();
     return room;
@@ -323,12 +328,12 @@ double clientScale(const QWidget* window)
     return fit ? fit->scale() : 1.0;
 }
 
-void fitToScreen(QWidget* window)
+void fitToScreen(QWidget* window, Kit& kit)
 {
     QWidget* client = clientOf(window);
     if (!client || fitOf(window))
         return;
-    (new ScreenFit(window, client))->refit();
+    (new ScreenFit(window, client, kit))->refit();
 }
 
 }  // namespace app

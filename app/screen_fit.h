@@ -6,6 +6,8 @@ class QWidget;
 
 namespace app {
 
+class Kit;
+
 // The windows keep their fixed pixel layout. Where a window's client area does not fit the free part of
 // its screen (less the frame and menu bar), it is shown uniformly smaller: every position, size, font,
 // button picture and picture by the same factor, never below kSmallestScale (text of 14 px stays at
@@ -22,7 +24,7 @@ double fitScale(QSize needed, QSize room);
 QSize designedClientNeed(const QWidget* window);
 
 // The room for the client area of `window` on its screen: the free area less the window's frame (as last
-// seen on a shown window) and menu bar.
+// seen on a shown window of the same kit) and menu bar.
 QSize clientRoom(const QWidget* window);
 
 // Shows the client area of `window` at `scale` of its designed layout; 1 gives the designed layout back
@@ -35,6 +37,7 @@ double clientScale(const QWidget* window);
 
 // Fits the window now, and again whenever it is shown, resized, moved to another screen, or its screen's
 // free area or pixel ratio changes. scrollWhenSmaller calls it, so every window of the kit is fitted.
-void fitToScreen(QWidget* window);
+// `kit` remembers the last frame the window system told, for windows not shown yet; it outlives the window.
+void fitToScreen(QWidget* window, Kit& kit);
 
 }  // namespace app

@@ -35,7 +35,7 @@ void nameScrollBars(QWidget* window)
 
 }  // namespace
 
-void scrollWhenSmaller(QWidget* window)
+void scrollWhenSmaller(QWidget* window, Kit& kit)
 {
     auto* mainWindow = qobject_cast<QMainWindow*>(window);
     // Moving a control clears its focus; the window's first focus stays where its builder put it.
@@ -80,7 +80,7 @@ void scrollWhenSmaller(QWidget* window)
     nameScrollBars(window);
     if (focus)
         focus->setFocus();
-    fitToScreen(window);
+    fitToScreen(window, kit);
 }
 
 }  // namespace app

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "app/boxes.h"
 #include "app/first_paint.h"
+#include "app/kit.h"
 #include "store/connection.h"
 #include "store/error.h"
 
@@ -18,10 +18,10 @@ void checkDatabaseStructure(store::Connection& connection)
         throw store::Error(store::damagedFileText(connection.file(), finding));
 }
 
-void checkDatabaseStructureAfterFirstPaint(QWidget* window, store::Connection& connection)
+void checkDatabaseStructureAfterFirstPaint(Kit& kit, QWidget* window, store::Connection& connection)
 {
     store::Connection* checked = &connection;
-    afterFirstPaint(window, window, [checked] { guarded([checked] { checkDatabaseStructure(*checked); }); });
+    afterFirstPaint(window, window, [&kit, checked] { kit.guarded([checked] { checkDatabaseStructure(*checked); }); });
 }
 
 }  // namespace app

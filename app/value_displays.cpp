@@ -40,7 +40,12 @@ QAccessibleInterface* displayFactory(const QString&, QObject* object)
     return isDisplayLabel(object) ? new DisplayLabel(static_cast<QLabel*>(object)) : nullptr;
 }
 
+// Qt keeps one chain of update handlers for the whole process and takes a plain function pointer with
+// no context, so the handler beneath this one, and whether this one is in the chain yet, can only be
+// kept here. Installing once matters: a handler put above this one later (a screen reader's bridge, a
+// test's log) would otherwise end up both above and below it.
 QAccessible::UpdateHandler below = nullptr;
+bool installed = false;
 
 void passOn(QAccessibleEvent* event)
 {
@@ -72,7 +77,6 @@ void onUpdate(QAccessibleEvent* event)
 
 void installOnce()
 {
-    static bool installed = false;
     if (installed)
         return;
     installed = true;

@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include "app/button_pictures.h"
-#include "app/window_ops.h"
 
 namespace app {
 
@@ -32,12 +31,12 @@ void setUpCommon(QWidget* window, const QString& caption, QSize clientSize)
 
 }  // namespace
 
-void setUpOwnedWindow(QWidget* window, const QString& caption, QSize clientSize)
+void setUpOwnedWindow(QWidget* window, QWidget* owner, const QString& caption, QSize clientSize)
 {
     // Only a dialog-type window with a parent gets WM_TRANSIENT_FOR, which keeps it in front of the
     // welcome window and off the taskbar; the hints give it the ordinary minimize and maximize buttons.
-    window->setParent(mainWindow(), Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
-                                        Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    window->setParent(owner, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                                 Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
     setUpCommon(window, caption, clientSize);
 }
 

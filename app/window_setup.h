@@ -15,10 +15,10 @@ namespace app {
 // the metric-compatible faces installed with the program (Liberation, DejaVu).
 QFont windowFont(const QString& family, int pixelHeight, bool bold = false);
 
-// Makes `window` one of the windows owned by the welcome window: in front of it, no taskbar entry,
-// never modal, with the ordinary title-bar buttons. The client size is the restored size; the window
-// starts maximized.
-void setUpOwnedWindow(QWidget* window, const QString& caption, QSize clientSize);
+// Makes `window` one of the windows owned by the welcome window (`owner`): in front of it, no taskbar
+// entry, never modal, with the ordinary title-bar buttons. The client size is the restored size; the
+// window starts maximized.
+void setUpOwnedWindow(QWidget* window, QWidget* owner, const QString& caption, QSize clientSize);
 
 // The same for the welcome window itself, which is the main window and has the taskbar entry.
 void setUpMainWindow(QWidget* window, const QString& caption, QSize clientSize);

@@ -14,9 +14,8 @@
 
 #include <optional>
 
-#include "app/boxes.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "bench/bench_bank.h"
 #include "bench/made_history.h"
 #include "results/frm_rezultate.h"
@@ -51,24 +50,24 @@ void BM_ResultsWindowOpen1000(benchmark::State& state)
 {
     const std::unique_ptr<fixture::Folder> bank = bankWithHistory();
     NoBoxes boxes;
-    app::setBoxes(&boxes);
-    std::optional<fixture::TestProgram> program(std::in_place, bank->path());
+    app::Kit kit;
+    kit.setBoxes(&boxes);
+    std::optional<fixture::TestProgram> program(std::in_place, kit, bank->path());
     TfrmRezultate* const frmRezultate = program->windows().frmRezultate;
     for (auto _ : state) {
         // As the menu opens it: shown (which reads the record), then painted whole.
-        app::showWindow(frmRezultate);
+        kit.showWindow(frmRezultate);
         QCoreApplication::processEvents();
         const QPixmap painted = frmRezultate->grab();
         benchmark::DoNotOptimize(painted);
         state.PauseTiming();
         if (frmRezultate->lstIstoric->count() != kTests)
             state.SkipWithError("the window does not show the made history");
-        app::closeWindow(frmRezultate);
+        kit.closeWindow(frmRezultate);
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
     program.reset();
-    app::setBoxes(nullptr);
 }
 BENCHMARK(BM_ResultsWindowOpen1000)->Unit(benchmark::kMillisecond);
 
@@ -116,14 +115,14 @@ void BM_LoadOverview1000(benchmark::State& state)
 {
     const std::unique_ptr<fixture::Folder> bank = bankWithHistory();
     NoBoxes boxes;
-    app::setBoxes(&boxes);
-    std::optional<fixture::TestProgram> program(std::in_place, bank->path());
+    app::Kit kit;
+    kit.setBoxes(&boxes);
+    std::optional<fixture::TestProgram> program(std::in_place, kit, bank->path());
     for (auto _ : state) {
         const results::Overview overview = results::loadOverview(program->data());
         benchmark::DoNotOptimize(overview);
     }
     program.reset();
-    app::setBoxes(nullptr);
 }
 BENCHMARK(BM_LoadOverview1000)->Unit(benchmark::kMillisecond);
 

@@ -7,9 +7,9 @@
 #include <QCoreApplication>
 #include <QWidget>
 
-#include "app/boxes.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
+#include "app/kit.h"
 #include "app/screen_fit.h"
 #include "bench/bench_bank.h"
 #include "learning/frm_inv_colreg.h"
@@ -20,7 +20,7 @@
 namespace {
 
 struct Program {
-    Program() : bank(bench::makeBank()), program(bank->path()), w(program.windows())
+    Program() : bank(bench::makeBank()), program(kit, bank->path()), w(program.windows())
     {
         w.frmAlege->InstruciuniOperare1->trigger();
     }
@@ -30,6 +30,7 @@ struct Program {
         return windows[index];
     }
     std::unique_ptr<fixture::Folder> bank;
+    app::Kit kit;
     fixture::TestProgram program;
     fixture::Windows w;
 };

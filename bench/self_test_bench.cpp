@@ -7,8 +7,8 @@
 
 #include <optional>
 
-#include "app/boxes.h"
 #include "app/frm_main.h"
+#include "app/kit.h"
 #include "bench/bench_bank.h"
 #include "startup/start_up.h"
 #include "store/sqlite_handle.h"
@@ -26,15 +26,13 @@ public:
 };
 
 struct Program {
-    Program() : bank(bench::makeBank()) { app::setBoxes(&boxes); }
-    ~Program()
-    {
-        program.reset();
-        app::setBoxes(nullptr);
-    }
+    Program() : bank(bench::makeBank()) { kit.setBoxes(&boxes); }
+    ~Program() { program.reset(); }
     NoBoxes boxes;
+    // Before the program, so that it outlives the windows.
+    app::Kit kit;
     std::unique_ptr<fixture::Folder> bank;
-    std::optional<fixture::TestProgram> program{std::in_place, bank->path()};
+    std::optional<fixture::TestProgram> program{std::in_place, kit, bank->path()};
     TfrmMain* const frmMain = program->windows().frmMain;
     TfrmColreg_Proc* const frmColreg_Proc = program->windows().frmColreg_Proc;
 };

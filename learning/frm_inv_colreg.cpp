@@ -5,11 +5,10 @@
 
 #include <algorithm>
 
-#include "app/boxes.h"
 #include "app/button_pictures.h"
+#include "app/kit.h"
 #include "app/scroll_host.h"
 #include "app/value_displays.h"
-#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/database.h"
 #include "store/views/db_edit.h"
@@ -25,8 +24,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at,
     return app::placeLabel(parent, name, text, at, app::windowFont(kTimes, pixels, true), colour);
 }
 
-store::DBMemo* memo(QWidget* parent, store::DataSource& source, const char* name, QRect at, const char* field,
-                    const QString& accessibleName)
+store::DBMemo* memo(app::Kit& kit, QWidget* parent, store::DataSource& source, const char* name, QRect at,
+                    const char* field, const QString& accessibleName)
 {
     auto* m = new store::DBMemo(parent);
     m->setObjectName(QString::fromLatin1(name));
@@ -34,13 +33,14 @@ store::DBMemo* memo(QWidget* parent, store::DataSource& source, const char* name
     m->setGeometry(at);
     m->setFont(app::windowFont(kTimes, 21));
     app::setTextColour(m, Qt::black);
-    app::guarded([m, &source, field] { m->bind(source, field); });
+    kit.guarded([m, &source, field] { m->bind(source, field); });
     return m;
 }
 
 }  // namespace
 
-TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_(database), menu_(menu)
+TfrmInv_Colreg::TfrmInv_Colreg(app::Kit& kit, store::Database& database, QWidget* menu)
+    : kit_(kit), data_(database), menu_(menu)
 {
     setObjectName(QStringLiteral("frmInv_Colreg"));
     setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
@@ -66,16 +66,20 @@ TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_
     Varianta_2 = label(this, "Varianta_2", QStringLiteral("b)"), {481, 322}, 19, windowText);
     Varianta_3 = label(this, "Varianta_3", QStringLiteral("c)"), {481, 475}, 19, windowText);
 
-    DBMemo1 = memo(this, data_.dsIntrebari, "DBMemo1", {78, 179, 397, 331}, "Intrebare", QStringLiteral("Întrebarea"));
-    DBMemo4 = memo(this, data_.dsIntrebari, "DBMemo4", {497, 109, 588, 160}, "Sol1", QStringLiteral("Varianta a)"));
-    DBMemo3 = memo(this, data_.dsIntrebari, "DBMemo3", {497, 262, 588, 166}, "Sol2", QStringLiteral("Varianta b)"));
-    DBMemo2 = memo(this, data_.dsIntrebari, "DBMemo2", {496, 426, 589, 157}, "Sol3", QStringLiteral("Varianta c)"));
+    DBMemo1 =
+        memo(kit_, this, data_.dsIntrebari, "DBMemo1", {78, 179, 397, 331}, "Intrebare", QStringLiteral("Întrebarea"));
+    DBMemo4 =
+        memo(kit_, this, data_.dsIntrebari, "DBMemo4", {497, 109, 588, 160}, "Sol1", QStringLiteral("Varianta a)"));
+    DBMemo3 =
+        memo(kit_, this, data_.dsIntrebari, "DBMemo3", {497, 262, 588, 166}, "Sol2", QStringLiteral("Varianta b)"));
+    DBMemo2 =
+        memo(kit_, this, data_.dsIntrebari, "DBMemo2", {496, 426, 589, 157}, "Sol3", QStringLiteral("Varianta c)"));
 
     DBImage1 = new store::DBImage(this);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(1086, 109, 187, 474);
     DBImage1->setAccessibleName(QStringLiteral("Imaginea întrebării"));
-    app::guarded([this] { DBImage1->bind(data_.dsIntrebari, "Poza"); });
+    kit_.guarded([this] { DBImage1->bind(data_.dsIntrebari, "Poza"); });
 
     bitbtnVerific = new QPushButton(QStringLiteral("Verificare"), this);
     bitbtnVerific->setObjectName(QStringLiteral("bitbtnVerific"));
@@ -87,7 +91,7 @@ TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_
     DBEdit1->setGeometry(800, 584, 72, 26);
     DBEdit1->setFont(app::windowFont(kTimes, 16, true));
     DBEdit1->setAccessibleName(QStringLiteral("Răspunsul corect"));
-    app::guarded([this] { DBEdit1->bind(data_.dsIntrebari, "Rb"); });
+    kit_.guarded([this] { DBEdit1->bind(data_.dsIntrebari, "Rb"); });
 
     BitBtnPrimaFis =
         app::pictureButton(this, "BitBtnPrimaFis", {683, 611, 75, 25}, "arrow-up", QStringLiteral("Prima întrebare"));
@@ -130,15 +134,15 @@ TfrmInv_Colreg::TfrmInv_Colreg(store::Database& database, QWidget* menu) : data_
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this,
-                [this, handler] { app::guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler] { kit_.guarded([this, handler] { (this->*handler)(); }); });
 
-    app::setUpOwnedWindow(this,
+    app::setUpOwnedWindow(this, kit_.mainWindow(),
                           QStringLiteral("Învățarea  Regulamentului Internațional pentru Prevenirea Abordajelor "
                                          "pe Mare (RIPPAM- COLREG)  prin parcurgerea  tuturor întrebărilor și "
                                          "variantelor de răspuns"),
                           QSize(1296, 723));
     app::announceValues({DBEdit1});
-    app::scrollWhenSmaller(this);
+    app::scrollWhenSmaller(this, kit_);
     // The first showing puts the keyboard focus on "Înapoi".
     Inapoi->setFocus();
 }
@@ -151,7 +155,7 @@ void TfrmInv_Colreg::BitBtnPrimaFisClick()
 {
     DBEdit1->hide();
     data_.tblIntrebari.First();
-    app::boxes().message(this, kCaption, QStringLiteral("Ești la începutul fișierului!"));
+    kit_.boxes().message(this, kCaption, QStringLiteral("Ești la începutul fișierului!"));
 }
 
 void TfrmInv_Colreg::BitBtnInapoiClick()
@@ -170,7 +174,7 @@ void TfrmInv_Colreg::BitBtnUltimaFisClick()
 {
     DBEdit1->hide();
     data_.tblIntrebari.Last();
-    app::boxes().message(this, kCaption, QStringLiteral("Ești la sfârșitul fișierului!"));
+    kit_.boxes().message(this, kCaption, QStringLiteral("Ești la sfârșitul fișierului!"));
 }
 
 void TfrmInv_Colreg::bitbtnVerificClick()
@@ -180,10 +184,10 @@ void TfrmInv_Colreg::bitbtnVerificClick()
 
 void TfrmInv_Colreg::InapoiClick()
 {
-    app::showWindow(menu_);
+    kit_.showWindow(menu_);
 }
 
 void TfrmInv_Colreg::TerminatClick()
 {
-    app::endProgram();
+    kit_.endProgram();
 }

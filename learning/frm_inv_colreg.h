@@ -5,6 +5,10 @@
 class QLabel;
 class QPushButton;
 
+namespace app {
+class Kit;
+}
+
 namespace store {
 struct Database;
 class DBEdit;
@@ -19,7 +23,7 @@ class TfrmInv_Colreg : public QWidget {
 
 public:
     // Works on the shared bank cursor of `data`; "Înapoi" shows `menu`.
-    TfrmInv_Colreg(store::Database& database, QWidget* menu);
+    TfrmInv_Colreg(app::Kit& kit, store::Database& database, QWidget* menu);
 
     void BitBtnPrimaFisClick();
     void BitBtnInapoiClick();
@@ -50,6 +54,7 @@ public:
     QPushButton* Terminat = nullptr;
 
 private:
+    app::Kit& kit_;
     store::Database& data_;
     QWidget* menu_;
 };

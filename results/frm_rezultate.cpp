@@ -9,10 +9,9 @@
 #include <QSaveFile>
 #include <QShowEvent>
 
-#include "app/boxes.h"
 #include "app/button_pictures.h"
+#include "app/kit.h"
 #include "app/scroll_host.h"
-#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "results/export_csv.h"
 #include "results/grade_chart.h"
@@ -85,8 +84,8 @@ QString askForExportFile(QWidget* owner)
 
 }  // namespace
 
-TfrmRezultate::TfrmRezultate(store::Database& database, QWidget* menu)
-    : chooseExportFile(&askForExportFile), data_(database), menu_(menu)
+TfrmRezultate::TfrmRezultate(app::Kit& kit, store::Database& database, QWidget* menu)
+    : chooseExportFile(&askForExportFile), kit_(kit), data_(database), menu_(menu)
 {
     setObjectName(QStringLiteral("frmRezultate"));
     setFont(app::windowFont(QStringLiteral("Tahoma"), 11));
@@ -183,15 +182,15 @@ TfrmRezultate::TfrmRezultate(store::Database& database, QWidget* menu)
     };
     for (const auto& [b, handler] : handlers)
         connect(b, &QPushButton::clicked, this,
-                [this, handler] { app::guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler] { kit_.guarded([this, handler] { (this->*handler)(); }); });
     connect(lstGreseli, &QListView::activated, this,
-            [this](const QModelIndex& index) { app::guarded([this, index] { lstGreseliActivated(index.row()); }); });
+            [this](const QModelIndex& index) { kit_.guarded([this, index] { lstGreseliActivated(index.row()); }); });
     // Enter in a name field saves, as the button beside them does.
     for (QLineEdit* e : {edtNume, edtPrenume, edtGrupa})
-        connect(e, &QLineEdit::returnPressed, this, [this] { app::guarded([this] { btnSalveazaClick(); }); });
+        connect(e, &QLineEdit::returnPressed, this, [this] { kit_.guarded([this] { btnSalveazaClick(); }); });
 
-    app::setUpOwnedWindow(this, kCaption, QSize(1350, 698));
-    app::scrollWhenSmaller(this);
+    app::setUpOwnedWindow(this, kit_.mainWindow(), kCaption, QSize(1350, 698));
+    app::scrollWhenSmaller(this, kit_);
     // The first showing puts the keyboard focus on the newest test.
     lstIstoric->setFocus();
 }
@@ -210,7 +209,7 @@ void TfrmRezultate::showEvent(QShowEvent* event)
 {
     // Opened by the program (not restored from the taskbar): the results as the bank has them now.
     if (!event->spontaneous())
-        app::guarded([this] { refresh(); });
+        kit_.guarded([this] { refresh(); });
     QWidget::showEvent(event);
 }
 
@@ -260,7 +259,7 @@ void TfrmRezultate::btnSalveazaClick()
     student.prenume = prenume;
     student.grupa = grupa;
     overview_.student = student;
-    app::boxes().message(this, kCaption, QStringLiteral("Numele și grupa au fost salvate."));
+    kit_.boxes().message(this, kCaption, QStringLiteral("Numele și grupa au fost salvate."));
 }
 
 void TfrmRezultate::btnExerseazaClick()
@@ -268,7 +267,7 @@ void TfrmRezultate::btnExerseazaClick()
     if (!startPractice_)
         return;
     startPractice_();
-    app::closeWindow(this);
+    kit_.closeWindow(this);
 }
 
 void TfrmRezultate::lstGreseliActivated(int row)
@@ -278,7 +277,7 @@ void TfrmRezultate::lstGreseliActivated(int row)
     const int number = overview_.mistakes[static_cast<std::size_t>(row)].questionNumber;
     // Shown first: a question the bank no longer holds leaves this window open, with the error box.
     showQuestion_(number);
-    app::closeWindow(this);
+    kit_.closeWindow(this);
 }
 
 void TfrmRezultate::btnExportaClick()
@@ -296,12 +295,12 @@ void TfrmRezultate::btnExportaClick()
                                    .arg(path, file.errorString())
                                    .toStdString());
     }
-    app::boxes().message(this, kCaption,
+    kit_.boxes().message(this, kCaption,
                          QStringLiteral("Rezultatele au fost scrise în %1").arg(QDir::toNativeSeparators(path)));
 }
 
 void TfrmRezultate::InapoiClick()
 {
-    app::closeWindow(this);
-    app::showWindow(menu_);
+    kit_.closeWindow(this);
+    kit_.showWindow(menu_);
 }

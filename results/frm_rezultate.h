@@ -11,6 +11,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace app {
+class Kit;
+}
+
 namespace store {
 struct Database;
 }  // namespace store
@@ -28,7 +32,7 @@ class TfrmRezultate : public QWidget {
 
 public:
     // Reads and writes the results of `database`; "Înapoi" shows `menu`.
-    TfrmRezultate(store::Database& database, QWidget* menu);
+    TfrmRezultate(app::Kit& kit, store::Database& database, QWidget* menu);
 
     // What the window opens, given by the code that builds the windows: the test window in practice
     // mode, and the learning window at a question (by its number).
@@ -79,6 +83,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    app::Kit& kit_;
     store::Database& data_;
     QWidget* menu_;
     std::function<void()> startPractice_;

@@ -1,8 +1,8 @@
 #include <QApplication>
 
 #include "app/frm_main.h"
+#include "app/kit.h"
 #include "app/structure_check.h"
-#include "app/window_ops.h"
 #include "startup/program.h"
 #include "startup/single_instance.h"
 #include "startup/start_up.h"
@@ -13,12 +13,14 @@ int main(int argc, char* argv[])
     startup::setUpApplication(application);
     // One program per bank: a second start on it brings the first to the front, or opens the bank for
     // learning only, or leaves.
-    startup::SingleInstance instance;
+    // Shared by every window and by the claim on the bank, which brings them to the front; it outlives both.
+    app::Kit kit;
+    startup::SingleInstance instance(kit);
     const startup::BankStart start = instance.start(QCoreApplication::applicationDirPath());
     if (start.leave)
         return 0;
-    startup::Program program(start.bank);
+    startup::Program program(kit, start.bank);
     program.start();
-    app::checkDatabaseStructureAfterFirstPaint(program.welcomeWindow(), program.database().conColreg);
-    return app::endRequested() ? 0 : application.exec();
+    app::checkDatabaseStructureAfterFirstPaint(kit, program.welcomeWindow(), program.database().conColreg);
+    return kit.endRequested() ? 0 : application.exec();
 }

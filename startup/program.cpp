@@ -6,7 +6,7 @@
 #include "app/first_paint.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "store/error.h"
@@ -17,7 +17,7 @@ namespace startup {
 namespace {
 
 // The learning window at a question, positioned on the bank's cursor as the draw positions it.
-void showQuestion(store::Database& data, QWidget* learning, int number)
+void showQuestion(app::Kit& kit, store::Database& data, QWidget* learning, int number)
 {
     store::TableCursor& bank = data.tblIntrebari;
     if (!bank.Active())
@@ -25,7 +25,7 @@ void showQuestion(store::Database& data, QWidget* learning, int number)
     if (!bank.Locate("Nr_Intreb", number))
         throw store::Error(
             QStringLiteral("Întrebarea %1 nu mai este în banca de întrebări.").arg(number).toStdString());
-    app::showWindow(learning);
+    kit.showWindow(learning);
 }
 
 // Events by which the user acts on a window: the hidden windows must exist before one is handled.
@@ -87,12 +87,14 @@ private:
     Program& program_;
 };
 
-Program::Program(store::BankChoice bank) : bank_(std::move(bank))
+Program::Program(app::Kit& kit, store::BankChoice bank) : kit_(kit), bank_(std::move(bank))
 {
     // One source for the rule: the connection refuses every change with the reason, and the menu asks
     // the connection before it opens the self-test.
     if (!bank_.learningOnly.empty())
         database_.conColreg.keepReadOnly(bank_.learningOnly);
+    // A view's own key and focus handling reports its failures in the same error box as a handler.
+    database_.conColreg.setFailureReporter([&kit](const std::exception& failure) { kit.reportFailure(failure); });
 }
 
 // The members go in their reverse order: the builder, the results, test, learning and menu windows, the
@@ -101,7 +103,7 @@ Program::~Program() = default;
 
 TfrmMain& Program::createWelcomeWindow()
 {
-    welcome_ = std::make_unique<TfrmMain>(database_, bank_);
+    welcome_ = std::make_unique<TfrmMain>(kit_, database_, bank_);
     return *welcome_;
 }
 
@@ -109,15 +111,15 @@ void Program::createHiddenWindows()
 {
     if (menu_)
         return;
-    menu_ = std::make_unique<TfrmAlege>(database_.conColreg);
-    learning_ = std::make_unique<TfrmInv_Colreg>(database_, menu_.get());
-    test_ = std::make_unique<TfrmColreg_Proc>(database_, menu_.get());
-    results_ = std::make_unique<TfrmRezultate>(database_, menu_.get());
+    menu_ = std::make_unique<TfrmAlege>(kit_, database_.conColreg);
+    learning_ = std::make_unique<TfrmInv_Colreg>(kit_, database_, menu_.get());
+    test_ = std::make_unique<TfrmColreg_Proc>(kit_, database_, menu_.get());
+    results_ = std::make_unique<TfrmRezultate>(kit_, database_, menu_.get());
     welcome_->setMenu(menu_.get());
     menu_->setWindows(learning_.get(), test_.get());
     menu_->setResultsWindow(results_.get());
     results_->setPractice([this] { test_->showPractice(); });
-    results_->setShowQuestion([this](int number) { showQuestion(database_, learning_.get(), number); });
+    results_->setShowQuestion([this](int number) { showQuestion(kit_, database_, learning_.get(), number); });
 }
 
 void Program::start()
@@ -131,7 +133,7 @@ void Program::start()
         createHiddenWindows();
         return static_cast<QWidget*>(menu_.get());
     });
-    app::showWindow(&welcome);
+    kit_.showWindow(&welcome);
 }
 
 }  // namespace startup

@@ -11,6 +11,10 @@ class TfrmInv_Colreg;
 class TfrmColreg_Proc;
 class TfrmRezultate;
 
+namespace app {
+class Kit;
+}
+
 namespace startup {
 
 class HiddenWindowsBuilder;
@@ -25,7 +29,8 @@ public:
     // The bank start-up chose for this run: the welcome window opens `bank.folder`'s Velmaris.mdb, or
     // reports `bank.failure`; a `bank.learningOnly` reason keeps the connection read-only, so that every
     // change, the self-test included, is refused with it. Builds no window yet.
-    explicit Program(store::BankChoice bank);
+    // `kit` is handed to every window and outlives the program.
+    Program(app::Kit& kit, store::BankChoice bank);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -45,6 +50,7 @@ public:
     void createHiddenWindows();
 
     store::Database& database() { return database_; }
+    app::Kit& kit() { return kit_; }
     const store::BankChoice& bank() const { return bank_; }
     // Null until built.
     TfrmMain* welcomeWindow() const { return welcome_.get(); }
@@ -54,6 +60,7 @@ public:
     TfrmRezultate* resultsWindow() const { return results_.get(); }
 
 private:
+    app::Kit& kit_;
     const store::BankChoice bank_;
     store::Database database_;
     std::unique_ptr<TfrmMain> welcome_;

@@ -26,8 +26,7 @@
 #include <vector>
 
 #include "app/app_title.h"
-#include "app/boxes.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "store/bank_location.h"
 #include "store/error.h"
 #include "store/user_text.h"
@@ -72,7 +71,7 @@ void allowToComeForward([[maybe_unused]] std::int64_t pid)
 
 }  // namespace
 
-SingleInstance::SingleInstance(Ask ask) : ask_(std::move(ask))
+SingleInstance::SingleInstance(app::Kit& kit, Ask ask) : kit_(kit), ask_(std::move(ask))
 {
     refresh_.setInterval(std::chrono::duration_cast<std::chrono::milliseconds>(store::BankLock::kRefreshEvery));
     connect(&refresh_, &QTimer::timeout, this, [this] { lock_.refresh(); });
@@ -161,7 +160,7 @@ BankStart SingleInstance::start(const QString& executableFolder)
     for (const std::string& note : notes)
         said += (said.isEmpty() ? QString() : QStringLiteral("\n\n")) + QString::fromStdString(note);
     if (!said.isEmpty())
-        app::boxes().message(nullptr, app::runningTitle(), said);
+        kit_.boxes().message(nullptr, app::runningTitle(), said);
     start.bank = std::move(choice);
     return start;
 }
@@ -207,11 +206,11 @@ void SingleInstance::answer()
 {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+        connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
             if (!socket->canReadLine())
                 return;
             if (socket->readLine() == kComeToFront) {
-                app::bringProgramToFront();
+                kit_.bringProgramToFront();
                 socket->write(kCame);
             }
             socket->disconnectFromServer();

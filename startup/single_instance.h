@@ -12,6 +12,10 @@
 
 class QLocalServer;
 
+namespace app {
+class Kit;
+}
+
 namespace startup {
 
 // How this run uses its bank, once the programs already on it have been answered.
@@ -36,7 +40,9 @@ public:
     // The question about a bank that another program holds: true to open it for learning only.
     using Ask = std::function<bool(const QString& text)>;
 
-    explicit SingleInstance(Ask ask = askInUse);
+    // `kit` shows the notes of the choice and brings the program's windows to the front when asked; it
+    // outlives this object.
+    explicit SingleInstance(app::Kit& kit, Ask ask = askInUse);
     ~SingleInstance() override;
 
     // Chooses the bank of this run and claims it; the notes of its choice, when this run opens it, are
@@ -57,6 +63,7 @@ private:
     void listen();
     void answer();
 
+    app::Kit& kit_;
     Ask ask_;
     store::BankLock lock_;
     QLocalServer* server_ = nullptr;

@@ -7,10 +7,8 @@
 
 #include <clocale>
 
-#include "app/boxes.h"
 #include "app/keyboard_access.h"
 #include "app/window_setup.h"
-#include "store/error.h"
 
 namespace startup {
 
@@ -40,8 +38,6 @@ void setUpApplication(QApplication& application)
     application.setWindowIcon(windowIcon());
     // Only the welcome window's close or an explicit request ends the program.
     application.setQuitOnLastWindowClosed(false);
-    // A view's own key and focus handling reports its failures in the same error box as a handler.
-    store::setFailureReporter(&app::reportFailure);
 }
 
 }  // namespace startup

@@ -43,6 +43,7 @@ void syncInBackground(int file, const std::string& folder)
 // Copies every byte of `in` to `out`; in the kernel where it can.
 std::string copyBytes(int in, int out)
 {
+    std::vector<char> buffer;
     for (bool kernel = true;;) {
         ssize_t moved = -1;
         if (kernel) {
@@ -52,7 +53,8 @@ std::string copyBytes(int in, int out)
                 continue;
             }
         } else {
-            static thread_local std::vector<char> buffer(1 << 20);
+            if (buffer.empty())
+                buffer.resize(1 << 20);
             moved = ::read(in, buffer.data(), buffer.size());
             for (ssize_t written = 0; moved > 0 && written < moved;) {
                 const ssize_t put = ::write(out, buffer.data() + written, static_cast<std::size_t>(moved - written));

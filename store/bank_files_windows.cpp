@@ -7,8 +7,6 @@
 #include <aclapi.h>
 #include <windows.h>
 
-#include <random>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -65,12 +63,11 @@ DWORD attributesOf(const std::string& path)
 // A name no other file in the folder has, made as an empty file that only this process has open.
 HANDLE createUnique(const std::string& folder, const std::string& stem, DWORD flags, std::string& path)
 {
-    // The process, the moment and a random number keep two threads or two starts apart; a name that is
-    // taken all the same is tried again.
-    std::random_device random;
+    // CREATE_NEW fails on a name already taken, so two copies started at the same moment each end up
+    // with a name of their own by trying again with the next attempt's number.
     for (int attempt = 0; attempt < 100; ++attempt) {
         path = inFolder(folder, stem + std::to_string(::GetCurrentProcessId()) + "-" +
-                                    std::to_string(::GetTickCount64() % 100000) + "-" + std::to_string(random()));
+                                    std::to_string(::GetTickCount64() % 100000) + "-" + std::to_string(attempt));
         const HANDLE file =
             ::CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, CREATE_NEW, flags, nullptr);

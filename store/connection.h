@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "store/error.h"
 #include "store/sqlite_handle.h"
 
 namespace store {
@@ -62,6 +63,11 @@ public:
     // Empty unless the run keeps the file read-only.
     const std::string& readOnlyReason() const { return readOnly_; }
 
+    // Who shows the failures that nothing above them catches: those of the views bound to this
+    // connection's cursors, and of putting a cursor back after a rollback.
+    void setFailureReporter(FailureReporter reporter) { reporter_ = std::move(reporter); }
+    const FailureReporter& failureReporter() const { return reporter_; }
+
     // How long a write waits for another process's lock before it reports.
     static constexpr int kBusyTimeoutMs = 2000;
 
@@ -78,6 +84,7 @@ private:
     Access access_ = Access::Unchecked;
     std::string refusal_;  // what the check found, or empty when a table failed to open
     std::string readOnly_;
+    FailureReporter reporter_;
 };
 
 }  // namespace store

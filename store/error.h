@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -14,19 +15,19 @@ public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
-// Failures that arise in a view's own event handling (a key, a lost focus) have no handler above them
-// to end; the program installs the reporter that shows them in the error box.
-using FailureReporter = void (*)(const std::exception&);
-void setFailureReporter(FailureReporter reporter);
-void reportFailure(const std::exception& failure);
+// Failures that arise in a view's own event handling (a key, a lost focus), or in putting a cursor back
+// after a rollback, have no handler above them to end. The connection's owner gives the reporter that
+// shows them (Connection::setFailureReporter); without one they are dropped.
+using FailureReporter = std::function<void(const std::exception&)>;
 
 template <typename Action>
-void reportingFailures(Action&& action) noexcept
+void reportingFailures(const FailureReporter* reporter, Action&& action) noexcept
 {
     try {
         std::forward<Action>(action)();
     } catch (const std::exception& failure) {
-        reportFailure(failure);
+        if (reporter && *reporter)
+            (*reporter)(failure);
     }
 }
 

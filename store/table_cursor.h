@@ -62,6 +62,7 @@ public:
     const std::string& name() const { return name_; }
     const std::string& tableName() const { return tableName_; }
     void setConnection(Connection* connection) { connection_ = connection; }
+    Connection* connection() const { return connection_; }
 
     void Open();
     void Close();

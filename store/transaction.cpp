@@ -44,7 +44,7 @@ void rollBack(Connection& connection, TransactionState& state)
     else
         state.file.abandon();
     for (auto& entry : state.cursors)
-        reportingFailures([&entry] { entry.first->restore(std::move(entry.second)); });
+        reportingFailures(&connection.failureReporter(), [&entry] { entry.first->restore(std::move(entry.second)); });
 }
 
 }  // namespace

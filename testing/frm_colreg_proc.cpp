@@ -8,11 +8,10 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/boxes.h"
 #include "app/button_pictures.h"
+#include "app/kit.h"
 #include "app/scroll_host.h"
 #include "app/value_displays.h"
-#include "app/window_ops.h"
 #include "app/window_setup.h"
 #include "store/database.h"
 #include "store/error.h"
@@ -79,8 +78,8 @@ QLineEdit* box(QWidget* parent, const char* name, QRect at, const QString& acces
     return e;
 }
 
-store::DBMemo* view(QWidget* parent, store::DataSource& source, const char* name, QRect at, const char* field,
-                    const QString& accessibleName)
+store::DBMemo* view(app::Kit& kit, QWidget* parent, store::DataSource& source, const char* name, QRect at,
+                    const char* field, const QString& accessibleName)
 {
     auto* m = new store::DBMemo(parent);
     m->setObjectName(QString::fromLatin1(name));
@@ -88,7 +87,7 @@ store::DBMemo* view(QWidget* parent, store::DataSource& source, const char* name
     m->setFont(app::windowFont(kTimes, 21));
     m->setAccessibleName(accessibleName);
     app::setTextColour(m, Qt::black);
-    app::guarded([m, &source, field] { m->bind(source, field); });
+    kit.guarded([m, &source, field] { m->bind(source, field); });
     return m;
 }
 
@@ -113,22 +112,22 @@ void uncheck(QRadioButton* radio)
 
 }  // namespace
 
-TfrmColreg_Proc::TfrmColreg_Proc(store::Database& database, QWidget* menu)
-    : session_(std::make_unique<TestSession>(database)), database_(database), menu_(menu)
+TfrmColreg_Proc::TfrmColreg_Proc(app::Kit& kit, store::Database& database, QWidget* menu)
+    : session_(std::make_unique<TestSession>(database)), kit_(kit), database_(database), menu_(menu)
 {
     setObjectName(QStringLiteral("frmColreg_Proc"));
     setFont(app::windowFont(kTahoma, 11));
     buildControls(database);
     connectHandlers();
     app::announceValues({PanTime, PanTime1, edtNrInt, edtRi, EdtRc, edtRp, edtRc1, edtRcRi, edtNota, Edit1, Edit2});
-    app::scrollWhenSmaller(this);
-    app::setUpOwnedWindow(this, kTitle, QSize(1361, 837));
+    app::scrollWhenSmaller(this, kit_);
+    app::setUpOwnedWindow(this, kit_.mainWindow(), kTitle, QSize(1361, 837));
 
     // The clock runs from creation to the end of the program, shown or hidden.
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(2000);
-    connect(Timer2, &QTimer::timeout, this, [this] { app::guarded([this] { Timer2Timer(); }); });
+    connect(Timer2, &QTimer::timeout, this, [this] { kit_.guarded([this] { Timer2Timer(); }); });
     Timer2->start();
 }
 
@@ -198,23 +197,23 @@ void TfrmColreg_Proc::buildControls(store::Database& database)
     // The question, its variants and its picture.
     Label8 = label(this, "Label8", QStringLiteral("Întrebare"), {16, 190}, app::windowFont(kTimes, 21, true), Qt::red);
     dbMIntreb =
-        view(this, database.dsTest, "dbMIntreb", {16, 218, 400, 422}, "Intrebare", QStringLiteral("Întrebarea"));
+        view(kit_, this, database.dsTest, "dbMIntreb", {16, 218, 400, 422}, "Intrebare", QStringLiteral("Întrebarea"));
     Label9 = label(this, "Label9", QStringLiteral("Varianta de răspuns:"), {476, 190},
                    app::windowFont(kTimes, 21, true), Qt::blue);
     const QFont letterFont = app::windowFont(kTahoma, 16, true);
     Label10 = label(this, "Label10", QStringLiteral("a)"), {446, 276}, letterFont);
-    DBMemo1 = view(this, database.dsTest, "DBMemo1", {476, 218, 560, 136}, "Sol1", QStringLiteral("Varianta a)"));
+    DBMemo1 = view(kit_, this, database.dsTest, "DBMemo1", {476, 218, 560, 136}, "Sol1", QStringLiteral("Varianta a)"));
     Label11 = label(this, "Label11", QStringLiteral("b)"), {446, 419}, letterFont);
     dbMVarRaspB =
-        view(this, database.dsTest, "dbMVarRaspB", {476, 361, 560, 136}, "Sol2", QStringLiteral("Varianta b)"));
+        view(kit_, this, database.dsTest, "dbMVarRaspB", {476, 361, 560, 136}, "Sol2", QStringLiteral("Varianta b)"));
     Label12 = label(this, "Label12", QStringLiteral("c)"), {446, 562}, letterFont);
     dbMVarRaspC =
-        view(this, database.dsTest, "dbMVarRaspC", {476, 504, 560, 136}, "Sol3", QStringLiteral("Varianta c)"));
+        view(kit_, this, database.dsTest, "dbMVarRaspC", {476, 504, 560, 136}, "Sol3", QStringLiteral("Varianta c)"));
     DBImage1 = new store::DBImage(this);
     DBImage1->setObjectName(QStringLiteral("DBImage1"));
     DBImage1->setGeometry(1100, 190, 187, 474);
     DBImage1->setAccessibleName(QStringLiteral("Imaginea întrebării"));
-    app::guarded([this, &database] { DBImage1->bind(database.dsTest, "Poza"); });
+    kit_.guarded([this, &database] { DBImage1->bind(database.dsTest, "Poza"); });
 
     // Bottom left: leaving and the grade.
     Inapoi = button(this, "Inapoi", QStringLiteral("Înapoi"), {16, 652, 104, 32}, app::windowFont(kTimes, 16));
@@ -261,7 +260,7 @@ void TfrmColreg_Proc::connectHandlers()
     };
     for (const auto& [b, handler] : handlers)
         connect(b, &QPushButton::clicked, this,
-                [this, handler] { app::guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler] { kit_.guarded([this, handler] { (this->*handler)(); }); });
 }
 
 void TfrmColreg_Proc::showPractice()
@@ -270,7 +269,7 @@ void TfrmColreg_Proc::showPractice()
     if (const std::string& why = database_.conColreg.readOnlyReason(); !why.empty())
         throw store::Error("Testul nu poate începe: " + why);
     setPractice(true);
-    app::showWindow(this);
+    kit_.showWindow(this);
 }
 
 void TfrmColreg_Proc::setPractice(bool practice)
@@ -289,7 +288,7 @@ void TfrmColreg_Proc::hideEvent(QHideEvent* event)
 
 void TfrmColreg_Proc::btnStartClick()
 {
-    app::boxes().message(this, kColreg, kStartNotice);
+    kit_.boxes().message(this, kColreg, kStartNotice);
     // The draw, the emptying of old rows and the copy: all or nothing. A failure leaves the window
     // as it was, "Start" enabled.
     const TestSession::Started started = session_->start();
@@ -330,11 +329,11 @@ void TfrmColreg_Proc::bitbtnUrmatClick()
     edtNrInt->setText(answered.remainingBefore);
     for (QRadioButton* radio : {rdbtnA, rdbtnB, rdbtnC})
         uncheck(radio);
-    app::boxes().notice(answered.correct ? kGood : QStringLiteral("Răspuns ERONAT. Învață!"));
+    kit_.boxes().notice(answered.correct ? kGood : QStringLiteral("Răspuns ERONAT. Învață!"));
     showScore(answered.score, answered.correct);
     const TestSession::MovedOn moved = session_->moveOn();
     if (moved.atEnd)
-        app::boxes().message(this, kColreg, kAtEnd);
+        kit_.boxes().message(this, kColreg, kAtEnd);
     edtNrInt->setText(moved.remaining);
     // A picture the views could not show: the answer and the move stand.
     for (const std::exception_ptr& failure : {answered.viewFailure, moved.viewFailure})
@@ -395,11 +394,11 @@ void TfrmColreg_Proc::reviewStep(bool down)
     Edit1->clear();
     Edit2->clear();
     if (step.atEdge) {
-        app::boxes().message(this, kColreg, down ? kAtEnd : QStringLiteral("Ești la începutul fișierului!"));
+        kit_.boxes().message(this, kColreg, down ? kAtEnd : QStringLiteral("Ești la începutul fișierului!"));
         return;
     }
     // The review's own wording of a wrong answer has a plain "I".
-    app::boxes().notice(step.correct ? kGood : QStringLiteral("Răspuns ERONAT. Invață!"));
+    kit_.boxes().notice(step.correct ? kGood : QStringLiteral("Răspuns ERONAT. Invață!"));
     Edit1->setText(step.culRB);
     Edit2->setText(step.culRR);
 }
@@ -418,22 +417,22 @@ std::exception_ptr TfrmColreg_Proc::tidyUp(bool ordered)
 // not do is reported last (the next "Start" empties what is left).
 void TfrmColreg_Proc::InapoiClick()
 {
-    app::boxes().message(this, kColreg, kLeaving);
+    kit_.boxes().message(this, kColreg, kLeaving);
     const std::exception_ptr failure = tidyUp(false);
-    app::closeWindow(this);
-    app::showWindow(menu_);
+    kit_.closeWindow(this);
+    kit_.showWindow(menu_);
     if (failure)
         std::rethrow_exception(failure);
 }
 
 void TfrmColreg_Proc::TerminatClick()
 {
-    app::boxes().message(this, QStringLiteral("RColreg"), kLeaving);
+    kit_.boxes().message(this, QStringLiteral("RColreg"), kLeaving);
     const std::exception_ptr failure = tidyUp(true);
     // Reported before the end is asked for: once it is, the event loop of a box would return at once.
     if (failure)
-        app::guarded([&failure] { std::rethrow_exception(failure); });
-    app::endProgram();
+        kit_.guarded([&failure] { std::rethrow_exception(failure); });
+    kit_.endProgram();
 }
 
 void TfrmColreg_Proc::Timer2Timer()

@@ -14,6 +14,10 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 
+namespace app {
+class Kit;
+}
+
 namespace store {
 struct Database;
 class DBImage;
@@ -28,7 +32,7 @@ class TfrmColreg_Proc : public QWidget {
 
 public:
     // Works on the shared scratch and bank cursors of `data`; "Înapoi" shows `menu`.
-    TfrmColreg_Proc(store::Database& database, QWidget* menu);
+    TfrmColreg_Proc(app::Kit& kit, store::Database& database, QWidget* menu);
     ~TfrmColreg_Proc() override;
 
     // Shows the window for a practice test: its next "Start" draws the cadet's mistakes first. Opened any
@@ -114,6 +118,7 @@ private:
     std::exception_ptr tidyUp(bool ordered);
 
     std::unique_ptr<selftest::TestSession> session_;
+    app::Kit& kit_;
     store::Database& database_;
     QWidget* menu_;
 };

@@ -20,7 +20,7 @@ void DBEdit::showText(const QString& text)
 
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
-    reportingFailures([&] {
+    reportingFailures(failureReporter(), [&] {
         const bool escape = event->key() == Qt::Key_Escape;
         if (filterKey(event) == Key::Pass)
             QLineEdit::keyPressEvent(event);

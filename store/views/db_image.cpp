@@ -121,7 +121,7 @@ void DBImage::pasteFromClipboard()
 
 void DBImage::keyPressEvent(QKeyEvent* event)
 {
-    reportingFailures([&] { handleKey(event); });
+    reportingFailures(failureReporter(), [&] { handleKey(event); });
 }
 
 void DBImage::handleKey(QKeyEvent* event)
@@ -149,7 +149,7 @@ void DBImage::mousePressEvent(QMouseEvent* event)
 void DBImage::focusOutEvent(QFocusEvent* event)
 {
     if (changed_ && field())
-        reportingFailures([this] { writeChanges(); });
+        reportingFailures(failureReporter(), [this] { writeChanges(); });
     QFrame::focusOutEvent(event);
 }
 

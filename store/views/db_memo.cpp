@@ -102,7 +102,7 @@ QString DBMemo::currentText() const
 
 void DBMemo::keyPressEvent(QKeyEvent* event)
 {
-    reportingFailures([&] {
+    reportingFailures(failureReporter(), [&] {
         if (filterKey(event) == Key::Pass)
             QPlainTextEdit::keyPressEvent(event);
     });

@@ -1,5 +1,6 @@
 #include "store/views/field_link.h"
 
+#include "store/connection.h"
 #include "store/error.h"
 
 namespace store {
@@ -25,6 +26,12 @@ void FieldLink::lookUpField()
     field_ = source_->DataSet().fieldIndex(fieldName_);
     if (!field_)
         throw Error(source_->DataSet().name() + ": Field '" + fieldName_ + "' not found");
+}
+
+const FailureReporter* FieldLink::failureReporter() const
+{
+    const Connection* connection = source_ ? source_->DataSet().connection() : nullptr;
+    return connection ? &connection->failureReporter() : nullptr;
 }
 
 const TableCursor::Column* FieldLink::column() const

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "store/data_source.h"
+#include "store/error.h"
 #include "store/table_cursor.h"
 
 namespace store {
@@ -36,6 +37,9 @@ public:
     void updateRecord() final;
 
 protected:
+    // The reporter of the connection under the bound cursor, for failures of the view's own key and
+    // focus handling; null while unbound.
+    const FailureReporter* failureReporter() const;
     // Show the field of the current record again, dropping what was typed.
     virtual void refresh() = 0;
     // Write what the user changed, if anything, into the pending record.

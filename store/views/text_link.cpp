@@ -54,7 +54,7 @@ void TextLink::textChangedByUser(QWidget* widget)
     if (loading_)
         return;
     bool editable = false;
-    reportingFailures([&] { editable = beginEdit(); });
+    reportingFailures(failureReporter(), [&] { editable = beginEdit(); });
     if (!changed_ && !editable) {
         QTimer::singleShot(0, widget, [this] {
             changed_ = true;
@@ -68,7 +68,7 @@ void TextLink::textChangedByUser(QWidget* widget)
 void TextLink::leaving()
 {
     if (changed_ && field())
-        reportingFailures([this] { writeChanges(); });
+        reportingFailures(failureReporter(), [this] { writeChanges(); });
 }
 
 }  // namespace store

@@ -16,7 +16,7 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/start_up.h"
@@ -86,7 +86,7 @@ protected:
     void SetUp() override
     {
         folder.writeDatabase(fixture::sampleQuestions(40));
-        app::resetEndRequest();
+        kit().resetEndRequest();
         build(folder.path());
         frmColreg_Proc->Timer2->stop();  // ticks are driven by hand here
     }
@@ -106,14 +106,14 @@ protected:
     }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
 };
 
 // A new control without a name fails here, in whichever window and state it appears.
 TEST_F(Accessibility, EveryOperatedControlHasAName)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate})
-        app::showWindow(w);
+        kit().showWindow(w);
     int operated = 0;
     auto unnamed = unnamedControls(operated);
     for (const auto& u : unnamed)

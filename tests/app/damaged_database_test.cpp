@@ -29,8 +29,8 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
+#include "app/kit.h"
 #include "app/structure_check.h"
-#include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
 #include "store/connection.h"
@@ -160,16 +160,16 @@ Outcome runProgram(const fixture::Folder& folder)
 {
     Outcome outcome;
     fixture::ProgramHolder run;
-    BoxRecorder recorder;
+    BoxRecorder recorder(run.kit());
     recorder.whileOpen = [&](const BoxRecorder::Box& box) {
         if (box.kind == BoxRecorder::Kind::Error && recorder.errors().size() == 1)
             outcome.firstErrorOverWelcome = run.frmMain && run.frmMain->isVisible();
     };
-    app::resetEndRequest();
+    run.kit().resetEndRequest();
     run.build(folder.path());
     auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
-    app::showWindow(frmMain);
-    app::checkDatabaseStructureAfterFirstPaint(frmMain, frmMain->data.conColreg);
+    run.kit().showWindow(frmMain);
+    app::checkDatabaseStructureAfterFirstPaint(run.kit(), frmMain, frmMain->data.conColreg);
     // The check runs after the first paint; wait for it as the event loop would.
     for (int i = 0; i < 50 && frmMain->data.conColreg.handle() && !frmMain->data.conColreg.structureChecked(); ++i)
         QTest::qWait(10);
@@ -187,7 +187,7 @@ Outcome runProgram(const fixture::Folder& folder)
     frmColreg_Proc->rdbtnA->setChecked(true);
     frmColreg_Proc->bitbtnUrmat->click();
     frmColreg_Proc->Terminat->click();
-    EXPECT_TRUE(app::endRequested()) << "\"Terminat\" ends the program whatever the file";
+    EXPECT_TRUE(run.kit().endRequested()) << "\"Terminat\" ends the program whatever the file";
     run.destroy();
 
     for (const QString& error : recorder.errors())
@@ -559,12 +559,12 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
             SCOPED_TRACE(std::string(file.name) + ", " + exit.name);
             fixture::Folder folder;
             file.make(folder);
-            BoxRecorder recorder;
-            app::resetEndRequest();
-            fixture::ProgramHolder run;
+            app::Kit kit;
+            BoxRecorder recorder(kit);
+            fixture::ProgramHolder run(kit);
             run.build(folder.path());
             auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
-            app::showWindow(frmMain);
+            kit.showWindow(frmMain);
             frmMain->bitbtnOK->click();
             frmAlege->estarecapreciereprocentual1->trigger();
             frmColreg_Proc->Timer2->stop();
@@ -579,7 +579,7 @@ TEST(DamagedDatabase, EveryTerminatEndsTheProgramAndInapoiLeavesTheTest)
             const std::size_t errorsBefore = recorder.errors().size();
             exit.press(run.windows());
             if (exit.ends) {
-                EXPECT_TRUE(app::endRequested()) << "the program ends";
+                EXPECT_TRUE(kit.endRequested()) << "the program ends";
             } else {
                 EXPECT_FALSE(frmColreg_Proc->isVisible());
                 EXPECT_TRUE(frmAlege->isVisible()) << "back at the menu";

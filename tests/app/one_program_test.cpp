@@ -10,8 +10,8 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
+#include "app/kit.h"
 #include "app/structure_check.h"
-#include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/single_instance.h"
 #include "startup/start_up.h"
@@ -31,12 +31,12 @@ TEST(LearningOnly, PagesButTakesNoCorrectionAndNoTest)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(4), 2);
-    BoxRecorder recorder;
-    app::resetEndRequest();
-    fixture::ProgramHolder run;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
+    fixture::ProgramHolder run(kit);
     run.build(folder.path(), kReason.toStdString());
     auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
-    app::showWindow(frmMain);
+    kit.showWindow(frmMain);
     // The file is sound: the check finds nothing, and the file stays open for reading only.
     app::checkDatabaseStructure(frmMain->data.conColreg);
     EXPECT_TRUE(recorder.errors().empty());
@@ -60,7 +60,7 @@ TEST(LearningOnly, PagesButTakesNoCorrectionAndNoTest)
 
     // The self-test: refused from the menu with the reason; no test window, the menu stays.
     recorder.boxes.clear();
-    app::showWindow(frmAlege);
+    kit.showWindow(frmAlege);
     frmAlege->estarecapreciereprocentual1->trigger();
     EXPECT_EQ(recorder.errors(), std::vector<QString>{QStringLiteral("Testul nu poate începe: ") + kReason});
     EXPECT_FALSE(frmColreg_Proc->isVisible());
@@ -77,12 +77,13 @@ TEST(LearningOnly, AnEmptyReasonChangesNothing)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(2));
-    BoxRecorder recorder;
-    fixture::ProgramHolder run;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
+    fixture::ProgramHolder run(kit);
     run.build(folder.path(), {});
     auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
     EXPECT_TRUE(frmMain->data.conColreg.readOnlyReason().empty());
-    app::showWindow(frmAlege);
+    kit.showWindow(frmAlege);
     frmAlege->estarecapreciereprocentual1->trigger();
     EXPECT_TRUE(recorder.errors().empty());
     EXPECT_TRUE(frmColreg_Proc->isVisible());
@@ -98,12 +99,13 @@ TEST(OneProgram, AStartAsksAboutABankHeldElsewhereAndClaimsAFreeOne)
     folder.writeDatabase(fixture::sampleQuestions(2));
     const QString executableFolder = QString::fromStdString(folder.path());
     const std::string lock = folder.databasePath() + ".lock";
-    BoxRecorder recorder;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
 
     std::ofstream(lock) << "4242\nVelmaris\nalt-calculator\n";
     for (const bool learn : {false, true}) {
         std::vector<QString> asked;
-        startup::SingleInstance instance([&](const QString& text) {
+        startup::SingleInstance instance(kit, [&](const QString& text) {
             asked.push_back(text);
             return learn;
         });
@@ -124,7 +126,7 @@ TEST(OneProgram, AStartAsksAboutABankHeldElsewhereAndClaimsAFreeOne)
 
     std::remove(lock.c_str());
     {
-        startup::SingleInstance instance([](const QString&) {
+        startup::SingleInstance instance(kit, [](const QString&) {
             ADD_FAILURE() << "a free bank asks nothing";
             return false;
         });

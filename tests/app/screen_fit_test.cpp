@@ -20,7 +20,7 @@
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
 #include "app/jpeg_picture.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
 #include "store/picture.h"
@@ -77,7 +77,7 @@ protected:
     void TearDown() override { destroy(); }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
     std::vector<QWidget*> windows;
 };
 
@@ -163,7 +163,7 @@ TEST_F(ScreenFit, MovingToASmallerScreenRefitsAndBackGivesTheDesignedLayout)
     ASSERT_LT(small->availableSize().width(), 1353);
     for (QWidget* window : windows) {
         SCOPED_TRACE(window->objectName().toStdString());
-        app::showWindow(window);
+        kit().showWindow(window);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         EXPECT_EQ(app::clientScale(window), 1.0) << "the large screen holds every window as designed";
         window->windowHandle()->setScreen(small);
@@ -228,7 +228,7 @@ TEST_F(ScreenFit, PicturesAreDrawnAtTheDensityOfTheScreenTheWindowIsOn)
         GTEST_SKIP() << "needs the screens of offscreen-dense-screens.json";
     const std::initializer_list<QWidget*> shownWindows{frmMain, frmAlege, frmInv_Colreg};
     for (QWidget* window : shownWindows) {
-        app::showWindow(window);
+        kit().showWindow(window);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     }
     // The welcome and menu pictures as each screen must show them: the file painted for that density, pixel

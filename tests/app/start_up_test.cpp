@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "app/boxes.h"
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/single_instance.h"
+#include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"
 #include "tests/support/box_recorder.h"
 #include "tests/support/fixture_db.h"
@@ -41,13 +41,13 @@ struct StartResult {
 StartResult start(fixture::ProgramHolder& run, const fixture::Folder& folder)
 {
     StartResult result;
-    BoxRecorder recorder;
+    BoxRecorder recorder(run.kit());
     recorder.whileOpen = [&](const BoxRecorder::Box&) {
         result.welcomeVisibleDuringError = run.frmMain && run.frmMain->isVisible();
     };
     run.build(folder.path());
     TfrmMain* frmMain = run.frmMain;
-    app::showWindow(frmMain);
+    run.kit().showWindow(frmMain);
     result.errors = recorder.errors();
     result.open[0] = frmMain->data.tblIntrebari.Active();
     result.open[1] = frmMain->data.tblTest.Active();
@@ -137,8 +137,8 @@ TEST(StartUp, WithABadDatabaseReportsBeforeTheWelcomeWindowAndGoesOn)
         if (c.tablesOpen == 4)
             continue;
         // A later operation on the closed cursor reports the closed-cursor error and the program goes on.
-        BoxRecorder later;
-        app::guarded([frmMain] { frmMain->data.tblTest.First(); });
+        BoxRecorder later(run.kit());
+        run.kit().guarded([frmMain] { frmMain->data.tblTest.First(); });
         ASSERT_EQ(later.errors().size(), 1u);
         EXPECT_EQ(later.errors()[0], QStringLiteral("tblTest: Cannot perform this operation on a closed dataset."));
     }
@@ -181,14 +181,15 @@ TEST(StartUp, AnInstalledProgramOpensTheUsersCopyOfTheBank)
     qputenv(variable, QByteArray::fromStdString(prefix.path() + "/home"));
 #endif
 
-    BoxRecorder recorder;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
     {
         // As main() does: the start chooses the bank, and the program opens what it chose.
-        startup::SingleInstance instance;
+        startup::SingleInstance instance(kit);
         const startup::BankStart start = instance.start(QString::fromStdString(exe));
         qputenv(variable, home);
         ASSERT_FALSE(start.leave);
-        fixture::TestProgram program(start.bank);
+        fixture::TestProgram program(kit, start.bank);
         store::Database& opened = program.data();
         EXPECT_TRUE(recorder.errors().empty());
         EXPECT_EQ(opened.conColreg.file(), copy);
@@ -270,8 +271,9 @@ TEST(StartUp, TheHiddenWindowsExistBeforeTheFirstUserEventIsHandled)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BoxRecorder recorder;
-        startup::Program program(fixture::bankIn(folder.path()));
+        app::Kit kit;
+        BoxRecorder recorder(kit);
+        startup::Program program(kit, fixture::bankIn(folder.path()));
         program.start();
         ASSERT_TRUE(program.welcomeWindow()->isVisible());
         EXPECT_EQ(program.menuWindow(), nullptr) << "the premise: not built before the event loop has run";
@@ -295,8 +297,9 @@ TEST(StartUp, OkPressedBeforeTheHiddenWindowsAreBuiltShowsTheMenu)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    BoxRecorder recorder;
-    startup::Program program(fixture::bankIn(folder.path()));
+    app::Kit kit;
+    BoxRecorder recorder(kit);
+    startup::Program program(kit, fixture::bankIn(folder.path()));
     program.start();
     ASSERT_EQ(program.menuWindow(), nullptr) << "the premise: not built before the event loop has run";
     program.welcomeWindow()->bitbtnOK->click();
@@ -309,7 +312,8 @@ TEST(StartUp, TheHiddenWindowsFollowTheWelcomeWindowsFirstPaint)
 {
     fixture::Folder folder;
     folder.writeDatabase(fixture::sampleQuestions(3));
-    startup::Program program(fixture::bankIn(folder.path()));
+    app::Kit kit;
+    startup::Program program(kit, fixture::bankIn(folder.path()));
     program.start();
     for (int i = 0; i < 200 && !program.menuWindow(); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -338,14 +342,65 @@ TEST(StartUp, TheWindowsGoBeforeTheDataTheyShow)
     run.destroy();
     EXPECT_EQ(gone,
               (std::vector<std::string>{"frmRezultate", "frmColreg_Proc", "frmInv_Colreg", "frmAlege", "frmMain"}));
-    EXPECT_EQ(app::mainWindow(), nullptr);
+    EXPECT_EQ(run.kit().mainWindow(), nullptr);
+}
+
+// Two programs in one process share nothing: each one's windows register with, show their boxes through
+// and end through that program's own kit, its views' failures included.
+TEST(StartUp, TwoProgramsEachKeepTheirOwnKit)
+{
+    fixture::Folder noBank;  // the first program's bank cursor stays closed
+    fixture::Folder bank;
+    bank.writeDatabase(fixture::sampleQuestions(2));
+    const std::string reason = "banca este deschisă numai pentru învățare.";
+    fixture::ProgramHolder first;
+    fixture::ProgramHolder second;
+    BoxRecorder firstBoxes(first.kit());
+    BoxRecorder secondBoxes(second.kit());
+    first.build(noBank.path());
+    second.build(bank.path(), reason);
+    EXPECT_EQ(firstBoxes.errors().size(), 1u) << "the missing bank, reported by its own program";
+    EXPECT_TRUE(secondBoxes.boxes.empty());
+    for (fixture::ProgramHolder* run : {&first, &second}) {
+        EXPECT_EQ(run->kit().mainWindow(), run->frmMain);
+        for (QWidget* owned :
+             std::initializer_list<QWidget*>{run->frmAlege, run->frmInv_Colreg, run->frmColreg_Proc, run->frmRezultate})
+            EXPECT_EQ(owned->parentWidget(), run->frmMain) << owned->objectName().toStdString();
+    }
+
+    firstBoxes.boxes.clear();
+    first.kit().showWindow(first.frmInv_Colreg);
+    first.frmInv_Colreg->BitbtnInainte->click();
+    EXPECT_EQ(firstBoxes.errors(),
+              std::vector<QString>{QStringLiteral("tblIntrebari: Cannot perform this operation on a closed dataset.")});
+    EXPECT_TRUE(secondBoxes.boxes.empty());
+
+    // A key refused by the second program's view goes to its connection's reporter, and so to its kit.
+    firstBoxes.boxes.clear();
+    second.kit().showWindow(second.frmInv_Colreg);
+    second.frmInv_Colreg->BitbtnInainte->click();
+    second.frmInv_Colreg->DBMemo1->setFocus();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(second.frmInv_Colreg->DBMemo1, &key);
+    EXPECT_EQ(secondBoxes.errors(),
+              std::vector<QString>{QStringLiteral("Corecturile nu se pot salva: ") + QString::fromStdString(reason)});
+    EXPECT_TRUE(firstBoxes.boxes.empty());
+
+    first.frmInv_Colreg->Terminat->click();
+    EXPECT_TRUE(first.kit().endRequested());
+    EXPECT_FALSE(second.kit().endRequested());
+    first.destroy();
+    EXPECT_EQ(first.kit().mainWindow(), nullptr);
+    EXPECT_EQ(second.kit().mainWindow(), second.frmMain);
+    second.destroy();
 }
 
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)
 {
-    BoxRecorder recorder;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
     std::vector<int> steps;
-    app::guarded([&] {
+    kit.guarded([&] {
         steps.push_back(1);
         throw std::runtime_error("Bitmap image is not valid");
         steps.push_back(2);

@@ -9,7 +9,7 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/start_up.h"
@@ -26,9 +26,9 @@ protected:
     void SetUp() override
     {
         folder.writeDatabase(fixture::sampleQuestions(5));
-        app::resetEndRequest();
+        kit().resetEndRequest();
         build(folder.path());
-        app::showWindow(frmMain);
+        kit().showWindow(frmMain);
     }
     void TearDown() override { destroy(); }
 
@@ -44,7 +44,7 @@ protected:
     }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
 };
 
 TEST_F(WindowFlow, StartShowsOnlyTheWelcomeWindowMaximizedAndTheOthersOwnedByIt)
@@ -90,7 +90,7 @@ TEST_F(WindowFlow, MenuLeadsToEachWindowAndBack)
     EXPECT_EQ(visible(), "WM--");
     frmAlege->Invatare1->trigger();
     EXPECT_EQ(visible(), "W-L-");
-    app::showWindow(frmAlege);  // the learning window's "Înapoi"
+    kit().showWindow(frmAlege);  // the learning window's "Înapoi"
     EXPECT_EQ(visible(), "WML-");
     frmAlege->close();  // title-bar close uncovers the learning window
     EXPECT_EQ(visible(), "W-L-");
@@ -101,7 +101,7 @@ TEST_F(WindowFlow, MenuLeadsToEachWindowAndBack)
     EXPECT_EQ(visible(), "W--T");
     frmColreg_Proc->close();
     EXPECT_EQ(visible(), "W---");
-    EXPECT_FALSE(app::endRequested());
+    EXPECT_FALSE(kit().endRequested());
     EXPECT_TRUE(recorder.boxes.empty());
 }
 
@@ -109,7 +109,7 @@ TEST_F(WindowFlow, MenuTerminatEndsTheProgramWithoutAMessage)
 {
     frmMain->bitbtnOK->click();
     frmAlege->erminat1->trigger();
-    EXPECT_TRUE(app::endRequested());
+    EXPECT_TRUE(kit().endRequested());
     EXPECT_FALSE(frmAlege->isVisible()) << "the handler ran on after asking to end";
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(folder.count("ManInt"), 0);
@@ -120,7 +120,7 @@ TEST_F(WindowFlow, ClosingTheWelcomeWindowEndsTheProgramWhateverIsOpen)
     frmMain->bitbtnOK->click();
     frmAlege->estarecapreciereprocentual1->trigger();
     frmMain->close();
-    EXPECT_TRUE(app::endRequested());
+    EXPECT_TRUE(kit().endRequested());
 }
 
 TEST_F(WindowFlow, InstructionBoxKeepsItsStateTextAndScrollAcrossHideAndShow)
@@ -138,7 +138,7 @@ TEST_F(WindowFlow, InstructionBoxKeepsItsStateTextAndScrollAcrossHideAndShow)
     const int scroll = bar->value();
 
     frmAlege->Invatare1->trigger();
-    app::showWindow(frmAlege);
+    kit().showWindow(frmAlege);
     EXPECT_TRUE(frmAlege->Memo1->isVisible());
     EXPECT_EQ(bar->value(), scroll);
     EXPECT_TRUE(frmAlege->Memo1->toPlainText().startsWith(QStringLiteral("notă ")));
@@ -151,7 +151,7 @@ TEST_F(WindowFlow, UserWindowStateIsKeptAcrossHideAndShow)
     frmMain->bitbtnOK->click();
     frmAlege->setWindowState(Qt::WindowNoState);
     frmAlege->close();
-    app::showWindow(frmAlege);
+    kit().showWindow(frmAlege);
     EXPECT_FALSE(frmAlege->windowState() & Qt::WindowMaximized);
 }
 

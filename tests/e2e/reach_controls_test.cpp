@@ -21,8 +21,8 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
+#include "app/kit.h"
 #include "app/screen_fit.h"
-#include "app/window_ops.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/frm_rezultate.h"
 #include "startup/start_up.h"
@@ -99,7 +99,7 @@ protected:
     {
         folder.writeDatabase(fixture::sampleQuestions(274));
         build(folder.path());
-        app::showWindow(frmMain);
+        kit().showWindow(frmMain);
         shots = qEnvironmentVariable("E2E_SHOTS").isEmpty() ? QString() : qEnvironmentVariable("E2E_SIZE");
     }
     void TearDown() override { destroy(); }
@@ -109,7 +109,7 @@ protected:
     void reachEveryControl(QWidget* window, const QString& state)
     {
         SCOPED_TRACE(state.toStdString());
-        app::showWindow(window);
+        kit().showWindow(window);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         const QRect free = window->screen()->availableGeometry();
         // At a scale other than 1 a frame of an odd number of device pixels rounds to one more.
@@ -223,7 +223,7 @@ protected:
     }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
     QString shots;
 };
 

@@ -5,7 +5,7 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "startup/start_up.h"
 #include "store/picture.h"
@@ -33,9 +33,9 @@ protected:
     {
         if (withDatabase)
             folder.writeDatabase(fixture::sampleQuestions(questions));
-        app::resetEndRequest();
+        kit().resetEndRequest();
         build(folder.path());
-        app::showWindow(frmMain);
+        kit().showWindow(frmMain);
         watch.window = frmInv_Colreg;
         frmMain->data.dsIntrebari.attach(&watch);
         recorder.boxes.clear();
@@ -51,7 +51,7 @@ protected:
     std::string question() const { return w->DBMemo1->toPlainText().toStdString(); }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
     LetterWatch watch;
     TfrmInv_Colreg* w = nullptr;
 };
@@ -169,7 +169,7 @@ TEST_F(LearningWindow, ClosedBankReportsEachArrowAndSkipsItsMessage)
     EXPECT_TRUE(frmAlege->isVisible());
     EXPECT_TRUE(w->isVisible()) << "stays open beneath the menu";
     w->Terminat->click();
-    EXPECT_TRUE(app::endRequested());
+    EXPECT_TRUE(kit().endRequested());
 }
 
 TEST_F(LearningWindow, ComesBackAsItWasLeft)
@@ -184,7 +184,7 @@ TEST_F(LearningWindow, ComesBackAsItWasLeft)
     EXPECT_EQ(question(), "Întrebarea 2");
     EXPECT_FALSE(w->DBEdit1->isVisible());
     w->Terminat->click();
-    EXPECT_TRUE(app::endRequested());
+    EXPECT_TRUE(kit().endRequested());
     EXPECT_TRUE(recorder.boxes.empty());
 }
 

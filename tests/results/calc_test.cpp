@@ -9,7 +9,7 @@
 #include <QUrl>
 
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "results/frm_rezultate.h"
 #include "results/record.h"
 #include "results/student.h"
@@ -41,9 +41,9 @@ TEST(CsvInCalc, OpensWithDiacriticsWholeAndNumbersAsNumbers)
     for (fixture::Question& q : questions)
         q.r1 = std::to_string(q.number % 30 + 1) + "(a)";
     folder.writeDatabase(questions);
-    BoxRecorder recorder;
-    app::resetEndRequest();
-    fixture::ProgramHolder run;
+    app::Kit kit;
+    BoxRecorder recorder(kit);
+    fixture::ProgramHolder run(kit);
     run.build(folder.path());
     auto& [frmMain, frmAlege, frmInv_Colreg, frmColreg_Proc, frmRezultate] = run.windows();
     results::GradedTest test;
@@ -60,7 +60,7 @@ TEST(CsvInCalc, OpensWithDiacriticsWholeAndNumbersAsNumbers)
 
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("rezultate.csv"));
-    app::showWindow(frmRezultate);
+    kit.showWindow(frmRezultate);
     frmRezultate->chooseExportFile = [&](QWidget*) { return csv; };
     frmRezultate->btnExporta->click();
     run.destroy();

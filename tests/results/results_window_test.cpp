@@ -10,7 +10,7 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "learning/frm_inv_colreg.h"
 #include "results/export_csv.h"
 #include "results/frm_rezultate.h"
@@ -85,14 +85,14 @@ protected:
     void SetUp() override
     {
         folder.writeDatabase(fixture::sampleQuestions(40));
-        app::resetEndRequest();
+        kit().resetEndRequest();
         build(folder.path());
         w = frmRezultate;
     }
     void TearDown() override { destroy(); }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
     TfrmRezultate* w = nullptr;
 };
 
@@ -163,7 +163,7 @@ TEST_F(ResultsWindow, ShowsEachListInItsOrderAndReadsItRowByRow)
 TEST_F(ResultsWindow, EachWeakRuleHasABarAsLongAsItsShareWrong)
 {
     // Shown first: the showing reads the bank, and a list lays its rows out once shown.
-    app::showWindow(w);
+    kit().showWindow(w);
     w->showOverview(madeOverview(6));
     QCoreApplication::processEvents();
     const QImage shot = w->lstReguli->viewport()->grab().toImage();
@@ -218,9 +218,9 @@ protected:
         for (fixture::Question& q : questions)
             q.r1 = std::to_string(q.number % 10 + 1) + "(a)";
         folder.writeDatabase(questions);
-        app::resetEndRequest();
+        kit().resetEndRequest();
         build(folder.path());
-        app::showWindow(frmMain);
+        kit().showWindow(frmMain);
         frmMain->bitbtnOK->click();
         w = frmRezultate;
     }
@@ -244,12 +244,12 @@ protected:
     }
     void open()
     {
-        app::showWindow(frmAlege);
+        kit().showWindow(frmAlege);
         frmAlege->RezultateTeste1->trigger();
     }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
     TfrmRezultate* w = nullptr;
 };
 
@@ -296,7 +296,7 @@ TEST_F(RecordedResults, AMistakeActivatedShowsThatQuestionInTheLearningWindow)
     EXPECT_TRUE(recorder.errors().empty());
 
     // A question the bank no longer holds: said so, and the results window stays.
-    app::closeWindow(frmInv_Colreg);
+    kit().closeWindow(frmInv_Colreg);
     open();
     folder.exec("DELETE FROM Intrebari WHERE Nr_Intreb = 30");
     frmMain->data.tblIntrebari.Close();

@@ -5,11 +5,12 @@
 #include <functional>
 #include <vector>
 
-#include "app/boxes.h"
+#include "app/kit.h"
 
 class QWidget;
 
-// Stands in for the real boxes: logs each box and returns at once, as if the user pressed OK.
+// Stands in for the real boxes of one kit, from its building to its end: logs each box and returns at
+// once, as if the user pressed OK.
 class BoxRecorder : public app::Boxes {
 public:
     enum class Kind { Notice, Message, Error };
@@ -20,8 +21,10 @@ public:
         QString text;
     };
 
-    BoxRecorder() { app::setBoxes(this); }
-    ~BoxRecorder() override { app::setBoxes(nullptr); }
+    explicit BoxRecorder(app::Kit& kit) : kit_(kit) { kit_.setBoxes(this); }
+    ~BoxRecorder() override { kit_.setBoxes(nullptr); }
+    BoxRecorder(const BoxRecorder&) = delete;
+    BoxRecorder& operator=(const BoxRecorder&) = delete;
 
     void notice(const QString& text) override;
     void message(QWidget* owner, const QString& caption, const QString& text) override;
@@ -32,4 +35,7 @@ public:
     std::function<void(const Box&)> whileOpen;
 
     std::vector<QString> errors() const;
+
+private:
+    app::Kit& kit_;
 };

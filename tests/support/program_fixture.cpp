@@ -13,14 +13,14 @@ store::BankChoice bankIn(const std::string& folder, const std::string& learningO
     return bank;
 }
 
-TestProgram::TestProgram(store::BankChoice bank) : program_(std::move(bank))
+TestProgram::TestProgram(app::Kit& kit, store::BankChoice bank) : program_(kit, std::move(bank))
 {
     program_.createWelcomeWindow();
     program_.createHiddenWindows();
 }
 
-TestProgram::TestProgram(const std::string& folder, const std::string& learningOnly)
-    : TestProgram(bankIn(folder, learningOnly))
+TestProgram::TestProgram(app::Kit& kit, const std::string& folder, const std::string& learningOnly)
+    : TestProgram(kit, bankIn(folder, learningOnly))
 {
 }
 

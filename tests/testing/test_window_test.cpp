@@ -17,7 +17,7 @@
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
-#include "app/window_ops.h"
+#include "app/kit.h"
 #include "startup/start_up.h"
 #include "store/views/db_memo.h"
 #include "testing/frm_colreg_proc.h"
@@ -47,9 +47,9 @@ protected:
     {
         if (withDatabase)
             folder.writeDatabase(questions, leftoverRows);
-        app::resetEndRequest();
+        kit().resetEndRequest();
         build(folder.path());
-        app::showWindow(frmMain);
+        kit().showWindow(frmMain);
         w = frmColreg_Proc;
         w->Timer2->stop();  // ticks are driven by hand here
         // Nothing of the machine comes in: a repeatable draw, a clock at 14:05:09 and our users'
@@ -101,7 +101,7 @@ protected:
     }
 
     fixture::Folder folder;
-    BoxRecorder recorder;
+    BoxRecorder recorder{kit()};
     TfrmColreg_Proc* w = nullptr;
 };
 
@@ -388,7 +388,7 @@ TEST_F(TestWindow, StartEmptiesLeftoverRowsThenTerminatEmptiesTheTest)
     EXPECT_EQ(recorder.boxes[1].text, text(" Apasă Ok! Ai răbdare! Fac ordine pe punte și în arboradă = FISIERE"))
         << "the same text as the notice of Înapoi";
     EXPECT_EQ(folder.count("ManInt"), 0);
-    EXPECT_TRUE(app::endRequested());
+    EXPECT_TRUE(kit().endRequested());
 }
 
 // A Start that fails part-way leaves no half-started test: the scratch table as it was (old rows
@@ -609,7 +609,7 @@ TEST_F(TestWindow, InapoiAndTerminatLeaveWhateverTheTidyingMeets)
             EXPECT_EQ(recorder.boxes[1].kind, BoxRecorder::Kind::Error);
             EXPECT_TRUE(recorder.boxes[1].text.startsWith(text(c.error))) << recorder.boxes[1].text.toStdString();
             if (terminat) {
-                EXPECT_TRUE(app::endRequested()) << "the program ends";
+                EXPECT_TRUE(kit().endRequested()) << "the program ends";
             } else {
                 EXPECT_FALSE(w->isVisible());
                 EXPECT_TRUE(frmAlege->isVisible()) << "back at the menu";

@@ -1,4 +1,4 @@
-#include "app/window_ops.h"
+#include "app/kit.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -11,10 +11,6 @@
 namespace app {
 
 namespace {
-bool ending = false;
-QWidget* welcome = nullptr;
-// The windows in the order they were last shown, the latest last.
-std::vector<QPointer<QWidget>> shownOrder;
 
 void unminimize(QWidget* window)
 {
@@ -23,31 +19,21 @@ void unminimize(QWidget* window)
 }
 }  // namespace
 
-void setMainWindow(QWidget* window)
-{
-    welcome = window;
-}
-
-QWidget* mainWindow()
-{
-    return welcome;
-}
-
-void showWindow(QWidget* window)
+void Kit::showWindow(QWidget* window)
 {
     // A hidden window keeps its window state, so show() brings it back maximized, restored or
     // minimized as the user left it.
     window->show();
     window->raise();
     window->activateWindow();
-    std::erase_if(shownOrder, [window](const QPointer<QWidget>& w) { return !w || w == window; });
-    shownOrder.emplace_back(window);
+    std::erase_if(shownOrder_, [window](const QPointer<QWidget>& w) { return !w || w == window; });
+    shownOrder_.emplace_back(window);
 }
 
-void bringProgramToFront()
+void Kit::bringProgramToFront()
 {
     QWidget* front = mainWindow();
-    for (auto w = shownOrder.rbegin(); w != shownOrder.rend(); ++w)
+    for (auto w = shownOrder_.rbegin(); w != shownOrder_.rend(); ++w)
         if (*w && (*w)->isVisible()) {
             front = *w;
             break;
@@ -65,7 +51,7 @@ void bringProgramToFront()
     }
 }
 
-void closeWindow(QWidget* window)
+void Kit::closeWindow(QWidget* window)
 {
     if (window == mainWindow()) {
         endProgram();
@@ -74,23 +60,13 @@ void closeWindow(QWidget* window)
     window->hide();
 }
 
-void endProgram()
+void Kit::endProgram()
 {
-    ending = true;
+    ending_ = true;
     // With no event loop running (before the main loop, or in tests) there is nothing to stop yet, and
     // asking anyway would make every later event loop, a message box's included, return at once.
     if (QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(0);
-}
-
-bool endRequested()
-{
-    return ending;
-}
-
-void resetEndRequest()
-{
-    ending = false;
 }
 
 }  // namespace app

@@ -66,13 +66,40 @@ qt_options=(
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
   -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF
   # Only what the program and its tests use: Core, Gui, Widgets (Fusion style), Network (the local socket
-  # by which a second start on a bank reaches the program that holds it; no TLS), Test; the windows and
-  # offscreen platforms. The Direct2D platform (a second copy of the windows one) and the Vista style are
-  # never loaded.
+  # by which a second start on a bank reaches the program that holds it; no TLS), Test (the suites press
+  # keys and wait for windows through QTest); the windows and offscreen platforms. The Direct2D platform
+  # (a second copy of the windows one) and the Vista style are never loaded.
   -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF -DINPUT_openssl=no
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_style_windowsvista=OFF
   -DFEATURE_androiddeployqt=OFF
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+  # Every feature below is one nothing of ours uses; each left out is source Qt's build does not compile
+  # (a cold build is most of the Windows stage's time). Kept because we use them: PNG (the resources'
+  # icons), GIF and JPEG through Qt (the bank tool imports them through QImageReader), the Markdown
+  # reader and the HTML and CSS parsers (the tool's import), PDF (the tool's prints), FreeType (the
+  # offscreen platform's fonts on Windows, on which the suites run), accessibility, the file dialog and
+  # what it is built of.
+  # Network: local sockets only; no TLS (schannel, the certificate-only backend stays: Qt always builds
+  # it), HTTP, UDP, proxies, DNS look-ups or network reachability.
+  -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_http=OFF -DFEATURE_udpsocket=OFF
+  -DFEATURE_networkproxy=OFF -DFEATURE_socks5=OFF -DFEATURE_networkdiskcache=OFF -DFEATURE_dnslookup=OFF
+  -DFEATURE_networklistmanager=OFF -DFEATURE_sspi=OFF -DFEATURE_gssapi=OFF -DFEATURE_topleveldomain=OFF
+  # Gui: the ICO plugin (the program's icon is a Windows resource, never read by Qt), TUIO touch, animated
+  # pictures, ODF and Markdown writing, undo, the tray icon, session management, PPM, QPicture.
+  -DFEATURE_ico=OFF -DFEATURE_tuiotouch=OFF -DFEATURE_movie=OFF -DFEATURE_textodfwriter=OFF
+  -DFEATURE_textmarkdownwriter=OFF -DFEATURE_undocommand=OFF -DFEATURE_undostack=OFF -DFEATURE_undogroup=OFF
+  -DFEATURE_systemtrayicon=OFF -DFEATURE_sessionmanager=OFF -DFEATURE_imageformat_ppm=OFF -DFEATURE_picture=OFF
+  # Widgets we never show (the graphics view alone is some thirty large files), nor does the file dialog
+  # or the message box.
+  -DFEATURE_graphicsview=OFF -DFEATURE_mdiarea=OFF -DFEATURE_calendarwidget=OFF -DFEATURE_datetimeedit=OFF
+  -DFEATURE_wizard=OFF -DFEATURE_colordialog=OFF -DFEATURE_fontdialog=OFF -DFEATURE_inputdialog=OFF
+  -DFEATURE_errormessage=OFF -DFEATURE_progressdialog=OFF -DFEATURE_undoview=OFF -DFEATURE_columnview=OFF
+  -DFEATURE_keysequenceedit=OFF -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF
+  -DFEATURE_toolbox=OFF -DFEATURE_fontcombobox=OFF -DFEATURE_commandlinkbutton=OFF
+  -DFEATURE_datawidgetmapper=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_dockwidget=OFF
+  -DFEATURE_tabwidget=OFF -DFEATURE_tabbar=OFF -DFEATURE_toolbar=OFF -DFEATURE_treewidget=OFF
+  -DFEATURE_listwidget=OFF -DFEATURE_scroller=OFF -DFEATURE_spinbox=OFF -DFEATURE_slider=OFF
+  -DFEATURE_progressbar=OFF
 )
 key_of() { sha256sum | cut -c1-12; }
 qt_key=$( (echo "$qt_deb_version ${qt_options[*]}"; cat "$toolchain") | key_of)

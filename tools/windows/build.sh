@@ -5,15 +5,27 @@
 # Qt and the libraries are cross-built from Debian's own sources once, into a cache outside the repository
 # (VELMARIS_WINDOWS_CACHE, default /var/cache/velmaris-windows), keyed by version and options.
 # Exits non-zero when anything fails, a test under wine included.
+# Two first parts alone, so that CI can cross-build the libraries beside its other stages:
+#   tools/windows/build.sh --fetch       the Debian packages and the sources (every use of apt)
+#   tools/windows/build.sh --libraries   then Qt and the libraries into the cache (no apt once fetched)
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 OUTDIR" >&2
-  exit 2
-fi
+mode=all
+case "${1:-}" in
+  --fetch) mode=fetch ;;
+  --libraries) mode=libraries ;;
+  *)
+    if [ $# -ne 1 ]; then
+      echo "usage: $0 OUTDIR | --fetch | --libraries" >&2
+      exit 2
+    fi
+    ;;
+esac
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-mkdir -p "$1"
-outdir=$(cd "$1" && pwd)
+if [ $mode = all ]; then
+  mkdir -p "$1"
+  outdir=$(cd "$1" && pwd)
+fi
 cd "$repo"
 cache=${VELMARIS_WINDOWS_CACHE:-/var/cache/velmaris-windows}
 build=$repo/build-windows
@@ -123,6 +135,7 @@ remove_deb_src() {
     $SUDO apt-get update -q >/dev/null || true
   fi
 }
+# The entry is added once for all the sources a run fetches (each apt-get update takes a while).
 fetch_sources() { # folder, then source package=version pairs
   local dir=$1
   shift
@@ -144,11 +157,30 @@ fetch_sources() { # folder, then source package=version pairs
   rm -rf "$dir"
   mkdir -p "$dir"
   (cd "$dir" && apt-get source -q "$@" >/dev/null)
-  remove_deb_src
 }
 
 $SUDO mkdir -p "$cache"
 $SUDO chown "$(id -u):$(id -g)" "$cache"
+
+# ---------------------------------------------------------------------------------------------------
+# Sources are marked with the key they were fetched for: a later run (--libraries) builds from them
+# without apt.
+qt_src=$cache/src-qt
+deps_src=$cache/src-deps
+phase "Debian sources"
+if [ ! -f "$qt_prefix/.complete" ] && [ "$(cat "$qt_src/fetched" 2>/dev/null)" != "$qt_key" ]; then
+  fetch_sources "$qt_src" "qt6-base=$qt_deb_version"
+  echo "$qt_key" >"$qt_src/fetched"
+fi
+if [ ! -f "$deps_prefix/.complete" ] && [ "$(cat "$deps_src/fetched" 2>/dev/null)" != "$deps_key" ]; then
+  fetch_sources "$deps_src" "sqlite3=$sqlite_deb_version" "libjpeg-turbo=$jpeg_deb_version"
+  echo "$deps_key" >"$deps_src/fetched"
+fi
+remove_deb_src
+if [ $mode = fetch ]; then
+  phase "fetched"
+  exit 0
+fi
 
 # ---------------------------------------------------------------------------------------------------
 phase "Qt $qt_version for Windows ($qt_prefix)"
@@ -170,13 +202,12 @@ check_qt_features() { # build folder
 if [ -f "$qt_prefix/.complete" ]; then
   echo "cached"
 else
-  src=$cache/src-qt
+  src=$qt_src
   # A build that was interrupted (a CI run out of time) goes on where it stopped.
   if [ "$(cat "$src/key" 2>/dev/null)" = "$qt_key" ] && [ -f "$src/build/build.ninja" ]; then
     echo "resuming the interrupted build in $src"
   else
-    fetch_sources "$src" "qt6-base=$qt_deb_version"
-    rm -rf "$qt_prefix"
+    rm -rf "$src/build" "$qt_prefix"
     cmake -S "$src"/qt6-base-*/ -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DCMAKE_INSTALL_PREFIX="$qt_prefix" "${qt_options[@]}"
     check_qt_features "$src/build"
@@ -193,9 +224,9 @@ phase "SQLite, libjpeg-turbo and GoogleTest for Windows ($deps_prefix)"
 if [ -f "$deps_prefix/.complete" ]; then
   echo "cached"
 else
-  src=$cache/src-deps
-  fetch_sources "$src" "sqlite3=$sqlite_deb_version" "libjpeg-turbo=$jpeg_deb_version"
-  rm -rf "$deps_prefix"
+  src=$deps_src
+  # From the start again after an interruption: these take a minute or two.
+  rm -rf "$deps_prefix" "$src/sqlite-native" "$src/jpeg-build" "$src/gtest-build"
   mkdir -p "$deps_prefix/lib/pkgconfig" "$deps_prefix/include"
 
   # SQLite: the single-file form is generated on the build machine, then compiled for Windows.
@@ -233,7 +264,10 @@ EOF
   touch "$deps_prefix/.complete"
   rm -rf "$src"
 fi
-remove_deb_src
+if [ $mode = libraries ]; then
+  phase "libraries built"
+  exit 0
+fi
 
 # ---------------------------------------------------------------------------------------------------
 # wine: a prefix of this build's own, Windows' classic faces mapped to the Liberation ones (a real

@@ -109,10 +109,11 @@ qt_options=(
   -DFEATURE_keysequenceedit=OFF -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF
   -DFEATURE_toolbox=OFF -DFEATURE_fontcombobox=OFF -DFEATURE_commandlinkbutton=OFF
   -DFEATURE_datawidgetmapper=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_dockwidget=OFF
-  -DFEATURE_tabwidget=OFF -DFEATURE_tabbar=OFF -DFEATURE_toolbar=OFF -DFEATURE_treewidget=OFF
+  -DFEATURE_tabwidget=OFF -DFEATURE_tabbar=OFF -DFEATURE_treewidget=OFF
   -DFEATURE_listwidget=OFF -DFEATURE_scroller=OFF -DFEATURE_spinbox=OFF -DFEATURE_progressbar=OFF
   # Not the slider: Qt's scroll bar is built on it, and without the scroll bar go the scroll area, the
   # text boxes, the item views and the file dialog, silently (configure turns dependents off, no error).
+  # Nor the tool bar: Qt 6.4's compatibility source includes its header whatever the configuration.
 )
 key_of() { sha256sum | cut -c1-12; }
 qt_key=$( (echo "$qt_deb_version ${qt_options[*]}"; cat "$toolchain") | key_of)

@@ -5,15 +5,27 @@
 # Qt and the libraries are cross-built from Debian's own sources once, into a cache outside the repository
 # (VELMARIS_WINDOWS_CACHE, default /var/cache/velmaris-windows), keyed by version and options.
 # Exits non-zero when anything fails, a test under wine included.
+# Two first parts alone, so that CI can cross-build the libraries beside its other stages:
+#   tools/windows/build.sh --fetch       the Debian packages and the sources (every use of apt)
+#   tools/windows/build.sh --libraries   then Qt and the libraries into the cache (no apt once fetched)
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 OUTDIR" >&2
-  exit 2
-fi
+mode=all
+case "${1:-}" in
+  --fetch) mode=fetch ;;
+  --libraries) mode=libraries ;;
+  *)
+    if [ $# -ne 1 ]; then
+      echo "usage: $0 OUTDIR | --fetch | --libraries" >&2
+      exit 2
+    fi
+    ;;
+esac
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-mkdir -p "$1"
-outdir=$(cd "$1" && pwd)
+if [ $mode = all ]; then
+  mkdir -p "$1"
+  outdir=$(cd "$1" && pwd)
+fi
 cd "$repo"
 cache=${VELMARIS_WINDOWS_CACHE:-/var/cache/velmaris-windows}
 build=$repo/build-windows
@@ -66,13 +78,42 @@ qt_options=(
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
   -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF
   # Only what the program and its tests use: Core, Gui, Widgets (Fusion style), Network (the local socket
-  # by which a second start on a bank reaches the program that holds it; no TLS), Test; the windows and
-  # offscreen platforms. The Direct2D platform (a second copy of the windows one) and the Vista style are
-  # never loaded.
+  # by which a second start on a bank reaches the program that holds it; no TLS), Test (the suites press
+  # keys and wait for windows through QTest); the windows and offscreen platforms. The Direct2D platform
+  # (a second copy of the windows one) and the Vista style are never loaded.
   -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF -DINPUT_openssl=no
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_direct2d1_1=OFF -DFEATURE_style_windowsvista=OFF
   -DFEATURE_androiddeployqt=OFF
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+  # Every feature below is one nothing of ours uses; each left out is source Qt's build does not compile
+  # (a cold build is most of the Windows stage's time). Kept because we use them: PNG (the resources'
+  # icons), GIF and JPEG through Qt (the bank tool imports them through QImageReader), the Markdown
+  # reader and the HTML and CSS parsers (the tool's import), PDF (the tool's prints), FreeType (the
+  # offscreen platform's fonts on Windows, on which the suites run), accessibility, the file dialog and
+  # what it is built of.
+  # Network: local sockets only; no TLS (schannel, the certificate-only backend stays: Qt always builds
+  # it), HTTP, UDP, proxies, DNS look-ups or network reachability.
+  -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_http=OFF -DFEATURE_udpsocket=OFF
+  -DFEATURE_networkproxy=OFF -DFEATURE_socks5=OFF -DFEATURE_networkdiskcache=OFF -DFEATURE_dnslookup=OFF
+  -DFEATURE_networklistmanager=OFF -DFEATURE_sspi=OFF -DFEATURE_gssapi=OFF -DFEATURE_topleveldomain=OFF
+  # Gui: the ICO plugin (the program's icon is a Windows resource, never read by Qt), TUIO touch, animated
+  # pictures, ODF and Markdown writing, undo, the tray icon, session management, PPM, QPicture.
+  -DFEATURE_ico=OFF -DFEATURE_tuiotouch=OFF -DFEATURE_movie=OFF -DFEATURE_textodfwriter=OFF
+  -DFEATURE_textmarkdownwriter=OFF -DFEATURE_undocommand=OFF -DFEATURE_undostack=OFF -DFEATURE_undogroup=OFF
+  -DFEATURE_systemtrayicon=OFF -DFEATURE_sessionmanager=OFF -DFEATURE_imageformat_ppm=OFF -DFEATURE_picture=OFF
+  # Widgets we never show (the graphics view alone is some thirty large files), nor does the file dialog
+  # or the message box.
+  -DFEATURE_graphicsview=OFF -DFEATURE_mdiarea=OFF -DFEATURE_calendarwidget=OFF -DFEATURE_datetimeedit=OFF
+  -DFEATURE_wizard=OFF -DFEATURE_colordialog=OFF -DFEATURE_fontdialog=OFF -DFEATURE_inputdialog=OFF
+  -DFEATURE_errormessage=OFF -DFEATURE_progressdialog=OFF -DFEATURE_undoview=OFF -DFEATURE_columnview=OFF
+  -DFEATURE_keysequenceedit=OFF -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF -DFEATURE_splashscreen=OFF
+  -DFEATURE_toolbox=OFF -DFEATURE_fontcombobox=OFF -DFEATURE_commandlinkbutton=OFF
+  -DFEATURE_datawidgetmapper=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_dockwidget=OFF
+  -DFEATURE_tabwidget=OFF -DFEATURE_tabbar=OFF -DFEATURE_treewidget=OFF
+  -DFEATURE_listwidget=OFF -DFEATURE_scroller=OFF -DFEATURE_spinbox=OFF -DFEATURE_progressbar=OFF
+  # Not the slider: Qt's scroll bar is built on it, and without the scroll bar go the scroll area, the
+  # text boxes, the item views and the file dialog, silently (configure turns dependents off, no error).
+  # Nor the tool bar: Qt 6.4's compatibility source includes its header whatever the configuration.
 )
 key_of() { sha256sum | cut -c1-12; }
 qt_key=$( (echo "$qt_deb_version ${qt_options[*]}"; cat "$toolchain") | key_of)
@@ -95,6 +136,7 @@ remove_deb_src() {
     $SUDO apt-get update -q >/dev/null || true
   fi
 }
+# The entry is added once for all the sources a run fetches (each apt-get update takes a while).
 fetch_sources() { # folder, then source package=version pairs
   local dir=$1
   shift
@@ -116,26 +158,60 @@ fetch_sources() { # folder, then source package=version pairs
   rm -rf "$dir"
   mkdir -p "$dir"
   (cd "$dir" && apt-get source -q "$@" >/dev/null)
-  remove_deb_src
 }
 
 $SUDO mkdir -p "$cache"
 $SUDO chown "$(id -u):$(id -g)" "$cache"
 
 # ---------------------------------------------------------------------------------------------------
+# Sources are marked with the key they were fetched for: a later run (--libraries) builds from them
+# without apt.
+qt_src=$cache/src-qt
+deps_src=$cache/src-deps
+phase "Debian sources"
+if [ ! -f "$qt_prefix/.complete" ] && [ "$(cat "$qt_src/fetched" 2>/dev/null)" != "$qt_key" ]; then
+  fetch_sources "$qt_src" "qt6-base=$qt_deb_version"
+  echo "$qt_key" >"$qt_src/fetched"
+fi
+if [ ! -f "$deps_prefix/.complete" ] && [ "$(cat "$deps_src/fetched" 2>/dev/null)" != "$deps_key" ]; then
+  fetch_sources "$deps_src" "sqlite3=$sqlite_deb_version" "libjpeg-turbo=$jpeg_deb_version"
+  echo "$deps_key" >"$deps_src/fetched"
+fi
+remove_deb_src
+if [ $mode = fetch ]; then
+  phase "fetched"
+  exit 0
+fi
+
+# ---------------------------------------------------------------------------------------------------
 phase "Qt $qt_version for Windows ($qt_prefix)"
+# Turning a feature off turns off, without a word, every feature built on it: what we use is checked
+# right after the configure, not found missing when the program fails to compile half an hour later.
+check_qt_features() { # build folder
+  local f missing=""
+  for f in filedialog messagebox menubar mainwindow scrollarea scrollbar textedit lineedit tablewidget listview \
+    radiobutton pushbutton label style_fusion accessibility clipboard shortcut pdf texthtmlparser cssparser \
+    textmarkdownreader png gif jpeg imageformat_bmp localserver freetype harfbuzz regularexpression \
+    xmlstreamreader xmlstreamwriter process timezone; do
+    grep -qrE "^#define QT_FEATURE_$f 1\$" "$1"/src/*/qt*-config*.h || missing+=" $f"
+  done
+  if [ -n "$missing" ]; then
+    echo "Qt for Windows was configured without features the program or its suites use:$missing" >&2
+    exit 1
+  fi
+}
 if [ -f "$qt_prefix/.complete" ]; then
   echo "cached"
 else
-  src=$cache/src-qt
+  src=$qt_src
   # A build that was interrupted (a CI run out of time) goes on where it stopped.
   if [ "$(cat "$src/key" 2>/dev/null)" = "$qt_key" ] && [ -f "$src/build/build.ninja" ]; then
     echo "resuming the interrupted build in $src"
   else
-    fetch_sources "$src" "qt6-base=$qt_deb_version"
-    rm -rf "$qt_prefix"
+    rm -rf "$src/build" "$qt_prefix"
     cmake -S "$src"/qt6-base-*/ -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DCMAKE_INSTALL_PREFIX="$qt_prefix" "${qt_options[@]}"
+    check_qt_features "$src/build"
     echo "$qt_key" >"$src/key"
   fi
   cmake --build "$src/build" --parallel "$jobs"
@@ -149,9 +225,9 @@ phase "SQLite, libjpeg-turbo and GoogleTest for Windows ($deps_prefix)"
 if [ -f "$deps_prefix/.complete" ]; then
   echo "cached"
 else
-  src=$cache/src-deps
-  fetch_sources "$src" "sqlite3=$sqlite_deb_version" "libjpeg-turbo=$jpeg_deb_version"
-  rm -rf "$deps_prefix"
+  src=$deps_src
+  # From the start again after an interruption: these take a minute or two.
+  rm -rf "$deps_prefix" "$src/sqlite-native" "$src/jpeg-build" "$src/gtest-build"
   mkdir -p "$deps_prefix/lib/pkgconfig" "$deps_prefix/include"
 
   # SQLite: the single-file form is generated on the build machine, then compiled for Windows.
@@ -189,7 +265,10 @@ EOF
   touch "$deps_prefix/.complete"
   rm -rf "$src"
 fi
-remove_deb_src
+if [ $mode = libraries ]; then
+  phase "libraries built"
+  exit 0
+fi
 
 # ---------------------------------------------------------------------------------------------------
 # wine: a prefix of this build's own, Windows' classic faces mapped to the Liberation ones (a real

@@ -11,10 +11,10 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     startup::setUpApplication(application);
-    // One program per bank: a second start on it brings the first to the front, or opens the bank for
-    // learning only, or leaves.
     // Shared by every window and by the claim on the bank, which brings them to the front; it outlives both.
     app::Kit kit;
+    // One program per bank: a second start on it brings the first to the front, or opens the bank for
+    // learning only, or leaves.
     startup::SingleInstance instance(kit);
     const startup::BankStart start = instance.start(QCoreApplication::applicationDirPath());
     if (start.leave)

@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QTimer>
 
+#include "app/first_paint.h"
 #include "app/frm_main.h"
 #include "app/kit.h"
 #include "app/structure_check.h"
@@ -21,6 +23,12 @@ int main(int argc, char* argv[])
         return 0;
     startup::Program program(kit, start.bank);
     program.start();
+    // The socket and the lock's refresh wait until the welcome window is seen: a second start that comes
+    // sooner keeps asking for a few seconds. Should no paint come (a window shown minimized), a second
+    // later at most.
+    const auto answer = [&instance] { instance.answerLaterStarts(); };
+    app::afterFirstPaint(program.welcomeWindow(), &instance, answer);
+    QTimer::singleShot(1000, &instance, answer);
     app::checkDatabaseStructureAfterFirstPaint(kit, program.welcomeWindow(), program.database().conColreg);
     return kit.endRequested() ? 0 : application.exec();
 }

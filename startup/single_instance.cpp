@@ -152,9 +152,6 @@ BankStart SingleInstance::start(const QString& executableFolder)
         if (!ask_(question))
             return {true, {}};
         choice.learningOnly = heldElsewhereReason(bankFile, holder).toStdString();
-    } else if (lock_.state() == store::BankLock::State::Held) {
-        listen();
-        refresh_.start();
     }
     QString said;
     for (const std::string& note : notes)
@@ -186,6 +183,14 @@ bool SingleInstance::askHolderToCome(const store::BankHolder& holder) const
         return true;
     }
     return false;
+}
+
+void SingleInstance::answerLaterStarts()
+{
+    if (server_ || lock_.state() != store::BankLock::State::Held)
+        return;
+    listen();
+    refresh_.start();
 }
 
 void SingleInstance::listen()

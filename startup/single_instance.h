@@ -31,7 +31,8 @@ struct BankStart {
 // One program per bank. Before any window opens, it chooses the bank (making or renewing the user's
 // copy, store::chooseBank) and claims it by the lock beside it, which it holds for as long as it lives.
 // While it holds it, it listens on a local socket named after the bank, the user and the desktop, on
-// which a later start on the same desktop asks it to bring its current window to the front.
+// which a later start on the same desktop asks it to bring its current window to the front; it opens that
+// socket once its window is seen (answerLaterStarts), since a later start keeps asking for a few seconds.
 // A start that finds the bank held by another program asks that program, through the socket, to come to
 // the front, and leaves; where none answers (another user, machine or desktop), it says who holds the
 // bank and asks whether to open it for learning only or to leave.
@@ -48,6 +49,9 @@ public:
     // Chooses the bank of this run and claims it; the notes of its choice, when this run opens it, are
     // shown in one box before any window.
     BankStart start(const QString& executableFolder);
+    // While this run holds its bank: listens on the socket and keeps the lock fresh. Called once the
+    // welcome window has been painted, so that neither delays it; a second call does nothing.
+    void answerLaterStarts();
 
     // The socket's name of a bank for this user on this desktop.
     static QString serverName(const std::string& bankFile);

@@ -3,10 +3,13 @@
 // try, and nothing reaches the file.
 #include <gtest/gtest.h>
 
+#include <QLocalSocket>
 #include <QTest>
 
+#include <atomic>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "app/frm_alege.h"
 #include "app/frm_main.h"
@@ -136,6 +139,45 @@ TEST(OneProgram, AStartAsksAboutABankHeldElsewhereAndClaimsAFreeOne)
         EXPECT_TRUE(std::ifstream(lock).good()) << "the program holds the bank";
     }
     EXPECT_FALSE(std::ifstream(lock).good()) << "and lets it go when it ends";
+}
+
+// The program that holds the bank answers a later start on its socket once it is told to (after the welcome
+// window's first paint), and not before, and no longer once it has ended.
+TEST(OneProgram, TheHolderAnswersLaterStartsOnceToldTo)
+{
+    fixture::Folder folder;
+    folder.writeDatabase(fixture::sampleQuestions(2));
+    const QString executableFolder = QString::fromStdString(folder.path());
+    const QString name = startup::SingleInstance::serverName(folder.databasePath());
+    BoxRecorder recorder;
+    // As a later start asks, from a thread of its own, while this one's event loop lets the holder answer.
+    const auto reached = [&name] {
+        std::atomic<bool> done = false, answered = false;
+        std::thread asker([&] {
+            QLocalSocket socket;
+            socket.connectToServer(name);
+            if (socket.waitForConnected(1000)) {
+                socket.write("front\n");
+                socket.waitForBytesWritten(1000);
+                answered = socket.waitForReadyRead(5000) && socket.readLine() == "ok\n";
+            }
+            done = true;
+        });
+        const bool finished = QTest::qWaitFor([&] { return done.load(); }, 20000);
+        asker.join();
+        EXPECT_TRUE(finished);
+        return answered.load();
+    };
+    {
+        app::Kit kit;
+        startup::SingleInstance holder(kit, [](const QString&) { return false; });
+        ASSERT_FALSE(holder.start(executableFolder).leave);
+        EXPECT_FALSE(reached()) << "listening before it was told to";
+        holder.answerLaterStarts();
+        holder.answerLaterStarts();
+        EXPECT_TRUE(reached());
+    }
+    EXPECT_FALSE(reached()) << "the socket stays after the holder";
 }
 
 }  // namespace

@@ -149,7 +149,6 @@ TEST(OneProgram, TheHolderAnswersLaterStartsOnceToldTo)
     folder.writeDatabase(fixture::sampleQuestions(2));
     const QString executableFolder = QString::fromStdString(folder.path());
     const QString name = startup::SingleInstance::serverName(folder.databasePath());
-    BoxRecorder recorder;
     // As a later start asks, from a thread of its own, while this one's event loop lets the holder answer.
     const auto reached = [&name] {
         std::atomic<bool> done = false, answered = false;
@@ -170,6 +169,7 @@ TEST(OneProgram, TheHolderAnswersLaterStartsOnceToldTo)
     };
     {
         app::Kit kit;
+        BoxRecorder recorder(kit);
         startup::SingleInstance holder(kit, [](const QString&) { return false; });
         ASSERT_FALSE(holder.start(executableFolder).leave);
         EXPECT_FALSE(reached()) << "listening before it was told to";

@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -397,27 +393,6 @@ TEST(StartUp, TwoProgramsEachKeepTheirOwnKit)
     EXPECT_EQ(first.kit().mainWindow(), nullptr);
     EXPECT_EQ(second.kit().mainWindow(), second.frmMain);
     second.destroy();
-}
-
-// The window icon, whose drawings are decoded while start-up goes on, gives each drawing at its own size and
-// in its colours, for an ordinary screen and for one of twice the density alike.
-TEST(StartUp, TheWindowIconGivesEachDrawingAtItsSize)
-{
-    const QIcon icon = QApplication::windowIcon();
-    ASSERT_FALSE(icon.isNull());
-    for (const int size : {16, 24, 32, 48, 64, 128}) {
-        const QString file = QStringLiteral(":/icons/velmaris-%1.png").arg(size);
-        const QImage drawing = QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        ASSERT_FALSE(drawing.isNull()) << size;
-        EXPECT_EQ(icon.actualSize(QSize(size, size)), QSize(size, size)) << size;
-        const QImage shown = icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(drawing.format());
-        EXPECT_EQ(shown, drawing) << size;
-        if (size <= 64) {
-            const QPixmap dense = icon.pixmap(QSize(size / 2, size / 2), 2.0);
-            EXPECT_EQ(dense.size(), QSize(size, size)) << size;
-            EXPECT_EQ(dense.toImage().convertToFormat(drawing.format()), drawing) << size;
-        }
-    }
 }
 
 TEST(Guard, StopsTheHandlerAtTheFailingStepAndKeepsWhatWasDone)

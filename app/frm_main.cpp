@@ -88,9 +88,7 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::bitbtnOKClick()
 {
-    // A copy: building the menu may give this window its menu anew, replacing the function being called.
-    const std::function<QWidget*()> menu = menu_;
-    kit_.showWindow(menu());
+    kit_.showWindow(menu_());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -28,12 +28,8 @@ public:
     TfrmMain(app::Kit& kit, store::Database& database, const store::BankChoice& bank);
     ~TfrmMain() override;
 
-    // The window "OK" opens; given by the code that builds the windows, once the menu exists.
-    void setMenu(QWidget* menu)
-    {
-        menu_ = [menu] { return menu; };
-    }
-    // Or the way to get it, for a menu that may not exist yet.
+    // How "OK" gets the window it opens, which may not exist yet when this window is built; given once by
+    // the code that builds the windows.
     void setMenuSource(std::function<QWidget*()> menu) { menu_ = std::move(menu); }
 
     void FormCreate();

@@ -104,6 +104,12 @@ Program::~Program() = default;
 TfrmMain& Program::createWelcomeWindow()
 {
     welcome_ = std::make_unique<TfrmMain>(kit_, database_, bank_);
+    // "OK" finds the menu built, or builds it first: pressed through the accessibility bus it arrives as no
+    // event, before the hidden windows may exist.
+    welcome_->setMenuSource([this] {
+        createHiddenWindows();
+        return static_cast<QWidget*>(menu_.get());
+    });
     return *welcome_;
 }
 
@@ -115,7 +121,6 @@ void Program::createHiddenWindows()
     learning_ = std::make_unique<TfrmInv_Colreg>(kit_, database_, menu_.get());
     test_ = std::make_unique<TfrmColreg_Proc>(kit_, database_, menu_.get());
     results_ = std::make_unique<TfrmRezultate>(kit_, database_, menu_.get());
-    welcome_->setMenu(menu_.get());
     menu_->setWindows(learning_.get(), test_.get());
     menu_->setResultsWindow(results_.get());
     results_->setPractice([this] { test_->showPractice(); });
@@ -128,11 +133,6 @@ void Program::start()
     builder_ = std::make_unique<HiddenWindowsBuilder>(*this);
     // The window's first paint has reached the screen by the next turn of the event loop.
     app::afterFirstPaint(&welcome, builder_.get(), [this] { builder_->build(); });
-    // "OK" pressed through the accessibility bus arrives as no event.
-    welcome.setMenuSource([this] {
-        createHiddenWindows();
-        return static_cast<QWidget*>(menu_.get());
-    });
     kit_.showWindow(&welcome);
 }
 
